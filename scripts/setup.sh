@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what the project needs on Debian 12 (only what is missing), then
+# configures and builds into build/. Sourced by run.sh and test.sh.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+TESS_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
+  libgtest-dev libbenchmark-dev
+  fonts-ipafont-gothic xvfb xauth
+)
+
+missing=()
+for pkg in "${TESS_PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+build_tree() { # dir, extra cmake args...
+  local dir=$1; shift
+  if [[ ! -f $dir/build.ninja ]]; then
+    cmake -S . -B "$dir" -G Ninja "$@"
+  fi
+  cmake --build "$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include "platform/failure.h"
+#include "platform/picture.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace tess {
+
+// Largest picture we decode: its pixel buffer (4 bytes a pixel) is allocated
+// before any pixel is read, so a header alone must never make us allocate more.
+inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;
+
+struct DecodedPicture {
+    Picture picture;
+    std::optional<Failure> failure; // set when the file gave no complete picture
+
+    bool ok() const { return !failure.has_value(); }
+};
+
+// Decodes a Windows bitmap or a JPEG, chosen by the file's content, not its
+// name. A JPEG with an EXIF orientation is turned upright. Truncated data, a
+// corrupt file, a missing file or a picture over kMaxPicturePixels is a failure
+// naming the file; never a half-filled picture.
+DecodedPicture decodePictureFile(const QString &path);
+DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages);
+
+// A 24-bit bottom-up Windows bitmap (BITMAPFILEHEADER + BITMAPINFOHEADER).
+QByteArray encodeBmp(const Picture &picture);
+
+struct JpegOptions {
+    int quality = 100;           // libjpeg quality, 1 to 100 (values outside are clamped)
+    bool fullChroma = false;     // 4:4:4 instead of 4:2:0
+    bool optimiseHuffman = true; // smaller files, same pixels
+};
+// JPEG bytes, or a failure (named after nameForMessages) when the encoder fails.
+std::optional<QByteArray> encodeJpeg(const Picture &picture, const JpegOptions &options,
+                                     const QString &nameForMessages, Failure *failure = nullptr);
+
+} // namespace tess
