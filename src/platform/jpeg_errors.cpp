@@ -1,0 +1,56 @@
+#include "platform/jpeg_errors.h"
+
+#include <jerror.h>
+
+namespace tess {
+
+namespace {
+
+JpegErrorManager &managerOf(j_common_ptr info)
+{
+    // pub is the first member, so the struct's address is the manager's.
+    return *reinterpret_cast<JpegErrorManager *>(info->err);
+}
+
+[[noreturn]] void leave(j_common_ptr info)
+{
+    JpegErrorManager &errors = managerOf(info);
+    errors.errorCode = info->err->msg_code;
+    std::longjmp(errors.jump, 1);
+}
+
+void note(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return; // trace messages
+    JpegErrorManager &errors = managerOf(info);
+    if (errors.warningCount++ == 0)
+        errors.firstWarningCode = info->err->msg_code;
+    if (info->err->msg_code == JWRN_JPEG_EOF && info->is_decompressor && !errors.hitEndOfData) {
+        errors.hitEndOfData = true;
+        errors.rowsAtEndOfData = reinterpret_cast<j_decompress_ptr>(info)->output_scanline;
+    }
+    ++info->err->num_warnings;
+}
+
+void quiet(j_common_ptr) {}
+
+} // namespace
+
+void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors)
+{
+    info->err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = leave;
+    errors.pub.emit_message = note;
+    errors.pub.output_message = quiet;
+}
+
+bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context)
+{
+    if (setjmp(errors.jump) != 0)
+        return false;
+    step(context);
+    return true;
+}
+
+} // namespace tess

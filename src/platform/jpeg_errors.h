@@ -1,0 +1,30 @@
+#pragma once
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace tess {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return.
+// We leave by longjmp, and only through runJpegStep, so that no C++ object
+// with a destructor ever lives in a frame the jump skips: every step is a
+// plain function working on libjpeg structs and trivially destructible state.
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int errorCode = 0;         // msg_code of the fatal error, 0 when none
+    int warningCount = 0;
+    int firstWarningCode = 0;
+    bool hitEndOfData = false; // the data ran out before the end-of-image marker
+    JDIMENSION rowsAtEndOfData = 0;
+};
+
+// Installs our handlers (silent: nothing goes to stderr) on a compress or
+// decompress struct; call before jpeg_create_*.
+void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors);
+
+// Runs step(context); false when libjpeg raised a fatal error inside it.
+bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context);
+
+} // namespace tess
