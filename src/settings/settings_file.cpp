@@ -1,0 +1,208 @@
+#include "settings/settings_file.h"
+
+#include "platform/private_profile.h"
+#include "platform/program_folder.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace tess {
+
+namespace {
+
+// The 256-byte buffer the value is read into, NUL included.
+constexpr int kValueBufferSize = 256;
+// Section and key names travel in 128-character fields.
+constexpr qsizetype kNameFieldLength = 128;
+
+QString text(const char16_t *literal)
+{
+    return QString::fromUtf16(literal);
+}
+
+QString readValue(const PrivateProfile &doc, const char16_t *key)
+{
+    return doc.readString(text(kSettingsSection), text(key), QString(), kValueBufferSize);
+}
+
+void writeValue(PrivateProfile &doc, const QString &section, const QString &key, const QString &value)
+{
+    doc.setValue(section.left(kNameFieldLength), key.left(kNameFieldLength), value);
+}
+
+void loadInteger(std::int16_t &field, const QString &value, std::int16_t defaultValue)
+{
+    if (value.isEmpty())
+        field = defaultValue;
+    else if (const auto parsed = parseIniInteger(value))
+        field = *parsed;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+QString settingsFilePath(const QString &programFolder)
+{
+    const QString name = text(kSettingsFileName);
+    return programFolder.endsWith(u'/') ? programFolder + name : programFolder + u'/' + name;
+}
+
+QString formatIniNumber(std::int64_t value)
+{
+    return value < 0 ? QString::number(value) : u' ' + QString::number(value);
+}
+
+std::optional<double> parseIniDecimal(const QString &input)
+{
+    const QString number = input.trimmed();
+    qsizetype i = 0;
+    if (i < number.size() && (number[i] == u'+' || number[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < number.size() && isDigit(number[i]))
+        ++i, ++digits;
+    if (i < number.size() && number[i] == u'.') {
+        ++i;
+        while (i < number.size() && isDigit(number[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0 || i != number.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::int16_t> parseIniInteger(const QString &text)
+{
+    const auto number = parseIniDecimal(text);
+    if (!number)
+        return std::nullopt;
+    const double floored = std::floor(*number);
+    if (floored < -32768.0 || floored > 32767.0)
+        return std::nullopt;
+    return std::int16_t(floored);
+}
+
+std::optional<std::int32_t> parseIniColour(const QString &text)
+{
+    const auto number = parseIniDecimal(text);
+    if (!number)
+        return std::nullopt;
+    // Nearest integer, an exact half going to the even neighbour; spelt out so
+    // it does not hang on the floating-point rounding mode.
+    double rounded = std::floor(*number);
+    const double fraction = *number - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
+        rounded += 1.0;
+    if (rounded < -2147483648.0 || rounded > 2147483647.0)
+        return std::nullopt;
+    return std::int32_t(rounded);
+}
+
+QString AddTrailingBackslash(const QString &path)
+{
+    QString result = path;
+    while (result.endsWith(u' '))
+        result.chop(1);
+    if (!result.endsWith(u'/'))
+        result += u'/';
+    return result;
+}
+
+bool FolderExists(const QString &path)
+{
+    // A NUL would cut the path short on its way to the system and let a
+    // different, existing folder answer.
+    if (path.contains(QChar(0)))
+        return false;
+    // The trailing "/" makes the system look the folder up itself: "pics/" is
+    // never satisfied by "pics_old", nor by a file named "pics".
+    const QFileInfo folder(AddTrailingBackslash(path));
+    return folder.isDir() && folder.isReadable();
+}
+
+QString ReadIniValue(const QString &section, const QString &key, const QString &iniPath)
+{
+    return getPrivateProfileString(section, key, QString(), kValueBufferSize, iniPath);
+}
+
+bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &iniPath)
+{
+    auto doc = PrivateProfile::load(iniPath);
+    if (!doc)
+        return false;
+    writeValue(*doc, section, key, value);
+    return doc->save(iniPath);
+}
+
+void LoadSettings(ThumbSettings &s, const QString &iniPath, const QString &programFolder)
+{
+    const ThumbSettings defaults = defaultSettings(programFolder);
+    // An unreadable file reads as a missing one: every field its default.
+    const PrivateProfile doc = PrivateProfile::load(iniPath).value_or(PrivateProfile());
+
+    loadInteger(s.Width, readValue(doc, ini_key::Width), defaults.Width);
+    loadInteger(s.Height, readValue(doc, ini_key::Height), defaults.Height);
+    loadInteger(s.RatioMode, readValue(doc, ini_key::RatioMode), defaults.RatioMode);
+    loadInteger(s.FileType, readValue(doc, ini_key::FileType), defaults.FileType);
+    loadInteger(s.Compression, readValue(doc, ini_key::Compression), defaults.Compression);
+
+    const QString colour = readValue(doc, ini_key::MarginColour);
+    if (colour.isEmpty())
+        s.MarginColour = defaults.MarginColour;
+    else if (const auto parsed = parseIniColour(colour))
+        s.MarginColour = *parsed;
+
+    loadInteger(s.Quality, readValue(doc, ini_key::Quality), defaults.Quality);
+
+    const QString prefix = readValue(doc, ini_key::Prefix);
+    s.Prefix = prefix.isEmpty() ? defaults.Prefix : prefix;
+
+    const QString folder = readValue(doc, ini_key::SaveFolder);
+    s.SaveFolder = folder.isEmpty() || !FolderExists(folder) ? defaults.SaveFolder : folder;
+
+    loadInteger(s.DuplicateMode, readValue(doc, ini_key::DuplicateMode), defaults.DuplicateMode);
+}
+
+void LoadSettings(ThumbSettings &settings)
+{
+    const QString folder = programFolder();
+    LoadSettings(settings, settingsFilePath(folder), folder);
+}
+
+bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
+{
+    // All ten keys go into the document first and the file is written once:
+    // either the whole new file is there afterwards or the old one is.
+    auto doc = PrivateProfile::load(iniPath);
+    if (!doc)
+        return false; // rewriting a file we could not read would lose its other lines
+    const QString section = text(kSettingsSection);
+    const auto put = [&](const char16_t *key, const QString &value) { writeValue(*doc, section, text(key), value); };
+    put(ini_key::Width, formatIniNumber(s.Width));
+    put(ini_key::Height, formatIniNumber(s.Height));
+    put(ini_key::RatioMode, formatIniNumber(s.RatioMode));
+    put(ini_key::FileType, formatIniNumber(s.FileType));
+    put(ini_key::Compression, formatIniNumber(s.Compression));
+    put(ini_key::MarginColour, formatIniNumber(s.MarginColour));
+    put(ini_key::Quality, formatIniNumber(s.Quality));
+    put(ini_key::Prefix, s.Prefix);
+    put(ini_key::SaveFolder, s.SaveFolder);
+    put(ini_key::DuplicateMode, formatIniNumber(s.DuplicateMode));
+    return doc->save(iniPath);
+}
+
+bool SaveSettings(const ThumbSettings &settings)
+{
+    return SaveSettings(settings, settingsFilePath(programFolder()));
+}
+
+} // namespace tess
