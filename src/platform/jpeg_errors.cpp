@@ -30,6 +30,10 @@ void note(j_common_ptr info, int level)
         errors.hitEndOfData = true;
         errors.rowsAtEndOfData = reinterpret_cast<j_decompress_ptr>(info)->output_scanline;
     }
+    // The Huffman decoders say this only when they really ran short of bits,
+    // not when they merely looked ahead past the last byte.
+    if (info->err->msg_code == JWRN_HIT_MARKER && errors.hitEndOfData)
+        errors.missingData = true;
     ++info->err->num_warnings;
 }
 

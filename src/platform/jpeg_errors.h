@@ -16,8 +16,9 @@ struct JpegErrorManager {
     int errorCode = 0;         // msg_code of the fatal error, 0 when none
     int warningCount = 0;
     int firstWarningCode = 0;
-    bool hitEndOfData = false; // the data ran out before the end-of-image marker
-    JDIMENSION rowsAtEndOfData = 0;
+    bool hitEndOfData = false;   // the data ran out before the end-of-image marker
+    JDIMENSION rowsAtEndOfData = 0; // rows already output when it did
+    bool missingData = false;    // after that, the decoder needed bytes that were not there
 };
 
 // Installs our handlers (silent: nothing goes to stderr) on a compress or

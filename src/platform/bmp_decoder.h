@@ -1,0 +1,16 @@
+#pragma once
+#include "platform/picture_codecs.h"
+
+#include <QIODevice>
+
+namespace tess {
+
+// Decodes the Windows bitmap that `in` holds (from position 0) with Qt's BMP
+// reader, into pixels we allocated and zeroed ourselves: Qt leaves the pixels a
+// broken RLE stream or a short file does not cover untouched, and without our
+// buffer they would be whatever the heap held. A file shorter than its
+// uncompressed pixel data, or a header over kMaxPicturePixels, is refused
+// before any pixel memory is taken.
+DecodedPicture decodeBmp(QIODevice &in, const QString &nameForMessages);
+
+} // namespace tess

@@ -1,0 +1,66 @@
+#include "platform/bmp_decoder.h"
+#include "platform/codec_messages.h"
+#include "platform/exif_orientation.h"
+#include "platform/jpeg_decoder.h"
+#include "platform/picture_codecs.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tess {
+
+namespace {
+
+enum class Kind { Jpeg, Bmp, Other };
+
+// By content: a JPEG named .bmp is still a JPEG.
+Kind kindOf(QIODevice &in)
+{
+    const QByteArray magic = in.peek(3);
+    if (magic.size() >= 2 && uchar(magic[0]) == 0xFF && uchar(magic[1]) == 0xD8)
+        return Kind::Jpeg;
+    if (magic.startsWith("BM"))
+        return Kind::Bmp;
+    return Kind::Other;
+}
+
+DecodedPicture decodeDevice(QIODevice &in, const QString &name)
+{
+    switch (kindOf(in)) {
+    case Kind::Jpeg: {
+        DecodedPicture decoded = decodeJpeg(in, name);
+        if (decoded.ok()) {
+            const auto orientation = jpegOrientation(in);
+            if (orientation != QImageIOHandler::TransformationNone)
+                applyOrientation(decoded.picture, orientation);
+        }
+        return decoded;
+    }
+    case Kind::Bmp:
+        return decodeBmp(in, name);
+    case Kind::Other:
+        break;
+    }
+    return DecodedPicture{Picture(), Failure{name, codecmessages::notAPicture()}};
+}
+
+} // namespace
+
+DecodedPicture decodePictureFile(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return DecodedPicture{Picture(), Failure{path, codecmessages::cannotOpen()}};
+    return decodeDevice(file, path);
+}
+
+DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages)
+{
+    QBuffer buffer; // reads `data` in place, no copy
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeDevice(buffer, nameForMessages);
+}
+
+} // namespace tess
