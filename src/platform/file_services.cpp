@@ -1,0 +1,183 @@
+#include "platform/file_services.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+bool userInGroup(gid_t gid)
+{
+    if (gid == getegid())
+        return true;
+    const int count = getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(std::size_t(count), 0);
+    const int got = getgroups(count, groups.data());
+    for (int i = 0; i < got; ++i) {
+        if (groups[std::size_t(i)] == gid)
+            return true;
+    }
+    return false;
+}
+
+bool writableByPermissionBits(const struct stat &st)
+{
+    if (st.st_uid == geteuid())
+        return (st.st_mode & S_IWUSR) != 0;
+    if (userInGroup(st.st_gid))
+        return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+Failure writeFailure(const QString &path, int errorNumber)
+{
+    return {path, QStringLiteral("ファイルを書き込めません。") + systemErrorText(errorNumber)};
+}
+
+bool writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<int> fileAttributes(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    int attributes = lastComponent(path).startsWith(QLatin1Char('.')) ? AttributeHidden : 0;
+    if (S_ISDIR(st.st_mode))
+        attributes |= AttributeDirectory;
+    else if (!S_ISREG(st.st_mode))
+        attributes |= AttributeSystem;
+    else
+        attributes |= writableByPermissionBits(st) ? AttributeArchive : AttributeReadOnly;
+    return attributes;
+}
+
+bool FileExists(const QString &path)
+{
+    QString name = path;
+    if (name.endsWith(QLatin1Char('/')))
+        name.chop(1);
+    if (name.isEmpty())
+        return false;
+    // Non-blocking, so that a named pipe can't hold us.
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    ::close(fd);
+    return isFile;
+}
+
+std::optional<FileIdentity> fileIdentity(const QString &path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+QString systemErrorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT: return QStringLiteral("ファイルまたはフォルダが見つかりません。");
+    case ENOTDIR: return QStringLiteral("パスの途中がフォルダではありません。");
+    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
+    case EACCES:
+    case EPERM: return QStringLiteral("アクセスが拒否されました。");
+    case EROFS: return QStringLiteral("読み取り専用の場所です。");
+    case ENOSPC: return QStringLiteral("ディスクの空き容量が足りません。");
+    case EDQUOT: return QStringLiteral("ディスクの割り当て量を超えました。");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
+    case ENAMETOOLONG: return QStringLiteral("名前が長すぎます。");
+    case ELOOP: return QStringLiteral("シンボリックリンクが循環しています。");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("開いているファイルが多すぎます。");
+    case ENOMEM: return QStringLiteral("メモリが足りません。");
+    case EIO: return QStringLiteral("入出力エラーが発生しました。");
+    case EBUSY: return QStringLiteral("ファイルが使用中です。");
+    case EINVAL: return QStringLiteral("名前が正しくありません。");
+    case EXDEV: return QStringLiteral("別のドライブへは移動できません。");
+    default:
+        return QStringLiteral("エラーが発生しました（%1: %2）。")
+            .arg(errorNumber)
+            .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    }
+}
+
+std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QString folder = folderOf(path);
+
+    int fd = -1;
+    QByteArray temporary;
+    for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+        temporary = QFile::encodeName(
+            folder + QStringLiteral("/.tess-%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
+                                                          QLatin1Char('0')));
+        // 0666 as an ordinary new file would get, narrowed by the umask.
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return writeFailure(path, errno);
+    }
+    if (fd < 0)
+        return writeFailure(path, EEXIST);
+
+    int error = 0;
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
+        error = errno;
+    if (error == 0 && !writeAll(fd, data.constData(), data.size()))
+        error = errno;
+    if (error == 0 && ::fdatasync(fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return writeFailure(path, error);
+    }
+    return std::nullopt;
+}
+
+} // namespace tess

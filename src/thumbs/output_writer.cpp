@@ -1,0 +1,122 @@
+#include "thumbs/output_writer.h"
+
+#include "platform/picture_codecs.h"
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+// The longest file name Linux file systems take, in bytes.
+constexpr qsizetype kMaxNameBytes = 255;
+
+WriteOutcome failed(WriteOutcome outcome, const QString &message)
+{
+    outcome.kind = WriteOutcome::Failed;
+    outcome.failure = Failure{outcome.outputPath, message};
+    return outcome;
+}
+
+// Why a name can't be written inside the save folder, or nothing.
+std::optional<QString> nameProblem(const QString &name)
+{
+    if (name.contains(QLatin1Char('/')))
+        return QStringLiteral("ファイル名に「/」は使えません。");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("ファイル名に使えない文字があります。");
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("ファイル名が正しくありません。");
+    if (name.toUtf8().size() > kMaxNameBytes)
+        return QStringLiteral("ファイル名が長すぎます。");
+    return std::nullopt;
+}
+
+} // namespace
+
+SourceFiles::SourceFiles(const QStringList &paths)
+{
+    m_identities.reserve(std::size_t(paths.size()));
+    for (const QString &path : paths) {
+        if (const auto identity = fileIdentity(path))
+            m_identities.push_back(*identity);
+    }
+}
+
+bool SourceFiles::contains(const QString &path) const
+{
+    const auto identity = fileIdentity(path);
+    return identity && std::find(m_identities.begin(), m_identities.end(), *identity) != m_identities.end();
+}
+
+QString outputFileName(const QString &baseName, const ThumbSettings &settings)
+{
+    const QLatin1String extension(settings.FileType == FileTypeBitmap ? ".bmp" : ".jpg");
+    return settings.Prefix + baseName + extension;
+}
+
+QString outputFilePath(const QString &baseName, const ThumbSettings &settings)
+{
+    return settings.SaveFolder + QLatin1Char('/') + outputFileName(baseName, settings);
+}
+
+WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
+                            const SourceFiles &sources)
+{
+    WriteOutcome outcome;
+    outcome.outputName = outputFileName(baseName, settings);
+    outcome.outputPath = outputFilePath(baseName, settings);
+
+    if (const auto problem = nameProblem(outcome.outputName))
+        return failed(std::move(outcome), *problem);
+    // An empty folder would put the thumbnail at the root of the file system.
+    if (settings.SaveFolder.isEmpty())
+        return failed(std::move(outcome), QStringLiteral("保存フォルダが指定されていません。"));
+
+    if (FileExists(outcome.outputPath) && settings.DuplicateMode != DuplicateOverwrite) {
+        outcome.kind = WriteOutcome::Skipped;
+        return outcome;
+    }
+    if (sources.contains(outcome.outputPath))
+        return failed(std::move(outcome), QStringLiteral("元の画像に上書きするため中止しました。"));
+    if (canvas.isEmpty())
+        return failed(std::move(outcome), QStringLiteral("サムネイルの画像がありません。"));
+
+    QByteArray bytes;
+    if (settings.FileType == FileTypeBitmap) {
+        bytes = encodeBmp(canvas);
+        if (bytes.isEmpty())
+            return failed(std::move(outcome), QStringLiteral("ビットマップに変換できません。"));
+    } else {
+        JpegOptions options;
+        options.quality = std::clamp<int>(settings.Compression, 1, 100);
+        options.fullChroma = settings.Compression >= 90;
+        options.optimiseHuffman = true;
+        Failure failure;
+        auto jpeg = encodeJpeg(canvas, options, outcome.outputPath, &failure);
+        if (!jpeg) {
+            outcome.kind = WriteOutcome::Failed;
+            if (failure.message.isEmpty())
+                failure = {outcome.outputPath, QStringLiteral("JPEGに変換できません。")};
+            outcome.failure = failure;
+            return outcome;
+        }
+        bytes = std::move(*jpeg);
+    }
+
+    if (auto failure = writeFileAtomically(outcome.outputPath, bytes)) {
+        outcome.kind = WriteOutcome::Failed;
+        outcome.failure = std::move(failure);
+        return outcome;
+    }
+    outcome.kind = WriteOutcome::Written;
+    return outcome;
+}
+
+WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
+                            const QStringList &sourcePaths)
+{
+    return WriteThumbnail(canvas, baseName, settings, SourceFiles(sourcePaths));
+}
+
+} // namespace tess

@@ -1,0 +1,55 @@
+#pragma once
+#include "platform/failure.h"
+#include "platform/file_services.h"
+#include "platform/picture.h"
+#include "settings/thumb_settings.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace tess {
+
+// The files a run reads from, remembered by identity when the run starts, so
+// that no thumbnail replaces one of them whatever path or link leads there.
+class SourceFiles {
+public:
+    SourceFiles() = default;
+    explicit SourceFiles(const QStringList &paths);
+    bool contains(const QString &path) const;
+
+private:
+    std::vector<FileIdentity> m_identities;
+};
+
+// Prefix + base name + ".bmp" for FileType 1, ".jpg" for any other value.
+QString outputFileName(const QString &baseName, const ThumbSettings &settings);
+// SaveFolder + "/" + the output file name, SaveFolder as stored.
+QString outputFilePath(const QString &baseName, const ThumbSettings &settings);
+
+struct WriteOutcome {
+    enum Kind { Written, Skipped, Failed };
+    Kind kind = Failed;
+    QString outputName;             // what the result list shows when written
+    QString outputPath;
+    std::optional<Failure> failure; // set exactly when kind is Failed
+
+    bool ok() const { return kind != Failed; }
+};
+
+// Writes the canvas as one thumbnail file. When the name is already taken:
+// DuplicateMode 0 replaces it, any other value skips it (Skipped, nothing
+// touched). A bitmap is 24-bit; a JPEG uses Compression (clamped to 1..100)
+// as its quality, with full colour resolution from 90 up. The file is written
+// whole or not at all; a file it replaces stays as it was on failure.
+// Failures, each naming the output path: a name that would leave SaveFolder
+// (a "/" in Prefix) or is too long for the file system, an empty SaveFolder,
+// an existing name that is one of the sources, an empty canvas, an encoder
+// failure, and any write error.
+WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
+                            const SourceFiles &sources);
+WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
+                            const QStringList &sourcePaths);
+
+} // namespace tess

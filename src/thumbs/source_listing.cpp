@@ -1,0 +1,118 @@
+#include "thumbs/source_listing.h"
+
+#include "platform/file_services.h"
+#include "platform/list_collation.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <dirent.h>
+#include <numeric>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// The attribute word of each pass, in pass order.
+constexpr std::array<int, 3> kPassAttributes = {0, AttributeArchive, AttributeReadOnly};
+
+Failure unreadableFolder(const QString &folder, int errorNumber)
+{
+    return {folder, QStringLiteral("フォルダを読めません。") + systemErrorText(errorNumber)};
+}
+
+struct Entry {
+    QString name;
+    int attributes;
+};
+
+// Every entry of the folder but "." and "..", or the error that stopped the read.
+std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries,
+                                  const std::array<QString, 2> &wildcards)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return unreadableFolder(folder, errno);
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (;;) {
+        errno = 0;
+        const dirent *d = ::readdir(dir);
+        if (d == nullptr) {
+            const int error = errno;
+            ::closedir(dir);
+            if (error != 0)
+                return unreadableFolder(folder, error);
+            return std::nullopt;
+        }
+        const QByteArray raw(d->d_name);
+        if (raw == "." || raw == "..")
+            continue;
+        const QString name = QFile::decodeName(raw);
+        // A name that isn't valid in the file-name encoding can't be opened by
+        // the text we would list, so it is left out rather than failing later.
+        if (QFile::encodeName(name) != raw)
+            continue;
+        if (!matchesWildcard(name, wildcards[0]) && !matchesWildcard(name, wildcards[1]))
+            continue;
+        // A file that vanished since the folder was read is simply not there.
+        if (const auto attributes = fileAttributes(prefix + name))
+            entries.push_back({name, *attributes});
+    }
+}
+
+} // namespace
+
+bool matchesWildcard(const QString &name, const QString &wildcard)
+{
+    if (wildcard.startsWith(QLatin1Char('*')) && !wildcard.mid(1).contains(QLatin1Char('*'))
+        && !wildcard.contains(QLatin1Char('?'))) {
+        // The common "*.ext" case without building a regular expression.
+        return name.endsWith(QStringView(wildcard).mid(1), Qt::CaseInsensitive);
+    }
+    const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(wildcard),
+                                     QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(name).hasMatch();
+}
+
+SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile)
+{
+    const std::array<QString, 2> wildcards = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg")};
+    SourceListing listing;
+    std::vector<Entry> entries;
+    if (auto failure = readFolder(folder, entries, wildcards)) {
+        listing.failure = std::move(failure);
+        return listing;
+    }
+
+    for (const int attribute : kPassAttributes) {
+        for (const QString &wildcard : wildcards) {
+            for (const Entry &entry : entries) {
+                if (entry.attributes != attribute || !matchesWildcard(entry.name, wildcard))
+                    continue;
+                listing.names.append(entry.name);
+                if (perFile)
+                    perFile();
+            }
+        }
+    }
+
+    std::vector<QByteArray> keys;
+    keys.reserve(std::size_t(listing.names.size()));
+    for (const QString &name : std::as_const(listing.names))
+        keys.push_back(listBoxSortKey(name));
+    std::vector<std::size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    QStringList sorted;
+    sorted.reserve(listing.names.size());
+    for (const std::size_t i : order)
+        sorted.append(listing.names[qsizetype(i)]);
+    listing.names = std::move(sorted);
+    return listing;
+}
+
+} // namespace tess

@@ -1,0 +1,31 @@
+#pragma once
+#include "platform/failure.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace tess {
+
+struct SourceListing {
+    QStringList names;              // bare file names, in list-box order
+    std::optional<Failure> failure; // the folder could not be read; names is then empty
+};
+
+// The folder's pictures as the source list shows them: the entries whose name
+// ends in ".bmp" or ".jpg" (any case; "a.b.jpg" counts, "a.jpeg" does not)
+// and whose attribute word is exactly 0, 32 or 1, collected in three passes by
+// that word, bitmaps before JPEGs in each, then sorted as the list box sorts.
+// So hidden names, folders, links to folders, sockets and devices are never
+// listed; a link to a regular file is listed like the file it points to, and a
+// file the user may not read is listed too (decoding it reports why).
+// The folder is read once, so a file whose attributes change during the scan
+// can't be listed twice. There is no limit on the count besides memory.
+// perFile is called once per collected file, so a window can stay responsive.
+SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile = {});
+
+// True when a bare name matches a wildcard name such as "*.jpg", ignoring case.
+bool matchesWildcard(const QString &name, const QString &wildcard);
+
+} // namespace tess
