@@ -1,0 +1,323 @@
+#include "platform/private_profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tess;
+
+namespace {
+
+QByteArray cp932(const QString &text)
+{
+    QStringEncoder encoder("CP932");
+    QByteArray bytes = encoder.encode(text);
+    EXPECT_FALSE(encoder.hasError()) << text.toStdString();
+    return bytes;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+struct ReadCase {
+    const char *name;
+    QByteArray file;
+    QString section;
+    QString key;
+    std::optional<QString> expected;
+};
+
+void PrintTo(const ReadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ProfileRead : public testing::TestWithParam<ReadCase>
+{
+};
+
+TEST_P(ProfileRead, FindsValueAsWindowsDoes)
+{
+    const ReadCase &c = GetParam();
+    const auto doc = PrivateProfile::parse(c.file);
+    EXPECT_EQ(doc.value(c.section, c.key), c.expected);
+}
+
+const QString S = QStringLiteral("Section");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileRead,
+    testing::Values(
+        ReadCase{"plain", "[Section]\r\nkey=value\r\n", S, "key", "value"},
+        ReadCase{"blanks around key and value", "[Section]\r\n \tkey \v=  value \t\r\n", S, "key", "value"},
+        ReadCase{"blanks inside brackets and before", "  [ Section\t]\r\nkey=1\r\n", S, "key", "1"},
+        ReadCase{"text after bracket ignored", "[Section] trailing words\r\nkey=1\r\n", S, "key", "1"},
+        ReadCase{"section case", "[SECTION]\r\nkey=1\r\n", "section", "key", "1"},
+        ReadCase{"key case", "[Section]\r\nKeY=1\r\n", S, "kEy", "1"},
+        ReadCase{"spaces around arguments ignored", "[Section]\r\nkey=1\r\n", " Section ", " key  ", "1"},
+        ReadCase{"tabs in arguments are not", "[Section]\r\nkey=1\r\n", S, "key\t", std::nullopt},
+        ReadCase{"value keeps its case", "[Section]\r\nkey=MiXeD\r\n", S, "key", "MiXeD"},
+        ReadCase{"double quotes stripped", "[Section]\r\nkey=\" a b \"\r\n", S, "key", " a b "},
+        ReadCase{"single quotes stripped", "[Section]\r\nkey='x'\r\n", S, "key", "x"},
+        ReadCase{"unmatched quotes kept", "[Section]\r\nkey=\"x'\r\n", S, "key", "\"x'"},
+        ReadCase{"lone quote kept", "[Section]\r\nkey=\"\r\n", S, "key", "\""},
+        ReadCase{"empty value", "[Section]\r\nkey=\r\n", S, "key", ""},
+        ReadCase{"equals in value", "[Section]\r\nkey=a=b\r\n", S, "key", "a=b"},
+        ReadCase{"semicolon inside value", "[Section]\r\nkey=a;b\r\n", S, "key", "a;b"},
+        ReadCase{"comment line", "[Section]\r\n;key=1\r\n", S, "key", std::nullopt},
+        ReadCase{"indented comment", "[Section]\r\n  ;key=1\r\nkey=2\r\n", S, "key", "2"},
+        ReadCase{"hash is not a comment", "[Section]\r\n#key=1\r\n", S, "#key", "1"},
+        ReadCase{"line without equals", "[Section]\r\nkey\r\n", S, "key", std::nullopt},
+        ReadCase{"first duplicate key wins", "[Section]\r\nkey=1\r\nkey=2\r\n", S, "key", "1"},
+        ReadCase{"only first section searched", "[Section]\r\na=1\r\n[Other]\r\n[Section]\r\nb=2\r\n", S, "b",
+                 std::nullopt},
+        ReadCase{"key of another section", "[Other]\r\nkey=1\r\n[Section]\r\n", S, "key", std::nullopt},
+        ReadCase{"text before first section", "key=0\r\n[Section]\r\n", S, "key", std::nullopt},
+        ReadCase{"missing section", "[Other]\r\nkey=1\r\n", S, "key", std::nullopt},
+        ReadCase{"empty file", "", S, "key", std::nullopt},
+        ReadCase{"LF line ends", "[Section]\nkey=1\nnext=2\n", S, "next", "2"},
+        ReadCase{"CR line ends", "[Section]\rkey=1\rnext=2", S, "next", "2"},
+        ReadCase{"no final line end", "[Section]\r\nkey=1", S, "key", "1"},
+        ReadCase{"CP932 key with 0x5C trail byte", cp932(u"[Section]\r\n比率構成= 5\r\n高さ=7\r\n"_qs), S,
+                 u"比率構成"_qs, "5"},
+        ReadCase{"CP932 value ending in 0x5C trail byte", cp932(u"[Section]\r\nk=ソ\r\nk2=表\r\n"_qs), S, "k",
+                 u"ソ"_qs},
+        ReadCase{"UTF-8 byte-order mark", QByteArray("\xEF\xBB\xBF") + u"[Section]\r\n幅=€\r\n"_qs.toUtf8(), S,
+                 u"幅"_qs, u"€"_qs},
+        ReadCase{"marked value decoded", "[Section]\r\nkey={utf-8}%E2%82%AC%20\r\n", S, "key", u"€ "_qs}));
+
+TEST(PrivateProfile, NewDocumentIsSectionThenKeysInWriteOrder)
+{
+    PrivateProfile doc;
+    doc.setValue(" Section ", "b", " 2");
+    doc.setValue("Section", "a", "");
+    doc.setValue("Section", u"幅"_qs, u"高さ"_qs);
+    EXPECT_EQ(doc.serialise(), QByteArray("[Section]\r\nb= 2\r\na=\r\n\x95\x9D=\x8D\x82\x82\xB3\r\n"));
+}
+
+TEST(PrivateProfile, EditKeepsEveryOtherByte)
+{
+    const QByteArray before = cp932(u"prologue 能\r\n"
+                                    "; comment\r\n"
+                                    "[Other]\r\n"
+                                    "幅=1\r\n"
+                                    "\r\n"
+                                    "[section]  # tail\r\n"
+                                    "  幅 =  old  \r\n"
+                                    "unknown line\r\n"
+                                    "extra=keep\r\n"
+                                    "幅=second\r\n"
+                                    "\r\n"
+                                    "; trailing comment\r\n"
+                                    "[Last]\r\n"
+                                    "z=9"_qs);
+    auto doc = PrivateProfile::parse(before);
+    ASSERT_EQ(doc.serialise(), before);
+
+    doc.setValue("Section", u"幅"_qs, " 128");
+    doc.setValue("Section", "new", "1");
+    doc.setValue("Section", "newer", "2");
+    doc.setValue("Added", "k", "v");
+    const QByteArray expected = cp932(u"prologue 能\r\n"
+                                      "; comment\r\n"
+                                      "[Other]\r\n"
+                                      "幅=1\r\n"
+                                      "\r\n"
+                                      "[section]  # tail\r\n"
+                                      "  幅 = 128\r\n"
+                                      "unknown line\r\n"
+                                      "extra=keep\r\n"
+                                      "幅=second\r\n"
+                                      "new=1\r\n"
+                                      "newer=2\r\n"
+                                      "\r\n"
+                                      "; trailing comment\r\n"
+                                      "[Last]\r\n"
+                                      "z=9\r\n"
+                                      "[Added]\r\n"
+                                      "k=v\r\n"_qs);
+    EXPECT_EQ(doc.serialise(), expected);
+    EXPECT_EQ(doc.value("SECTION", u"幅"_qs), QStringLiteral("128"));
+}
+
+TEST(PrivateProfile, NewKeyInSectionWithoutKeysFollowsItsHeader)
+{
+    auto doc = PrivateProfile::parse("[Section]\r\n; note\r\n[Next]\r\n");
+    doc.setValue("Section", "k", "v");
+    EXPECT_EQ(doc.serialise(), QByteArray("[Section]\r\nk=v\r\n; note\r\n[Next]\r\n"));
+}
+
+TEST(PrivateProfile, UnterminatedLastKeyGetsALineEndBeforeTheNewKey)
+{
+    auto doc = PrivateProfile::parse("[Section]\r\na=1");
+    doc.setValue("Section", "b", "2");
+    EXPECT_EQ(doc.serialise(), QByteArray("[Section]\r\na=1\r\nb=2\r\n"));
+}
+
+TEST(PrivateProfile, LfFileKeepsLfLines)
+{
+    auto doc = PrivateProfile::parse("[Section]\na=1\n");
+    doc.setValue("Section", "a", "2");
+    doc.setValue("Section", "b", "3");
+    EXPECT_EQ(doc.serialise(), QByteArray("[Section]\na=2\nb=3\n"));
+}
+
+TEST(PrivateProfile, Utf8FileStaysUtf8WithItsMark)
+{
+    const QByteArray bom("\xEF\xBB\xBF");
+    auto doc = PrivateProfile::parse(bom + u"[Section]\r\n幅=1\r\n"_qs.toUtf8());
+    EXPECT_EQ(doc.encoding(), PrivateProfile::Encoding::Utf8);
+    doc.setValue("Section", u"幅"_qs, u"€😀"_qs);
+    EXPECT_EQ(doc.serialise(), bom + u"[Section]\r\n幅=€😀\r\n"_qs.toUtf8());
+}
+
+TEST(PrivateProfile, Cp932CheckCatchesUnmappableAndOneWayCharacters)
+{
+    for (const QString &fits : {u"幅ｻﾑﾈｲﾙ"_qs, u"C:\\pics~"_qs, u"～①Ⅰ㈱"_qs, QString()})
+        EXPECT_TRUE(fitsCp932(fits)) << fits.toStdString();
+    // U+301C and U+00A5 look like CP932 characters but do not come back as themselves.
+    for (const QString &nope : {u"€"_qs, u"😀"_qs, u"〜"_qs, u"¥"_qs, u"♥"_qs})
+        EXPECT_FALSE(fitsCp932(nope)) << nope.toStdString();
+}
+
+class ProfileUnstorable : public testing::TestWithParam<QString>
+{
+};
+
+TEST_P(ProfileUnstorable, ValueIsMarkedAndReadsBackUnchanged)
+{
+    const QString value = GetParam();
+    PrivateProfile doc;
+    doc.setValue("Section", "key", value);
+    const QByteArray bytes = doc.serialise();
+    ASSERT_TRUE(bytes.startsWith("[Section]\r\nkey={utf-8}")) << bytes.toStdString();
+    EXPECT_EQ(bytes.count('\n'), 2) << "no line break of the value reaches the file";
+    for (char c : bytes)
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "the marked form is plain ASCII";
+    EXPECT_EQ(PrivateProfile::parse(bytes).value("Section", "key"), value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, ProfileUnstorable,
+                         testing::Values(u"😀"_qs, u"€100"_qs, u"a〜b"_qs, u"¥"_qs, u"日本語 with € "_qs,
+                                         u"two\r\nlines"_qs, u"lf\n[Evil]\nkey=1"_qs, u"{utf-8}"_qs,
+                                         u"{utf-8}%41"_qs, QString(u"nul\0x"_qs)));
+
+TEST(PrivateProfile, StorableValuesAreWrittenVerbatim)
+{
+    for (const QString &value : {u"{UTF-8}x"_qs, u" {utf-8}"_qs, u"サムネ_ソ表能\\"_qs, u"100%"_qs, u"a=b"_qs}) {
+        PrivateProfile doc;
+        doc.setValue("Section", "key", value);
+        EXPECT_EQ(doc.serialise(), cp932(u"[Section]\r\nkey="_qs + value + u"\r\n"_qs)) << value.toStdString();
+    }
+}
+
+struct CutCase {
+    const char *name;
+    QString value;
+    int bufferSize;
+    QString expected;
+};
+
+void PrintTo(const CutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ProfileCut : public testing::TestWithParam<CutCase>
+{
+};
+
+TEST_P(ProfileCut, ValueCutToBufferBytesWithoutSplittingACharacter)
+{
+    const CutCase &c = GetParam();
+    PrivateProfile doc;
+    doc.setValue("Section", "key", c.value);
+    const auto reread = PrivateProfile::parse(doc.serialise());
+    EXPECT_EQ(reread.readString("Section", "key", QString(), c.bufferSize), c.expected);
+}
+
+const QString a253(253, u'a');
+const QString a254(254, u'a');
+const QString a255(255, u'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileCut,
+    testing::Values(CutCase{"short", "abc", 256, "abc"}, CutCase{"exactly 255", a255, 256, a255},
+                    CutCase{"300 bytes", QString(300, u'x'), 256, QString(255, u'x')},
+                    CutCase{"double-byte character fits", a253 + u"幅"_qs, 256, a253 + u"幅"_qs},
+                    CutCase{"double-byte character would be split", a254 + u"幅"_qs, 256, a254},
+                    CutCase{"half-width katakana are one byte", QString(300, u'ｻ'), 256, QString(255, u'ｻ')},
+                    CutCase{"kanji are two bytes", QString(200, u'幅'), 256, QString(127, u'幅')},
+                    CutCase{"marked value counted in UTF-8", a253 + u"€"_qs, 256, a253},
+                    CutCase{"small buffer", "abcdef", 4, "abc"}, CutCase{"buffer of one", "abc", 1, ""},
+                    CutCase{"no buffer", "abc", 0, ""}));
+
+TEST(PrivateProfile, MissingKeyGivesDefaultWithoutTrailingSpaces)
+{
+    const auto doc = PrivateProfile::parse("[Section]\r\n");
+    EXPECT_EQ(doc.readString("Section", "key", " dflt  ", 256), QStringLiteral(" dflt"));
+    EXPECT_EQ(doc.readString("Nowhere", "key", QString(), 256), QString());
+}
+
+TEST(PrivateProfileFile, MissingFileReadsEmptyAndWriteCreatesIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("new.ini");
+    EXPECT_EQ(getPrivateProfileString("Section", "key", "dflt", 256, path), QStringLiteral("dflt"));
+    EXPECT_FALSE(QFile::exists(path)) << "reading creates nothing";
+    EXPECT_TRUE(writePrivateProfileString("Section", "key", "value", path));
+    EXPECT_TRUE(writePrivateProfileString("Section", "key2", "v2", path));
+    EXPECT_EQ(readBytes(path), QByteArray("[Section]\r\nkey=value\r\nkey2=v2\r\n"));
+    EXPECT_EQ(getPrivateProfileString("section", "KEY", "dflt", 256, path), QStringLiteral("value"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"new.ini"}) << "no temporary file left";
+}
+
+TEST(PrivateProfileFile, FailedSavesLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    writeBytes(dir.filePath("plain"), "not a folder");
+    QDir(dir.path()).mkdir("folder.ini");
+    PrivateProfile doc;
+    doc.setValue("Section", "key", "value");
+    for (const QString &path : {dir.filePath("missing/x.ini"), dir.filePath("plain/x.ini"), dir.filePath("folder.ini")})
+        EXPECT_FALSE(doc.save(path)) << path.toStdString();
+    EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("not a folder"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"folder.ini", "plain"}));
+    EXPECT_FALSE(PrivateProfile::load(dir.filePath("folder.ini")).has_value()) << "a folder is no readable file";
+}
+
+TEST(PrivateProfileFile, ReadOnlyFileIsNotReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("locked.ini");
+    writeBytes(path, "[Section]\r\nkey=old\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    EXPECT_FALSE(writePrivateProfileString("Section", "key", "new", path));
+    EXPECT_EQ(readBytes(path), QByteArray("[Section]\r\nkey=old\r\n"));
+}
+
+} // namespace
