@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/picture.h"
+
+#include <QString>
+
+namespace tess {
+
+// The six looks of a Command button; each is a 64 x 25 bitmap of which only
+// the outer 4-pixel frame is drawn.
+enum class CommandSkin { Normal, HighLight, Selected, Pressed, Disable, HighLightSelect };
+
+inline constexpr int kSkinWidth = 64;
+inline constexpr int kSkinHeight = 25;
+inline constexpr int kSkinCorner = 4;
+
+// ":/assets/controls/<name>.bmp"
+QString commandSkinResource(CommandSkin skin);
+// The decoded skin, loaded once; an empty picture when the artwork is missing,
+// which leaves its pieces undrawn.
+const Picture &commandSkin(CommandSkin skin);
+
+} // namespace tess
