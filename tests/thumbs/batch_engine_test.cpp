@@ -1,0 +1,226 @@
+#include "platform/picture_codecs.h"
+#include "settings/thumb_settings.h"
+#include "thumbs/batch_engine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tess;
+
+namespace {
+
+// A picture whose pixels differ from file to file, so a mixed-up order shows.
+Picture testPicture(int width, int height, int seed)
+{
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.setPixel(x, y, rgb((x * 7 + seed * 40) & 0xFF, (y * 5 + seed * 13) & 0xFF, (x + y + seed) & 0xFF));
+    return p;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class BatchEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sourceDir.isValid() && saveDir.isValid());
+        settings = defaultSettings(saveDir.path());
+        settings.FileType = FileTypeBitmap; // lossless, so pixels can be compared
+    }
+
+    QString source(const QString &name) const { return sourceDir.filePath(name); }
+    QString saved(const QString &name) const { return saveDir.filePath(name); }
+
+    void addPicture(const QString &name, int width, int height, int seed)
+    {
+        const Picture p = testPicture(width, height, seed);
+        writeFile(source(name), name.endsWith(QLatin1String(".bmp")) ? encodeBmp(p)
+                                                                      : *encodeJpeg(p, {}, name));
+    }
+
+    BatchResult run(const QStringList &entries, BatchCallbacks callbacks = {}, int threads = 2)
+    {
+        BatchEngine engine(settings, threads);
+        engineInUse = &engine;
+        Picture canvas;
+        auto fileDone = callbacks.fileDone;
+        callbacks.fileDone = [&](int index, const QString &name, bool written) {
+            done.push_back({index, name, written});
+            if (fileDone)
+                fileDone(index, name, written);
+        };
+        BatchResult result = engine.run(entries, sourceDir.path(), canvas, callbacks);
+        engineInUse = nullptr;
+        return result;
+    }
+
+    struct Done {
+        int index;
+        QString name;
+        bool written;
+        friend bool operator==(const Done &, const Done &) = default;
+    };
+
+    QTemporaryDir sourceDir;
+    QTemporaryDir saveDir;
+    ThumbSettings settings;
+    std::vector<Done> done;
+    BatchEngine *engineInUse = nullptr;
+};
+
+TEST_F(BatchEngineTest, EmptyListCompletesWithoutWriting)
+{
+    const BatchResult result = run({});
+    EXPECT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_EQ(result.written + result.skipped, 0);
+    EXPECT_TRUE(QDir(saveDir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BatchEngineTest, WritesEveryFileInListOrder)
+{
+    addPicture("b.bmp", 40, 30, 1);
+    addPicture("a.jpg", 30, 40, 2);
+    addPicture("c.x.bmp", 64, 64, 3);
+    const BatchResult result = run({"a.jpg", "b.bmp", "c.x.bmp"});
+    EXPECT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_EQ(result.written, 3);
+    const std::vector<Done> expected = {{0, "Thumb_a.bmp", true}, {1, "Thumb_b.bmp", true}, {2, "Thumb_c.bmp", true}};
+    EXPECT_EQ(done, expected);
+    for (const Done &d : expected) {
+        const DecodedPicture thumb = decodePictureFile(saved(d.name));
+        ASSERT_TRUE(thumb.ok()) << d.name.toStdString();
+        EXPECT_EQ(thumb.picture.width(), 128);
+        EXPECT_EQ(thumb.picture.height(), 128);
+    }
+}
+
+TEST_F(BatchEngineTest, StopRequestTakesEffectAfterTheFileInHand)
+{
+    for (int i = 0; i < 4; ++i)
+        addPicture(QStringLiteral("p%1.bmp").arg(i), 50, 50, i);
+    const QStringList entries = {"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp"};
+    for (int stopAt : {0, 3}) {
+        done.clear();
+        int currentFile = 0;
+        BatchCallbacks callbacks;
+        callbacks.rowDone = [&](int rowsDone, int) {
+            if (currentFile == stopAt && rowsDone == 10)
+                engineInUse->requestStop();
+        };
+        callbacks.afterFile = [&] { ++currentFile; };
+        const BatchResult result = run(entries, callbacks);
+        EXPECT_EQ(result.end, BatchEnd::Stopped) << "stop in file " << stopAt;
+        EXPECT_EQ(result.written, stopAt + 1) << "the file in hand is still written";
+        ASSERT_EQ(int(done.size()), stopAt + 1);
+        EXPECT_EQ(done.back().name, QStringLiteral("Thumb_p%1.bmp").arg(stopAt));
+    }
+}
+
+TEST_F(BatchEngineTest, SkipWithEveryNamePresentWritesNothingAndCompletes)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    addPicture("b.bmp", 20, 20, 2);
+    writeFile(saved("Thumb_a.bmp"), "old a");
+    writeFile(saved("Thumb_b.bmp"), "old b");
+    settings.DuplicateMode = DuplicateSkip;
+    const BatchResult result = run({"a.bmp", "b.bmp"});
+    EXPECT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_EQ(result.written, 0);
+    EXPECT_EQ(result.skipped, 2);
+    EXPECT_EQ(readFile(saved("Thumb_a.bmp")), QByteArray("old a"));
+    EXPECT_EQ(readFile(saved("Thumb_b.bmp")), QByteArray("old b"));
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_FALSE(done[0].written);
+    EXPECT_FALSE(done[1].written);
+}
+
+TEST_F(BatchEngineTest, UndecodableFileEndsTheRunThereKeepingEarlierThumbnails)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    writeFile(source("b.jpg"), "this is not a picture");
+    addPicture("c.bmp", 20, 20, 3);
+    const BatchResult result = run({"a.bmp", "b.jpg", "c.bmp"});
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(QFileInfo(result.failure->file).fileName(), QStringLiteral("b.jpg"));
+    EXPECT_FALSE(result.failure->message.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(saved("Thumb_a.bmp")));
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp")));
+    EXPECT_EQ(result.written, 1);
+}
+
+TEST_F(BatchEngineTest, SettingsChangedDuringAFileApplyFromTheNextComposition)
+{
+    addPicture("a.bmp", 60, 60, 1);
+    addPicture("b.bmp", 60, 60, 2);
+    settings.RatioMode = KeepRatioWithinBoth;
+    BatchCallbacks callbacks;
+    bool changed = false;
+    callbacks.beforeRow = [&] {
+        if (!changed) {
+            changed = true;
+            settings.Width = 64; // as the settings window would while the run yields
+            settings.Height = 32;
+        }
+    };
+    const BatchResult result = run({"a.bmp", "b.bmp"}, callbacks);
+    ASSERT_EQ(result.end, BatchEnd::Completed);
+    const DecodedPicture first = decodePictureFile(saved("Thumb_a.bmp"));
+    const DecodedPicture second = decodePictureFile(saved("Thumb_b.bmp"));
+    ASSERT_TRUE(first.ok() && second.ok());
+    EXPECT_EQ(first.picture.width(), 128);
+    EXPECT_EQ(second.picture.width(), 64);
+    EXPECT_EQ(second.picture.height(), 32);
+}
+
+TEST_F(BatchEngineTest, NeverWritesOverASourcePicture)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    const QByteArray original = readFile(source("a.bmp"));
+    settings.SaveFolder = sourceDir.path();
+    settings.Prefix.clear();
+    const BatchResult result = run({"a.bmp"});
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(readFile(source("a.bmp")), original);
+}
+
+TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
+{
+    QStringList entries;
+    for (int i = 0; i < 7; ++i) {
+        const QString name = QStringLiteral("p%1.%2").arg(i).arg(i % 2 ? "jpg" : "bmp");
+        addPicture(name, 30 + i * 11, 70 - i * 5, i);
+        entries << name;
+    }
+    std::vector<QByteArray> reference;
+    for (int threads : {1, 3}) {
+        done.clear();
+        ASSERT_EQ(run(entries, {}, threads).end, BatchEnd::Completed);
+        std::vector<QByteArray> outputs;
+        for (const Done &d : done)
+            outputs.push_back(readFile(saved(d.name)));
+        if (reference.empty())
+            reference = outputs;
+        else
+            EXPECT_EQ(outputs, reference) << threads << " threads";
+    }
+}
+
+} // namespace
