@@ -1,0 +1,168 @@
+#include "platform/picture_codecs.h"
+#include "settings/settings_file.h"
+#include "settings/thumb_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tess;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome runBatch(const QStringList &args, const QString &program = QStringLiteral(TESS_BIN_DIR "/tessarolith-batch"))
+{
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class BatchCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        QDir(work.path()).mkpath("src");
+        QDir(work.path()).mkpath("out");
+        for (const char *name : {"b.bmp", "a.jpg"}) {
+            Picture p(40, 30, rgb(200, 100, 50));
+            p.fillBox(5, 5, 10, 10, rgb(0, 0, 255));
+            writeFile(src(name), QByteArray(name).endsWith("bmp") ? encodeBmp(p) : *encodeJpeg(p, {}, name));
+        }
+        settings = defaultSettings(out(""));
+        settings.SaveFolder = work.filePath("out");
+        settings.FileType = FileTypeBitmap;
+        saveIni();
+    }
+    void saveIni() { ASSERT_TRUE(SaveSettings(settings, ini())); }
+    QString src(const QString &name) const { return work.filePath("src/" + name); }
+    QString out(const QString &name) const { return work.filePath("out/" + name); }
+    QString ini() const { return work.filePath("bench.ini"); }
+
+    QTemporaryDir work;
+    ThumbSettings settings;
+};
+
+TEST(BatchCliArguments, BadArgumentsExitTwoWithAUsageLine)
+{
+    QTemporaryDir dir;
+    const std::vector<QStringList> cases = {
+        {},
+        {"--jobs"},
+        {"--jobs", "0", dir.path()},
+        {"--jobs", "many", dir.path()},
+        {"--bogus", dir.path()},
+        {dir.path(), dir.path()},
+        {dir.filePath("no-such-folder")},
+    };
+    for (const QStringList &args : cases) {
+        const Outcome o = runBatch(args);
+        EXPECT_EQ(o.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(o.err.contains("usage: tessarolith-batch")) << o.err.toStdString();
+    }
+}
+
+TEST(BatchCliArguments, HelpDocumentsEveryOption)
+{
+    const Outcome o = runBatch({"--help"});
+    EXPECT_EQ(o.exitCode, 0);
+    for (const char *option : {"--settings", "--jobs", "--quiet", "SOURCE_FOLDER"})
+        EXPECT_TRUE(o.out.contains(option)) << option;
+}
+
+TEST_F(BatchCli, PrintsALinePerFileAndASummaryAndNeverWritesTheSettings)
+{
+    const QByteArray iniBefore = readFile(ini());
+    const Outcome o = runBatch({"--settings", ini(), src("")});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    const QStringList lines = o.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << o.out.toStdString();
+    EXPECT_EQ(lines[0], "Thumb_a.bmp");
+    EXPECT_EQ(lines[1], "Thumb_b.bmp");
+    EXPECT_TRUE(lines[2].startsWith("written 2, skipped 0, ")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains("ms/picture"));
+    EXPECT_TRUE(decodePictureFile(out("Thumb_a.bmp")).ok());
+    EXPECT_TRUE(decodePictureFile(out("Thumb_b.bmp")).ok());
+    EXPECT_EQ(readFile(ini()), iniBefore);
+}
+
+TEST_F(BatchCli, HonoursTheSettingsFile)
+{
+    settings.Prefix = "P_";
+    settings.FileType = FileTypeJpeg;
+    settings.RatioMode = KeepRatioByWidth;
+    settings.Width = 80;
+    saveIni();
+    const Outcome o = runBatch({"--quiet", "--settings", ini(), src("")});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_FALSE(o.out.contains("P_a.jpg")) << "--quiet prints the summary alone";
+    const DecodedPicture thumb = decodePictureFile(out("P_a.jpg"));
+    ASSERT_TRUE(thumb.ok());
+    EXPECT_EQ(thumb.picture.width(), 80);
+    EXPECT_EQ(thumb.picture.height(), 60);
+}
+
+TEST_F(BatchCli, SkippedFilesAreSaidSo)
+{
+    settings.DuplicateMode = DuplicateSkip;
+    saveIni();
+    writeFile(out("Thumb_a.bmp"), "keep me");
+    const Outcome o = runBatch({"--settings", ini(), "--jobs", "1", src("")});
+    ASSERT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(o.out.contains(QStringLiteral("Thumb_a.bmp (スキップ)")));
+    EXPECT_TRUE(o.out.contains("written 1, skipped 1"));
+    EXPECT_EQ(readFile(out("Thumb_a.bmp")), QByteArray("keep me"));
+}
+
+TEST_F(BatchCli, AFailureExitsOneNamingTheFile)
+{
+    writeFile(src("c.jpg"), "not a picture");
+    const Outcome o = runBatch({"--settings", ini(), src("")});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.err.contains("c.jpg")) << o.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out("Thumb_a.bmp")));
+}
+
+TEST_F(BatchCli, WithoutSettingsOptionReadsTheFileBesideTheProgramAndLeavesNoneBehind)
+{
+    const QString programDir = work.filePath("program");
+    QDir().mkpath(programDir);
+    const QString program = programDir + "/tessarolith-batch";
+    ASSERT_TRUE(QFile::copy(TESS_BIN_DIR "/tessarolith-batch", program));
+    // No settings file: the defaults save JPEGs into the program folder.
+    Outcome o = runBatch({src("")}, program);
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(programDir + "/Thumb_a.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(programDir + "/Tessarolith.ini"));
+    // With one beside it, that one counts.
+    ASSERT_TRUE(SaveSettings(settings, programDir + "/Tessarolith.ini"));
+    o = runBatch({src("")}, program);
+    ASSERT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(out("Thumb_a.bmp")));
+}
+
+} // namespace
