@@ -1,0 +1,506 @@
+#include "settings/settings_file.h"
+
+#include "platform/program_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tess;
+
+namespace {
+
+QByteArray cp932(const QString &text)
+{
+    QStringEncoder encoder("CP932");
+    QByteArray bytes = encoder.encode(text);
+    EXPECT_FALSE(encoder.hasError()) << text.toStdString();
+    return bytes;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// A program folder with its settings file path, and a second folder for saves.
+class SettingsFile : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath("program");
+        ASSERT_TRUE(QDir().mkpath(program));
+        ini = settingsFilePath(program);
+    }
+
+    ThumbSettings load(ThumbSettings start = {})
+    {
+        LoadSettings(start, ini, program);
+        return start;
+    }
+
+    void writeSection(const QString &lines) { writeBytes(ini, cp932(u"[Section]\r\n"_qs + lines)); }
+
+    QTemporaryDir dir;
+    QString program;
+    QString ini;
+};
+
+TEST(SettingsKeys, EncodeToTheirShiftJisBytes)
+{
+    EXPECT_EQ(cp932(QString::fromUtf16(ini_key::Width)), QByteArray("\x95\x9D"));
+    EXPECT_EQ(cp932(QString::fromUtf16(ini_key::RatioMode)), QByteArray("\x94\xE4\x97\xA6\x8D\x5C\x90\xAC"));
+    EXPECT_EQ(cp932(QString::fromUtf16(ini_key::SaveFolder)),
+              QByteArray("\x95\xDB\x91\xB6\x83\x74\x83\x48\x83\x8B\x83\x5F"));
+    EXPECT_EQ(cp932(QString::fromUtf16(ini_key::DuplicateMode)), QByteArray("\x93\xAF\x88\xEA\x96\xBC"));
+}
+
+TEST_F(SettingsFile, WithoutAFileEveryFieldTakesItsDefault)
+{
+    ThumbSettings start;
+    start.Width = 5;
+    start.Prefix = "x";
+    const ThumbSettings s = load(start);
+    EXPECT_EQ(s.Width, 128);
+    EXPECT_EQ(s.Height, 128);
+    EXPECT_EQ(s.RatioMode, 3);
+    EXPECT_EQ(s.FileType, 0);
+    EXPECT_EQ(s.Compression, 100);
+    EXPECT_EQ(s.MarginColour, 0);
+    EXPECT_EQ(s.Quality, 3);
+    EXPECT_EQ(s.Prefix, QStringLiteral("Thumb_"));
+    EXPECT_EQ(s.SaveFolder, program);
+    EXPECT_EQ(s.DuplicateMode, 0);
+    EXPECT_FALSE(QFile::exists(ini)) << "loading creates nothing";
+}
+
+TEST_F(SettingsFile, FirstSaveWritesTheElevenLinesOfADefaultFile)
+{
+    EXPECT_TRUE(SaveSettings(load(), ini));
+    const QByteArray expected = cp932(u"[Section]\r\n"
+                                      "幅= 128\r\n"
+                                      "高さ= 128\r\n"
+                                      "比率構成= 3\r\n"
+                                      "ファイル種類= 0\r\n"
+                                      "圧縮率= 100\r\n"
+                                      "余白色= 0\r\n"
+                                      "画質= 3\r\n"
+                                      "先頭文字=Thumb_\r\n"
+                                      "保存フォルダ="_qs
+                                      + program + u"\r\n同一名= 0\r\n"_qs);
+    EXPECT_EQ(readBytes(ini), expected);
+    EXPECT_EQ(QDir(program).entryList(QDir::Files), QStringList{"Tessarolith.ini"}) << "no temporary file left";
+}
+
+TEST_F(SettingsFile, NegativeAndLargeNumbersAreWrittenWithSignOrBlank)
+{
+    ThumbSettings s = defaultSettings(program);
+    s.Width = -5;
+    s.Height = -32768;
+    s.MarginColour = 16777215;
+    s.Compression = 32767;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const QByteArray bytes = readBytes(ini);
+    EXPECT_TRUE(bytes.contains(cp932(u"\r\n幅=-5\r\n高さ=-32768\r\n"_qs)));
+    EXPECT_TRUE(bytes.contains(cp932(u"\r\n圧縮率= 32767\r\n余白色= 16777215\r\n"_qs)));
+}
+
+TEST_F(SettingsFile, EveryFieldRoundTrips)
+{
+    const QString saveFolder = dir.filePath(u"保存 先"_qs);
+    ASSERT_TRUE(QDir().mkpath(saveFolder));
+    ThumbSettings s;
+    s.Width = 640;
+    s.Height = 16;
+    s.RatioMode = KeepRatioWithinBoth;
+    s.FileType = FileTypeBitmap;
+    s.Compression = 40;
+    s.MarginColour = 0x00123456;
+    s.Quality = QualityMediumLow;
+    s.Prefix = u"ｻﾑﾈ_ソ表"_qs;
+    s.SaveFolder = saveFolder;
+    s.DuplicateMode = DuplicateSkip;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    EXPECT_EQ(load(), s);
+}
+
+TEST_F(SettingsFile, EmptyPrefixAndVanishedFolderComeBackAsDefaults)
+{
+    const QString saveFolder = dir.filePath("gone");
+    ASSERT_TRUE(QDir().mkpath(saveFolder));
+    ThumbSettings s = defaultSettings(program);
+    s.Prefix.clear();
+    s.SaveFolder = saveFolder;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    EXPECT_TRUE(readBytes(ini).contains(cp932(u"\r\n先頭文字=\r\n"_qs))) << "an empty text is still written";
+    ASSERT_TRUE(QDir(saveFolder).removeRecursively());
+    const ThumbSettings back = load();
+    EXPECT_EQ(back.Prefix, QStringLiteral("Thumb_"));
+    EXPECT_EQ(back.SaveFolder, program);
+}
+
+struct IntegerCase {
+    const char *text;
+    std::int16_t expected; // kKeeps: the field keeps its previous value
+};
+constexpr std::int16_t kKeeps = 4242;
+
+void PrintTo(const IntegerCase &c, std::ostream *os)
+{
+    *os << '"' << c.text << '"';
+}
+
+class WidthValue : public SettingsFile, public testing::WithParamInterface<IntegerCase>
+{
+};
+
+TEST_P(WidthValue, FloorsInRangeNumbersAndKeepsThePreviousValueOtherwise)
+{
+    const IntegerCase &c = GetParam();
+    writeSection(u"幅="_qs + QString::fromUtf8(c.text) + u"\r\n"_qs);
+    ThumbSettings previous;
+    previous.Width = kKeeps;
+    EXPECT_EQ(load(previous).Width, c.expected);
+    if (c.expected == kKeeps)
+        EXPECT_EQ(load().Width, 0) << "at start-up the kept value is 0";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WidthValue,
+    testing::Values(IntegerCase{"abc", kKeeps}, IntegerCase{"70000", kKeeps}, IntegerCase{"12.9", 12},
+                    IntegerCase{"-0.5", -1}, IntegerCase{"-8.4", -9}, IntegerCase{"-32768", -32768},
+                    IntegerCase{"32767", 32767}, IntegerCase{"32768", kKeeps}, IntegerCase{"-32769", kKeeps},
+                    IntegerCase{"32767.9", 32767}, IntegerCase{"-32767.5", -32768},
+                    IntegerCase{"-32768.5", kKeeps}, IntegerCase{" 128", 128}, IntegerCase{"+7", 7},
+                    IntegerCase{"\" 64 \"", 64}, IntegerCase{".5", 0}, IntegerCase{"5.", 5},
+                    IntegerCase{"-0", 0}, IntegerCase{"12abc", kKeeps}, IntegerCase{"1 2", kKeeps},
+                    IntegerCase{"1e3", kKeeps}, IntegerCase{"1,5", kKeeps}, IntegerCase{"&H10", kKeeps},
+                    IntegerCase{"-", kKeeps}, IntegerCase{".", kKeeps}, IntegerCase{"--1", kKeeps},
+                    IntegerCase{"99999999999999999999999", kKeeps}, IntegerCase{"", 128},
+                    IntegerCase{"\"\"", 128}));
+
+struct ColourCase {
+    const char *text;
+    std::int64_t expected; // kKeepsColour: keeps the previous value
+};
+constexpr std::int32_t kKeepsColour = 0x00ABCDEF;
+
+void PrintTo(const ColourCase &c, std::ostream *os)
+{
+    *os << '"' << c.text << '"';
+}
+
+class ColourValue : public SettingsFile, public testing::WithParamInterface<ColourCase>
+{
+};
+
+TEST_P(ColourValue, RoundsHalvesToEvenWithinThirtyTwoBits)
+{
+    const ColourCase &c = GetParam();
+    writeSection(u"余白色="_qs + QString::fromUtf8(c.text) + u"\r\n"_qs);
+    ThumbSettings previous;
+    previous.MarginColour = kKeepsColour;
+    EXPECT_EQ(load(previous).MarginColour, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ColourValue,
+                         testing::Values(ColourCase{"254.5", 254}, ColourCase{"255.5", 256}, ColourCase{"2.5", 2},
+                                         ColourCase{"3.5", 4}, ColourCase{"254.51", 255}, ColourCase{"-0.5", 0},
+                                         ColourCase{"-1.5", -2}, ColourCase{"-2.5", -2},
+                                         ColourCase{"16777215", 16777215}, ColourCase{"4294967296", kKeepsColour},
+                                         ColourCase{"2147483647", 2147483647},
+                                         ColourCase{"2147483647.5", kKeepsColour},
+                                         ColourCase{"-2147483648", -2147483648LL},
+                                         ColourCase{"-2147483648.5", -2147483648LL},
+                                         ColourCase{"-2147483649", kKeepsColour}, ColourCase{"red", kKeepsColour},
+                                         ColourCase{"", 0}));
+
+TEST_F(SettingsFile, OutOfTableEnumerationValuesAreHeldAsGiven)
+{
+    writeSection(u"比率構成=9\r\n画質=-1\r\nファイル種類=7\r\n同一名=2\r\n圧縮率=5000\r\n"_qs);
+    const ThumbSettings s = load();
+    EXPECT_EQ(s.RatioMode, 9);
+    EXPECT_EQ(s.Quality, -1);
+    EXPECT_EQ(s.FileType, 7);
+    EXPECT_EQ(s.DuplicateMode, 2);
+    EXPECT_EQ(s.Compression, 5000);
+    EXPECT_EQ(s.Width, 128) << "keys not in the file take their defaults";
+}
+
+TEST_F(SettingsFile, PrefixIsTakenVerbatimInsideTheTrimmedValue)
+{
+    writeSection(u"先頭文字=\" a;b=c \"\r\n"_qs);
+    EXPECT_EQ(load().Prefix, QStringLiteral(" a;b=c "));
+}
+
+TEST_F(SettingsFile, SaveFolderWithTrailingSlashKeepsIt)
+{
+    const QString folder = dir.filePath("out") + u'/';
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeSection(u"保存フォルダ="_qs + folder + u"\r\n"_qs);
+    EXPECT_EQ(load().SaveFolder, folder);
+}
+
+TEST_F(SettingsFile, SaveFolderThatIsMissingAFileOrOnlyAPrefixFallsBack)
+{
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("photos2024")));
+    writeBytes(dir.filePath("afile"), "x");
+    for (const QString &folder : {dir.filePath("photos"), dir.filePath("photos2"), dir.filePath("afile"),
+                                  dir.filePath("afile") + u'/', dir.filePath("photos*"), dir.filePath("photos?024")}) {
+        writeSection(u"保存フォルダ="_qs + folder + u"\r\n"_qs);
+        EXPECT_EQ(load().SaveFolder, program) << folder.toStdString();
+    }
+}
+
+TEST_F(SettingsFile, OverlongSaveFolderIsCutOnReadingAndFallsBack)
+{
+    // A real folder whose path runs past 255 bytes; the first name is padded so
+    // that byte 255 falls in the middle of a later name.
+    QString folder = dir.path() + u"/x"_qs;
+    while ((255 - folder.size()) % 27 != 13)
+        folder += u'x';
+    while (folder.toUtf8().size() <= 300)
+        folder += u"/abcdefghijklmnopqrstuvwxyz"_qs;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(FolderExists(folder));
+    ThumbSettings s = defaultSettings(program);
+    s.SaveFolder = folder;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    EXPECT_TRUE(readBytes(ini).contains(folder.toUtf8())) << "written in full";
+    EXPECT_EQ(ReadIniValue("Section", u"保存フォルダ"_qs, ini), folder.left(255));
+    EXPECT_EQ(load().SaveFolder, program);
+}
+
+TEST_F(SettingsFile, OtherSectionsCommentsAndUnknownLinesSurviveASave)
+{
+    const QString before = u"; written by hand\r\n"
+                           "[Window]\r\n"
+                           "幅=999\r\n"
+                           "\r\n"
+                           "[Section]\r\n"
+                           "幅 = 64\r\n"
+                           "; ソ表能\r\n"
+                           "unknown=keep me\r\n"
+                           "no equals here\r\n"
+                           "先頭文字=pre_\r\n"
+                           "\r\n"
+                           "[Tail]\r\n"
+                           "x=1\r\n"_qs;
+    writeBytes(ini, cp932(before));
+    ThumbSettings s = load();
+    s.Width = 200;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const QString after = u"; written by hand\r\n"
+                          "[Window]\r\n"
+                          "幅=999\r\n"
+                          "\r\n"
+                          "[Section]\r\n"
+                          "幅 = 200\r\n"
+                          "; ソ表能\r\n"
+                          "unknown=keep me\r\n"
+                          "no equals here\r\n"
+                          "先頭文字=pre_\r\n"
+                          "高さ= 128\r\n"
+                          "比率構成= 3\r\n"
+                          "ファイル種類= 0\r\n"
+                          "圧縮率= 100\r\n"
+                          "余白色= 0\r\n"
+                          "画質= 3\r\n"
+                          "保存フォルダ="_qs
+                          + program
+                          + u"\r\n"
+                            "同一名= 0\r\n"
+                            "\r\n"
+                            "[Tail]\r\n"
+                            "x=1\r\n"_qs;
+    EXPECT_EQ(readBytes(ini), cp932(after));
+}
+
+TEST_F(SettingsFile, SavingAnUnchangedShiftJisFileLeavesItByteIdentical)
+{
+    const QString folder = dir.filePath(u"サムネイル"_qs);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ThumbSettings s = defaultSettings(program);
+    s.Prefix = u"縮小～①_"_qs;
+    s.SaveFolder = folder;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const QByteArray first = readBytes(ini);
+    EXPECT_FALSE(first.contains("{utf-8}"));
+    EXPECT_TRUE(first.contains(cp932(u"先頭文字=縮小～①_\r\n"_qs)));
+    ASSERT_TRUE(SaveSettings(load(), ini));
+    EXPECT_EQ(readBytes(ini), first);
+}
+
+TEST_F(SettingsFile, TextsShiftJisCannotHoldSurviveSaveAndLoad)
+{
+    const QString folder = dir.filePath(u"写真😀€〜"_qs);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ThumbSettings s = defaultSettings(program);
+    s.Prefix = u"😀€〜¥_"_qs;
+    s.SaveFolder = folder;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const QByteArray bytes = readBytes(ini);
+    EXPECT_TRUE(bytes.contains(cp932(u"\r\n先頭文字={utf-8}"_qs)));
+    EXPECT_TRUE(bytes.contains(cp932(u"\r\n幅= 128\r\n"_qs))) << "the other keys stay plain";
+    EXPECT_EQ(load(), s);
+    ASSERT_TRUE(SaveSettings(load(), ini));
+    EXPECT_EQ(readBytes(ini), bytes) << "a marked value is rewritten the same";
+}
+
+TEST_F(SettingsFile, LfLinesByteOrderMarkSectionCaseAndDuplicatesAreRead)
+{
+    writeBytes(ini, cp932(u"[section]\n幅=300\n幅=400\n画質=1\n"_qs));
+    ThumbSettings s = load();
+    EXPECT_EQ(s.Width, 300);
+    EXPECT_EQ(s.Quality, 1);
+
+    writeBytes(ini, QByteArray("\xEF\xBB\xBF") + u"[SECTION]\r\n高さ=77\r\n先頭文字=€_\r\n"_qs.toUtf8());
+    s = load();
+    EXPECT_EQ(s.Height, 77);
+    EXPECT_EQ(s.Prefix, u"€_"_qs);
+}
+
+TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndRaisesNothing)
+{
+    writeBytes(dir.filePath("plain"), "a file, not a folder");
+    const ThumbSettings s = defaultSettings(program);
+    for (const QString &path : {dir.filePath("missing/Tessarolith.ini"), dir.filePath("plain/Tessarolith.ini")}) {
+        bool saved = true;
+        EXPECT_NO_THROW(saved = SaveSettings(s, path));
+        EXPECT_FALSE(saved) << path.toStdString();
+        EXPECT_FALSE(WriteIniValue("Section", "k", "v", path));
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing")));
+    EXPECT_EQ(readBytes(dir.filePath("plain")), QByteArray("a file, not a folder"));
+
+    // A folder standing where the file should be is not replaced either.
+    ASSERT_TRUE(QDir().mkpath(ini));
+    EXPECT_FALSE(SaveSettings(s, ini));
+    EXPECT_TRUE(QFileInfo(ini).isDir());
+}
+
+TEST_F(SettingsFile, ReplacedFileKeepsItsPermissions)
+{
+    writeSection(u"幅= 64\r\n"_qs);
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(ini, mode));
+    ASSERT_TRUE(SaveSettings(load(), ini));
+    EXPECT_EQ(QFile::permissions(ini) & 0x7077, mode) << "owner, group and others bits";
+}
+
+TEST_F(SettingsFile, SaveIntoReadOnlyFolderLeavesTheOldFile)
+{
+    writeSection(u"幅= 64\r\n"_qs);
+    const QByteArray before = readBytes(ini);
+    ASSERT_TRUE(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ThumbSettings s = load();
+    s.Width = 100;
+    const bool saved = SaveSettings(s, ini);
+    QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (saved && geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only folders";
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readBytes(ini), before);
+}
+
+TEST_F(SettingsFile, UnreadableFileIsNotOverwritten)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads any file";
+    writeSection(u"幅= 64\r\n"_qs);
+    const QByteArray before = readBytes(ini);
+    ASSERT_TRUE(QFile::setPermissions(ini, QFileDevice::WriteOwner));
+    EXPECT_EQ(load().Width, 128) << "an unreadable file reads as a missing one";
+    EXPECT_FALSE(SaveSettings(defaultSettings(program), ini));
+    QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readBytes(ini), before);
+}
+
+TEST_F(SettingsFile, ReadAndWriteOneValue)
+{
+    EXPECT_EQ(ReadIniValue("Section", "k", ini), QString());
+    EXPECT_TRUE(WriteIniValue("Section", "k", " 1", ini));
+    EXPECT_TRUE(WriteIniValue("Section", QString(200, u'n'), "v", ini));
+    EXPECT_EQ(readBytes(ini), QByteArray("[Section]\r\nk= 1\r\n") + QByteArray(128, 'n') + "=v\r\n");
+    EXPECT_EQ(ReadIniValue("section", "K", ini), QStringLiteral("1"));
+    EXPECT_EQ(ReadIniValue("Section", QString(128, u'n'), ini), QStringLiteral("v"));
+}
+
+TEST_F(SettingsFile, ConvenienceOverloadsUseTheProgramFolder)
+{
+    setProgramFolderForTesting(program);
+    ThumbSettings s = defaultSettings(program);
+    s.Width = 321;
+    EXPECT_TRUE(SaveSettings(s));
+    setProgramFolderForTesting(QString());
+    EXPECT_TRUE(QFile::exists(program + u"/Tessarolith.ini"_qs));
+    EXPECT_EQ(load().Width, 321);
+}
+
+struct FolderCase {
+    const char *name;
+    QString relative; // to the temporary folder; an absolute path when it starts with "/"
+    bool exists;
+};
+
+void PrintTo(const FolderCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class FolderExistsCase : public testing::TestWithParam<FolderCase>
+{
+};
+
+TEST_P(FolderExistsCase, OnlyWholeExistingFolders)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("pics2024")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(u"ソ表"_qs)));
+    writeBytes(dir.filePath("file.txt"), "x");
+    ASSERT_TRUE(QFile::link(dir.filePath("pics2024"), dir.filePath("link")));
+    const FolderCase &c = GetParam();
+    const QString path = c.relative.startsWith(u'/') ? c.relative : dir.path() + u'/' + c.relative;
+    EXPECT_EQ(FolderExists(path), c.exists) << path.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FolderExistsCase,
+    testing::Values(FolderCase{"folder", "pics2024", true}, FolderCase{"trailing slash", "pics2024/", true},
+                    FolderCase{"trailing spaces", "pics2024  ", true},
+                    FolderCase{"double-byte name", u"ソ表"_qs, true},
+                    FolderCase{"link to a folder", "link", true}, FolderCase{"root", "/", true},
+                    FolderCase{"only a prefix of a folder", "pics", false},
+                    FolderCase{"wildcard", "pics*", false}, FolderCase{"missing", "nothing", false},
+                    FolderCase{"file", "file.txt", false}, FolderCase{"file with slash", "file.txt/", false},
+                    FolderCase{"below a file", "file.txt/sub", false},
+                    FolderCase{"leading space", " pics2024", false},
+                    FolderCase{"NUL cuts nothing short", QString(u"pics2024\0/nothing"_qs), false}));
+
+TEST(AddTrailingBackslash, AppendsOneSlashAfterTrailingSpaces)
+{
+    const std::pair<QString, QString> cases[] = {{"a", "a/"}, {"a/", "a/"}, {"a  ", "a/"}, {"a/ ", "a/"},
+                                                 {"", "/"},   {"/", "/"},   {"a\t", "a\t/"}, {" a", " a/"}};
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(AddTrailingBackslash(in), out) << in.toStdString();
+}
+
+} // namespace
