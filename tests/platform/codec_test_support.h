@@ -1,0 +1,114 @@
+#pragma once
+// Helpers shared by the picture codec tests: corpus paths, reference pictures
+// loaded through Qt's own readers, and per-channel comparisons.
+#include "platform/picture.h"
+
+#include <QFile>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace tess::testing {
+
+inline QString corpus(const QString &relative)
+{
+    return QStringLiteral(TESS_CORPUS_DIR "/") + relative;
+}
+
+// Rows of a tab-separated corpus manifest, header line left out.
+inline std::vector<QStringList> readManifest(const QString &relative)
+{
+    std::vector<QStringList> rows;
+    QFile file(corpus(relative));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return rows;
+    bool header = true;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (header) {
+            header = false;
+            continue;
+        }
+        if (!line.isEmpty())
+            rows.push_back(line.split(QLatin1Char('\t')));
+    }
+    return rows;
+}
+
+inline Picture loadReference(const QString &path)
+{
+    QImage image(path);
+    if (image.hasAlphaChannel()) // transparent parts are shown over black
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return Picture::fromImage(image);
+}
+
+struct Difference {
+    int maxChannel = 0;
+    double meanChannel = 0; // mean absolute difference over all channels
+    long long pixelsDiffering = 0;
+};
+
+inline Difference compare(const Picture &a, const Picture &b)
+{
+    Difference d;
+    if (a.width() != b.width() || a.height() != b.height()) {
+        d.maxChannel = 256;
+        d.meanChannel = 256;
+        return d;
+    }
+    long long sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const Colour p = a.row(y)[x];
+            const Colour q = b.row(y)[x];
+            const int dr = std::abs(redOf(p) - redOf(q));
+            const int dg = std::abs(greenOf(p) - greenOf(q));
+            const int db = std::abs(blueOf(p) - blueOf(q));
+            d.maxChannel = std::max({d.maxChannel, dr, dg, db});
+            sum += dr + dg + db;
+            d.pixelsDiffering += (dr | dg | db) != 0;
+        }
+    }
+    const long long channels = 3LL * a.width() * a.height();
+    d.meanChannel = channels ? double(sum) / double(channels) : 0.0;
+    return d;
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A picture with smooth ramps, hard edges and a little deterministic noise.
+inline Picture photoLike(int width, int height, unsigned seed = 1)
+{
+    Picture p(width, height);
+    unsigned state = seed;
+    for (int y = 0; y < height; ++y) {
+        Colour *row = p.row(y);
+        for (int x = 0; x < width; ++x) {
+            state = state * 1103515245u + 12345u;
+            const int noise = int((state >> 16) % 9) - 4;
+            const bool edge = ((x / 37) + (y / 53)) % 2 == 0;
+            const int r = std::clamp(x * 255 / std::max(1, width - 1) + noise, 0, 255);
+            const int g = std::clamp(y * 255 / std::max(1, height - 1) + noise, 0, 255);
+            const int b = std::clamp((edge ? 200 : 60) + noise, 0, 255);
+            row[x] = rgb(r, g, b);
+        }
+    }
+    return p;
+}
+
+} // namespace tess::testing
