@@ -1,0 +1,216 @@
+#include "thumbs/source_listing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace tess;
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+class SourceFolder : public ::testing::Test {
+protected:
+    QString at(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
+    void touch(const QString &name, mode_t mode = 0644) const
+    {
+        const int fd = ::open(QFile::encodeName(at(name)).constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+        ASSERT_GE(fd, 0) << name.toStdString();
+        ::fchmod(fd, mode); // whatever the umask says
+        ::close(fd);
+    }
+    QStringList list() const
+    {
+        const SourceListing listing = ListSourceFolder(dir.path());
+        EXPECT_FALSE(listing.failure.has_value()) << (listing.failure ? listing.failure->text().toStdString() : "");
+        return listing.names;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(SourceFolder, ListsPicturesInListBoxOrder)
+{
+    for (const char *name : {"b.JPG", "A.bmp", "c.jpg"})
+        touch(QString::fromUtf8(name));
+    EXPECT_EQ(list(), (QStringList{"A.bmp", "b.JPG", "c.jpg"}));
+}
+
+TEST_F(SourceFolder, MatchesTheExtensionExactlyIgnoringCase)
+{
+    for (const char *name : {"a.JpG", "b.BMP", "c.b.jpg", "d.jpeg", "e.jpgx", "f.jpg.txt", "g.png", "jpg", "h.bm",
+                             "i.Bmp"})
+        touch(QString::fromUtf8(name));
+    EXPECT_EQ(list(), (QStringList{"a.JpG", "b.BMP", "c.b.jpg", "i.Bmp"}));
+}
+
+TEST_F(SourceFolder, ListsReadOnlyPicturesOnceAndLeavesOutWhatIsNotAPlainFile)
+{
+    touch("plain.jpg");
+    touch("locked.jpg", 0444);
+    touch("unreadable.jpg", 0200); // listed: decoding it reports why it can't be read
+    touch(".hidden.jpg");
+    touch(".hidden.bmp", 0444);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(".git"));
+    ASSERT_TRUE(QFile::link(at("folder.jpg"), at("folderlink.jpg")));
+    ASSERT_TRUE(QFile::link(at("plain.jpg"), at("filelink.jpg")));
+    ASSERT_TRUE(QFile::link(at("nowhere.jpg"), at("dangling.jpg")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("pipe.jpg")).constData(), 0644), 0);
+
+    const QByteArray socketPath = QFile::encodeName(at("socket.bmp"));
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(std::size_t(socketPath.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(s, 0);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+
+    const QStringList names = list();
+    ::close(s);
+    EXPECT_EQ(names, (QStringList{"filelink.jpg", "locked.jpg", "plain.jpg", "unreadable.jpg"}));
+}
+
+TEST_F(SourceFolder, ListsJapaneseNamesInKanaThenKanjiOrder)
+{
+    for (const char *name : {"写真.jpg", "サムネイル.jpg", "ｻﾑﾈｲﾙ.bmp", "あ.jpg", "Z.jpg", "ガ.bmp", "か.jpg"})
+        touch(QString::fromUtf8(name));
+    // The dakuten of ガ only counts after the whole first level, where "b" < "j" already decided.
+    const QStringList expected = {"Z.jpg",
+                                  QString::fromUtf8("あ.jpg"),
+                                  QString::fromUtf8("ガ.bmp"),
+                                  QString::fromUtf8("か.jpg"),
+                                  QString::fromUtf8("ｻﾑﾈｲﾙ.bmp"),
+                                  QString::fromUtf8("サムネイル.jpg"),
+                                  QString::fromUtf8("写真.jpg")};
+    EXPECT_EQ(list(), expected);
+}
+
+TEST_F(SourceFolder, ListsPunctuatedNamesAsTheWindowsListDoes)
+{
+    for (const char *name : {"a_b.jpg", "a.b.jpg", "a-c.jpg", "ab.jpg", "a#.jpg", "a'd.jpg", "10.jpg", "9.jpg"})
+        touch(QString::fromUtf8(name));
+    EXPECT_EQ(list(), (QStringList{"10.jpg", "9.jpg", "a#.jpg", "a.b.jpg", "a_b.jpg", "ab.jpg", "a-c.jpg", "a'd.jpg"}));
+}
+
+TEST_F(SourceFolder, LeavesOutNamesThatAreNotValidText)
+{
+    touch("good.jpg");
+    const QByteArray bad = QFile::encodeName(dir.path()) + "/bad\xff.jpg";
+    const int fd = ::open(bad.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(list(), QStringList{"good.jpg"});
+}
+
+TEST_F(SourceFolder, AnEmptyFolderListsNothing)
+{
+    touch("readme.txt");
+    EXPECT_TRUE(list().isEmpty());
+}
+
+TEST_F(SourceFolder, CallsBackOncePerCollectedFile)
+{
+    for (const char *name : {"a.jpg", "b.bmp", "c.txt", ".d.jpg"})
+        touch(QString::fromUtf8(name));
+    int calls = 0;
+    const SourceListing listing = ListSourceFolder(dir.path(), [&] { ++calls; });
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(listing.names.size(), 2);
+}
+
+// Past 32,767 files a 16-bit count would overflow; the list has no such bound.
+TEST_F(SourceFolder, ListsMoreThan32767FilesWhole)
+{
+    constexpr int count = 33000;
+    // Hard links to one empty file: a directory entry each, far quicker to make
+    // than as many new files.
+    touch("seed");
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray seed = folder + "/seed";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray path = folder + '/' + QByteArray::number(i).rightJustified(5, '0') + (i % 2 ? ".jpg" : ".BMP");
+        ASSERT_EQ(::link(seed.constData(), path.constData()), 0) << path.constData();
+    }
+    const QStringList names = list();
+    ASSERT_EQ(names.size(), count);
+    EXPECT_EQ(names.front(), "00000.BMP");
+    EXPECT_EQ(names[32767], "32767.jpg");
+    EXPECT_EQ(names.back(), "32999.jpg");
+}
+
+TEST(SourceFolderFailure, AMissingFolderIsOneFailureNamingIt)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.path() + QStringLiteral("/gone");
+    int calls = 0;
+    const SourceListing listing = ListSourceFolder(missing, [&] { ++calls; });
+    ASSERT_TRUE(listing.failure.has_value());
+    EXPECT_EQ(listing.failure->file, missing);
+    EXPECT_EQ(listing.failure->message, QStringLiteral("フォルダを読めません。ファイルまたはフォルダが見つかりません。"));
+    EXPECT_TRUE(listing.names.isEmpty());
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(SourceFolderFailure, AFileInsteadOfAFolderIsAFailure)
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/a.jpg");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const SourceListing listing = ListSourceFolder(file);
+    ASSERT_TRUE(listing.failure.has_value());
+    EXPECT_EQ(listing.failure->message, QStringLiteral("フォルダを読めません。パスの途中がフォルダではありません。"));
+}
+
+TEST(SourceFolderFailure, AFolderTheUserMayNotReadIsAFailure)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "folder permissions don't stop the superuser";
+    QTemporaryDir dir;
+    const QString locked = dir.path() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    const SourceListing listing = ListSourceFolder(locked);
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+    ASSERT_TRUE(listing.failure.has_value());
+    EXPECT_EQ(listing.failure->message, QStringLiteral("フォルダを読めません。アクセスが拒否されました。"));
+}
+
+struct WildcardCase {
+    const char *name;
+    const char *wildcard;
+    bool matches;
+};
+
+class Wildcard : public ::testing::TestWithParam<WildcardCase> {};
+
+TEST_P(Wildcard, MatchesIgnoringCase)
+{
+    EXPECT_EQ(matchesWildcard(QString::fromUtf8(GetParam().name), QString::fromUtf8(GetParam().wildcard)),
+              GetParam().matches)
+        << GetParam().name << " ~ " << GetParam().wildcard;
+}
+
+INSTANTIATE_TEST_SUITE_P(SourceListing, Wildcard,
+                         ::testing::Values(WildcardCase{"a.jpg", "*.jpg", true}, WildcardCase{"A.JPG", "*.jpg", true},
+                                           WildcardCase{"a.jpeg", "*.jpg", false},
+                                           WildcardCase{"ajpg", "*.jpg", false},
+                                           WildcardCase{"写真.Jpg", "*.jpg", true},
+                                           WildcardCase{"a1.bmp", "a?.BMP", true},
+                                           WildcardCase{"a12.bmp", "a?.bmp", false},
+                                           WildcardCase{"x.jpg", "*.*", true}, WildcardCase{"x", "*.*", false}));
+
+} // namespace
