@@ -1,0 +1,160 @@
+#include "thumbs/compose_geometry.h"
+
+#include "platform/blit.h"
+#include "thumbs/rounding.h"
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+Failure failureOf(const char16_t *message)
+{
+    return Failure{QString(), QString::fromUtf16(message)};
+}
+
+const char16_t kBadRatioMode[] = u"比率構成の値が正しくありません。";
+const char16_t kBadSize[] = u"サムネイルの幅または高さの値が正しくありません。";
+const char16_t kTooLarge[] = u"サムネイルが大きすぎます。";
+const char16_t kEmptySource[] = u"画像の幅または高さが0です。";
+const char16_t kSourceTooLarge[] = u"画像が大きすぎます。";
+
+bool sideSetting(int side) { return side >= 1 && side <= kMaxThumbnailSide; }
+
+// other * fixed / fixedSourceSide in double, to the nearest pixel, at least one.
+double freeSide(int other, int fixed, int fixedSourceSide)
+{
+    return std::max(1.0, roundHalfEven(double(other) * double(fixed) / double(fixedSourceSide)));
+}
+
+} // namespace
+
+CanvasPlacement placeCanvas(int canvasWidth, int canvasHeight)
+{
+    CanvasPlacement p;
+    p.left = canvasWidth > kPreviewCentredMax ? 0 : floorDiv(kPreviewFrameSide - canvasWidth, 2);
+    p.top = canvasHeight > kPreviewCentredMax ? 0 : floorDiv(kPreviewFrameSide - canvasHeight, 2);
+    return p;
+}
+
+ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sw, int sh)
+{
+    ThumbnailLayout layout;
+    const int W = settings.Width;
+    const int H = settings.Height;
+    if (sw <= 0 || sh <= 0) {
+        layout.failure = failureOf(kEmptySource);
+        return layout;
+    }
+    double cw = 0.0;
+    double ch = 0.0;
+    bool settingsOk = false;
+    switch (settings.RatioMode) {
+    case KeepRatioByWidth:
+        settingsOk = sideSetting(W);
+        cw = W;
+        ch = settingsOk ? freeSide(sh, W, sw) : 0.0;
+        break;
+    case KeepRatioByHeight:
+        settingsOk = sideSetting(H);
+        cw = settingsOk ? freeSide(sw, H, sh) : 0.0;
+        ch = H;
+        break;
+    case KeepRatioWithinBoth:
+    case StretchToBoth:
+        settingsOk = sideSetting(W) && sideSetting(H);
+        cw = W;
+        ch = H;
+        break;
+    case NoStretchByWidth:
+        settingsOk = sideSetting(W);
+        cw = ch = W;
+        break;
+    case NoStretchByHeight:
+        settingsOk = sideSetting(H);
+        cw = ch = H;
+        break;
+    default:
+        layout.failure = failureOf(kBadRatioMode);
+        return layout;
+    }
+    if (!settingsOk) {
+        layout.failure = failureOf(kBadSize);
+        return layout;
+    }
+    if (cw > kMaxThumbnailSide || ch > kMaxThumbnailSide) {
+        layout.failure = failureOf(kTooLarge);
+        return layout;
+    }
+    layout.width = int(cw);
+    layout.height = int(ch);
+    layout.placement = placeCanvas(layout.width, layout.height);
+    return layout;
+}
+
+Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings)
+{
+    Intermediate result;
+    const int sw = source.width();
+    const int sh = source.height();
+    const int W = settings.Width;
+    const int H = settings.Height;
+    const Colour margin = Colour(settings.MarginColour) & 0xFFFFFF;
+    if (settings.RatioMode < StretchToBoth || settings.RatioMode > NoStretchByHeight)
+        return result; // the other modes draw the source itself
+    if (sw <= 0 || sh <= 0) {
+        result.failure = failureOf(kEmptySource);
+        return result;
+    }
+    const bool stretch = settings.RatioMode == StretchToBoth;
+    if ((settings.RatioMode != NoStretchByHeight && !sideSetting(W))
+        || (settings.RatioMode != NoStretchByWidth && !sideSetting(H))) {
+        result.failure = failureOf(kBadSize);
+        return result;
+    }
+    // Stretch: one side of the source is kept, the other resized to give W : H.
+    // Squares: the side of the source named by the mode.
+    double iw = 0.0;
+    double ih = 0.0;
+    if (stretch) {
+        iw = W < H ? double(sw) : roundHalfEven(double(sh) * W / H);
+        ih = W < H ? roundHalfEven(double(sw) * H / W) : double(sh);
+    } else {
+        iw = ih = settings.RatioMode == NoStretchByWidth ? sw : sh;
+    }
+    if (iw > kMaxIntermediateSide || ih > kMaxIntermediateSide) {
+        result.failure = failureOf(kSourceTooLarge);
+        return result;
+    }
+
+    std::vector<int> columns;
+    std::vector<const Colour *> rows;
+    if (stretch) {
+        columns = stretchMap(sw, int(iw), StretchAxis::Columns);
+        const std::vector<int> rowMap = stretchMap(sh, int(ih), StretchAxis::Rows);
+        rows.reserve(rowMap.size());
+        for (int r : rowMap)
+            rows.push_back(source.row(r));
+    } else {
+        // The source's top-left corner on the square, halves to even; the copy
+        // is clipped to the square, margin colour where the source is not.
+        const int left = settings.RatioMode == NoStretchByHeight ? int(roundHalfEven((double(sh) - sw) / 2.0)) : 0;
+        const int top = settings.RatioMode == NoStretchByWidth ? int(roundHalfEven((double(sw) - sh) / 2.0)) : 0;
+        columns.resize(std::size_t(iw));
+        for (int x = 0; x < int(iw); ++x) {
+            const int sx = x - left;
+            columns[std::size_t(x)] = sx >= 0 && sx < sw ? sx : -1;
+        }
+        rows.resize(std::size_t(ih), nullptr);
+        for (int y = 0; y < int(ih); ++y) {
+            const int sy = y - top;
+            if (sy >= 0 && sy < sh)
+                rows[std::size_t(y)] = source.row(sy);
+        }
+    }
+    result.rows.emplace(std::move(columns), std::move(rows), margin);
+    return result;
+}
+
+} // namespace tess

@@ -1,0 +1,59 @@
+#pragma once
+#include "platform/colour.h"
+#include "platform/failure.h"
+#include "platform/picture.h"
+#include "settings/thumb_settings.h"
+#include "thumbs/resample_source.h"
+
+#include <optional>
+
+namespace tess {
+
+// Largest canvas side we make. The free side of the keep-ratio modes follows
+// the source's proportions and so has no natural bound (a 16 x 16000 picture
+// sized by width 640 asks for 640 x 640000); past this the file fails instead
+// of allocating without limit. The settings window offers at most 640.
+inline constexpr int kMaxThumbnailSide = 16384;
+
+// Largest side of a stretched intermediate picture. It is never allocated,
+// only described by tables of this length.
+inline constexpr int kMaxIntermediateSide = 1 << 20;
+
+// Side of the square preview frame the canvas is shown in, and the largest
+// canvas side that is still centred in it.
+inline constexpr int kPreviewFrameSide = 157;
+inline constexpr int kPreviewCentredMax = 152;
+
+// Where the canvas sits inside the preview frame.
+struct CanvasPlacement {
+    int left = 0;
+    int top = 0;
+    friend bool operator==(const CanvasPlacement &, const CanvasPlacement &) = default;
+};
+
+CanvasPlacement placeCanvas(int canvasWidth, int canvasHeight);
+
+// The canvas of one file: its size by the ratio mode and its place in the
+// preview frame, or why there is none (the failure names no file; the caller
+// knows it).
+struct ThumbnailLayout {
+    int width = 0;
+    int height = 0;
+    CanvasPlacement placement;
+    std::optional<Failure> failure;
+};
+
+ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sourceWidth, int sourceHeight);
+
+// Ratio modes 3, 4 and 5 draw from an intermediate picture at the source's own
+// resolution: the source stretched to the proportions W : H (nearest pixel, as
+// a colour-on-colour stretch), or the source centred on a square of margin
+// colour. It is described by index tables over `source`, which must outlive it.
+struct Intermediate {
+    std::optional<MappedRows> rows; // set for modes 3-5 unless failure is set
+    std::optional<Failure> failure;
+};
+
+Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings);
+
+} // namespace tess
