@@ -1,0 +1,44 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+
+namespace tess {
+
+// `ImgExit`: the close image. A press of any button shows the pressed picture; the
+// release of any button, wherever the cursor is then, shows the normal picture
+// again and closes the window through its ordinary close path (QWidget::close, so
+// the close request and unload run). Once pressed there is no way to cancel.
+// The widget takes the size of the picture it shows, as an unstretched image does.
+class CloseImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CloseImage(QWidget *parent = nullptr);
+
+    void setImages(const QImage &normal, const QImage &pressed);
+    bool isPressed() const { return m_pressed; }
+    const QImage &shownImage() const { return m_pressed ? m_pressedImage : m_normalImage; }
+
+    // The settings window lets pending events run between showing the normal
+    // picture and closing, so the normal picture gets painted first.
+    void setProcessEventsBeforeClose(bool on) { m_processEvents = on; }
+    bool processEventsBeforeClose() const { return m_processEvents; }
+
+signals:
+    // Right before the window is asked to close.
+    void closeClicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void showPicture(bool pressed);
+
+    QImage m_normalImage;
+    QImage m_pressedImage;
+    bool m_pressed = false;
+    bool m_processEvents = false;
+};
+
+} // namespace tess

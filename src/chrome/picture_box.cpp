@@ -1,0 +1,97 @@
+#include "chrome/picture_box.h"
+
+#include "platform/blit.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace tess {
+
+namespace {
+
+QColor toQColor(Colour c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+
+} // namespace
+
+PictureBox::PictureBox(QWidget *parent, Colour background)
+    : QFrame(parent)
+{
+    m_picture.setBackground(background);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::setPicture(Picture picture)
+{
+    const Colour background = m_picture.background();
+    m_picture = std::move(picture);
+    m_picture.setBackground(background);
+    if (m_autoSize)
+        fitBoxToPicture();
+    update();
+}
+
+void PictureBox::setBackground(Colour colour)
+{
+    m_picture.setBackground(colour);
+    m_picture.clear();
+    update();
+}
+
+void PictureBox::clear()
+{
+    m_picture.clear();
+    update();
+}
+
+void PictureBox::setAutoSize(bool on)
+{
+    m_autoSize = on;
+    if (on)
+        fitBoxToPicture();
+}
+
+void PictureBox::setPictureFollowsSize(bool on)
+{
+    m_followSize = on;
+    if (on)
+        fitPictureToContents();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    fitPictureToContents();
+    QPainter painter(this);
+    const QRect inside = contentsRect();
+    painter.setClipRect(inside);
+    painter.fillRect(inside, toQColor(m_picture.background()));
+    if (!m_picture.isEmpty())
+        painter.drawImage(inside.topLeft(), m_picture.view());
+}
+
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    fitPictureToContents();
+    emit resized();
+}
+
+void PictureBox::fitPictureToContents() const
+{
+    if (!m_followSize || m_autoSize)
+        return;
+    const QSize size = contentsRect().size();
+    if (size.width() == m_picture.width() && size.height() == m_picture.height())
+        return;
+    Picture resized(size.width(), size.height(), m_picture.background());
+    bitBlt(resized, 0, 0, m_picture.width(), m_picture.height(), m_picture, 0, 0);
+    m_picture = std::move(resized);
+}
+
+void PictureBox::fitBoxToPicture()
+{
+    const QSize border = size() - contentsRect().size();
+    resize(m_picture.width() + border.width(), m_picture.height() + border.height());
+}
+
+} // namespace tess
