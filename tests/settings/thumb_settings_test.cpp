@@ -1,0 +1,88 @@
+#include "settings/thumb_settings.h"
+
+#include <gtest/gtest.h>
+
+using namespace tess;
+
+namespace {
+
+TEST(ThumbSettings, FreshRecordIsAllZeroAndEmpty)
+{
+    const ThumbSettings s;
+    EXPECT_EQ(s.Width, 0);
+    EXPECT_EQ(s.Height, 0);
+    EXPECT_EQ(s.RatioMode, 0);
+    EXPECT_EQ(s.FileType, 0);
+    EXPECT_EQ(s.Compression, 0);
+    EXPECT_EQ(s.MarginColour, 0);
+    EXPECT_EQ(s.Quality, 0);
+    EXPECT_TRUE(s.Prefix.isEmpty());
+    EXPECT_TRUE(s.SaveFolder.isEmpty());
+    EXPECT_EQ(s.DuplicateMode, 0);
+}
+
+TEST(ThumbSettings, Defaults)
+{
+    const ThumbSettings s = defaultSettings(QStringLiteral("program-folder"));
+    EXPECT_EQ(s.Width, 128);
+    EXPECT_EQ(s.Height, 128);
+    EXPECT_EQ(s.RatioMode, 3);
+    EXPECT_EQ(s.FileType, 0);
+    EXPECT_EQ(s.Compression, 100);
+    EXPECT_EQ(s.MarginColour, 0);
+    EXPECT_EQ(s.Quality, 3);
+    EXPECT_EQ(s.Prefix, QStringLiteral("Thumb_"));
+    EXPECT_EQ(s.SaveFolder, QStringLiteral("program-folder"));
+    EXPECT_EQ(s.DuplicateMode, 0);
+}
+
+TEST(ThumbSettings, OutOfRangeValuesAreHeldAsGiven)
+{
+    ThumbSettings s;
+    s.RatioMode = 9;
+    s.Quality = -4;
+    s.MarginColour = -1;
+    const ThumbSettings copy = s;
+    EXPECT_EQ(copy.RatioMode, 9);
+    EXPECT_EQ(copy.Quality, -4);
+    EXPECT_EQ(copy.MarginColour, -1);
+    EXPECT_TRUE(copy == s);
+}
+
+struct CaptionCase {
+    QString (*caption)(int);
+    int value;
+    const char16_t *text; // empty: no caption
+};
+
+class Captions : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(Captions, ByValue)
+{
+    const CaptionCase &c = GetParam();
+    EXPECT_EQ(c.caption(c.value), QString::fromUtf16(c.text)) << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    All, Captions,
+    ::testing::Values(CaptionCase{ratioModeCaption, KeepRatioByWidth, u"幅のｻｲｽﾞで縦横比を保持"},
+                      CaptionCase{ratioModeCaption, KeepRatioByHeight, u"高さのｻｲｽﾞで縦横比を保持"},
+                      CaptionCase{ratioModeCaption, KeepRatioWithinBoth, u"幅と高さのｻｲｽﾞで縦横比を保持"},
+                      CaptionCase{ratioModeCaption, StretchToBoth, u"幅と高さのｻｲｽﾞでｽﾄﾚｯﾁ"},
+                      CaptionCase{ratioModeCaption, NoStretchByWidth, u"幅のｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ"},
+                      CaptionCase{ratioModeCaption, NoStretchByHeight, u"高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ"},
+                      CaptionCase{ratioModeCaption, 6, u""},
+                      CaptionCase{ratioModeCaption, -1, u""},
+                      CaptionCase{qualityCaption, QualityLow, u"低画質"},
+                      CaptionCase{qualityCaption, QualityMediumLow, u"中低画質"},
+                      CaptionCase{qualityCaption, QualityMediumHigh, u"中高画質"},
+                      CaptionCase{qualityCaption, QualityHigh, u"高画質"},
+                      CaptionCase{qualityCaption, 4, u""},
+                      CaptionCase{fileTypeCaption, FileTypeJpeg, u"JPG"},
+                      CaptionCase{fileTypeCaption, FileTypeBitmap, u"BMP"},
+                      CaptionCase{fileTypeCaption, 2, u""},
+                      CaptionCase{duplicateModeCaption, DuplicateOverwrite, u"上書き"},
+                      CaptionCase{duplicateModeCaption, DuplicateSkip, u"ｽｷｯﾌﾟ"},
+                      CaptionCase{duplicateModeCaption, -1, u""}));
+
+} // namespace
