@@ -178,8 +178,9 @@ TEST_P(WidthValue, FloorsInRangeNumbersAndKeepsThePreviousValueOtherwise)
     ThumbSettings previous;
     previous.Width = kKeeps;
     EXPECT_EQ(load(previous).Width, c.expected);
-    if (c.expected == kKeeps)
+    if (c.expected == kKeeps) {
         EXPECT_EQ(load().Width, 0) << "at start-up the kept value is 0";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
