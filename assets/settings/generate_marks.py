@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Draws the settings window's option marks (13 x 13, 24-bit bitmaps) beside this script.
+
+option_on.bmp is the selected mark, option_off.bmp the unselected one: a sunken
+round well with a white face; the selected mark adds a navy dot. Pixels outside
+the circle are pure magenta, which the window treats as transparent so the panel
+texture shows around the mark; edge pixels are blended towards the panel's grey.
+
+Run it again after changing a colour; the pictures are committed, so the build
+never needs Python. Standard library only.
+"""
+import math
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SIZE = 13
+KEY = (255, 0, 255)          # transparent
+PANEL = (0xD0, 0xD0, 0xD0)   # what the anti-aliased rim blends towards
+SAMPLES = 4                  # supersampling per axis
+
+
+def write_bmp(name, pixels):
+    """pixels: rows top-down of (r, g, b) tuples."""
+    height = len(pixels)
+    width = len(pixels[0])
+    stride = (width * 3 + 3) & ~3
+    body = bytearray()
+    for row in reversed(pixels):  # bitmaps store the bottom row first
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((clamp(b), clamp(g), clamp(r)))
+        line += b"\0" * (stride - len(line))
+        body += line
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
+    with open(os.path.join(HERE, name), "wb") as f:
+        f.write(header + info + body)
+
+
+def clamp(v):
+    return max(0, min(255, int(round(v))))
+
+
+def mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
+def shade_at(x, y, selected):
+    """Colour of a point inside the mark, or None outside it. Centre at (6.5, 6.5)."""
+    cx = cy = SIZE / 2.0
+    dx, dy = x - cx, y - cy
+    r = math.hypot(dx, dy)
+    outer = SIZE / 2.0 - 0.1
+    if r > outer:
+        return None
+    # light falls from the top left: the ring is dark there and pale bottom right
+    light = (-dx - dy) / (r * math.sqrt(2)) if r > 0 else 0.0
+    if r > outer - 1.3:
+        return mix((0x8A, 0x8A, 0x90), (0x40, 0x40, 0x48), 0.5 + 0.5 * light)
+    if r > outer - 2.2:
+        return mix((0xF4, 0xF4, 0xF4), (0xA8, 0xA8, 0xB0), 0.5 + 0.5 * light)
+    face = mix((0xFF, 0xFF, 0xFF), (0xE6, 0xE8, 0xEE), max(0.0, light) * 0.8)
+    if selected:
+        dot = 2.6
+        if r < dot:
+            # a navy dot with a soft highlight up and to the left
+            hx, hy = dx + 0.9, dy + 0.9
+            glow = max(0.0, 1 - math.hypot(hx, hy) / 1.6)
+            return mix((0x10, 0x20, 0x70), (0x70, 0x90, 0xE0), glow * 0.7)
+    return face
+
+
+def mark(selected):
+    rows = []
+    for py in range(SIZE):
+        row = []
+        for px in range(SIZE):
+            acc = [0.0, 0.0, 0.0]
+            inside = 0
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    c = shade_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES, selected)
+                    if c is None:
+                        c = PANEL
+                    else:
+                        inside += 1
+                    acc = [a + v for a, v in zip(acc, c)]
+            n = SAMPLES * SAMPLES
+            # a pixel barely touched by the circle stays transparent
+            row.append(KEY if inside * 4 < n else tuple(a / n for a in acc))
+        rows.append(row)
+    return rows
+
+
+def main():
+    write_bmp("option_on.bmp", mark(True))
+    write_bmp("option_off.bmp", mark(False))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,47 @@
+#include "settings/ui/option_image.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tess {
+
+OptionImage::OptionImage(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void OptionImage::setMark(Mark mark, const QPixmap &picture)
+{
+    m_mark = mark;
+    m_picture = picture;
+    if (!picture.isNull())
+        resize(picture.size());
+    update();
+}
+
+void OptionImage::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture);
+}
+
+void OptionImage::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_leftDown = true;
+    emit pressed();
+}
+
+void OptionImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool click = m_leftDown && rect().contains(event->position().toPoint());
+    m_leftDown = false;
+    if (click)
+        emit clicked();
+}
+
+} // namespace tess
