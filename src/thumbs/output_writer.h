@@ -49,6 +49,8 @@ struct WriteOutcome {
 // failure, and any write error.
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
                             const SourceFiles &sources);
+// The same, examining every source afresh: a run over many files should build
+// one SourceFiles when it starts instead.
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
                             const QStringList &sourcePaths);
 

@@ -30,9 +30,16 @@ struct Entry {
     int attributes;
 };
 
-// Every entry of the folder but "." and "..", or the error that stopped the read.
+bool listable(int attributes)
+{
+    return std::find(kPassAttributes.begin(), kPassAttributes.end(), attributes) != kPassAttributes.end();
+}
+
+// The folder's entries that match a wildcard and whose attributes one of the
+// passes takes, or the error that stopped the read. perFile runs as each is
+// found, so a slow folder doesn't hold the window still until the end.
 std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries,
-                                  const std::array<QString, 2> &wildcards)
+                                  const std::array<QString, 2> &wildcards, const std::function<void()> &perFile)
 {
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (dir == nullptr)
@@ -59,8 +66,12 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
         if (!matchesWildcard(name, wildcards[0]) && !matchesWildcard(name, wildcards[1]))
             continue;
         // A file that vanished since the folder was read is simply not there.
-        if (const auto attributes = fileAttributes(prefix + name))
-            entries.push_back({name, *attributes});
+        const auto attributes = fileAttributes(prefix + name);
+        if (!attributes || !listable(*attributes))
+            continue;
+        entries.push_back({name, *attributes});
+        if (perFile)
+            perFile();
     }
 }
 
@@ -83,7 +94,7 @@ SourceListing ListSourceFolder(const QString &folder, const std::function<void()
     const std::array<QString, 2> wildcards = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg")};
     SourceListing listing;
     std::vector<Entry> entries;
-    if (auto failure = readFolder(folder, entries, wildcards)) {
+    if (auto failure = readFolder(folder, entries, wildcards, perFile)) {
         listing.failure = std::move(failure);
         return listing;
     }
@@ -94,8 +105,6 @@ SourceListing ListSourceFolder(const QString &folder, const std::function<void()
                 if (entry.attributes != attribute || !matchesWildcard(entry.name, wildcard))
                     continue;
                 listing.names.append(entry.name);
-                if (perFile)
-                    perFile();
             }
         }
     }
