@@ -64,11 +64,10 @@ DecodedPicture DecodeAhead::take(int index, const std::function<void()> &whileWa
     for (;;) {
         auto found = m_ready.find(index);
         if (found != m_ready.end()) {
-            DecodedPicture decoded = std::move(found->second);
-            m_ready.erase(found);
+            auto node = m_ready.extract(found);
             m_nextToTake = index + 1;
             m_changed.notify_all();
-            return decoded;
+            return std::move(node.mapped());
         }
         if (m_cancelled)
             return {Picture(), Failure{m_paths.value(index), QStringLiteral("処理を中止しました。")}};
