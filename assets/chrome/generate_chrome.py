@@ -78,8 +78,10 @@ def close_mark(width, height, pressed):
     top_colour = (196, 72, 64) if not pressed else (132, 36, 32)
     bottom_colour = (140, 32, 28) if not pressed else (164, 56, 48)
     border = (40, 10, 10)
-    strip = (60, 84, 118)  # the title strip's colour under the corners
-    rows = [[strip] * width for _ in range(height)]
+    # Outside the rounded corners the picture shows the title strip as it lies
+    # under the close image (4 pixels down, 540 across a 561-pixel strip).
+    band = title_strip()
+    rows = [[band[y + 4][(540 + x) * 500 // 561] for x in range(width)] for y in range(height)]
     radius = 3.0
     for y in range(box_h):
         for x in range(box_w):
@@ -95,7 +97,7 @@ def close_mark(width, height, pressed):
             edge = d > radius - 1.0 or x == 0 or y == 0 or x == box_w - 1 or y == box_h - 1
             c = border if edge else fill
             if d > radius - 1.0 and d <= radius:
-                c = mix(border, strip, max(0.0, d - (radius - 0.5)))
+                c = mix(border, rows[y][min(x + ox, width - 1)], max(0.0, d - (radius - 0.5)))
             rows[y][x + ox if x + ox < width else width - 1] = c
     # the cross: two anti-aliased diagonals from (4,4) to (10,10)
     for y in range(box_h):
