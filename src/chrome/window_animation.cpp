@@ -71,7 +71,7 @@ protected:
     {
         QPainter painter(this);
         const QRect local = rect();
-        painter.fillRect(local, QColor(16, 30, 62));
+        painter.fillRect(local, QColor(120, 150, 192)); // the outline, light enough to show on dark desktops
         const QRect band(0, 0, local.width(), captionHeight());
         if (!m_strip.isNull())
             painter.drawImage(band, m_strip);
