@@ -1,12 +1,26 @@
+// tessarolith: the thumbnail maker's window.
+#include "app/close_on_terminate.h"
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "platform/program_folder.h"
+#include "platform/ui/fonts.h"
+#include "settings/thumb_settings.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("Tessarolith　Ver.1.1.0"));
-    placeholder.setWindowTitle(QStringLiteral("Tessarolith　Ver.1.1.0"));
-    placeholder.resize(561, 480);
-    placeholder.show();
+
+    // A second copy ends here, silently, before any window or file is touched.
+    tess::SingleInstance instance(tess::SingleInstance::lockPathFor(tess::programFolder()));
+    if (!instance.acquire())
+        return 0;
+
+    tess::installFontSubstitutes();
+    tess::ThumbSettings settings; // the program's one settings record
+    tess::MainWindow window(settings);
+    const tess::CloseOnTerminate closeOnTerminate(&window);
+    window.show();
     return app.exec();
 }

@@ -1,0 +1,391 @@
+#include "app/main_window.h"
+
+#include "app/list_box.h"
+#include "app/preview_fit.h"
+#include "app/shape_outline.h"
+#include "chrome/close_image.h"
+#include "chrome/picture_box.h"
+#include "chrome/title_strip.h"
+#include "chrome/twips.h"
+#include "chrome/window_animation.h"
+#include "controls/command.h"
+#include "controls/init_form_buttons.h"
+#include "platform/blit.h"
+#include "platform/picture_codecs.h"
+#include "platform/program_folder.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/fonts.h"
+#include "settings/settings_file.h"
+#include "settings/ui/settings_window.h"
+#include "thumbs/source_listing.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+
+namespace tess {
+
+namespace {
+
+// Design sizes, in twips.
+constexpr double kPicCWidth = 8415;
+constexpr double kPicCHeight = 6915;
+constexpr double kListPicWidth = 2535;
+
+constexpr Colour kWhite = rgb(255, 255, 255);
+
+// The hourglass while a preview loads; the arrow again however it ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &at,
+                  Qt::Alignment alignment)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(at);
+    label->setAlignment(alignment);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    return label;
+}
+
+Command *makeCommand(QWidget *parent, const QString &name, const QString &caption, const QRect &at,
+                     bool enabled)
+{
+    auto *button = new Command(parent);
+    button->setObjectName(name);
+    button->setGeometry(at);
+    // The design values the window definition stores for the button.
+    CommandProperties design{{CommandKey::Caption, caption}};
+    if (!enabled)
+        design.append({CommandKey::Enabled, false});
+    button->restoreProperties(design);
+    button->setEnabled(enabled);
+    return button;
+}
+
+PictureBox *makePictureBox(QWidget *parent, const QString &name, Colour background, const QRect &at)
+{
+    auto *box = new PictureBox(parent, background);
+    box->setObjectName(name);
+    box->setFrameStyle(QFrame::NoFrame);
+    box->setGeometry(at);
+    return box;
+}
+
+} // namespace
+
+QString MainWindow::caption()
+{
+    return QStringLiteral("Tessarolith　Ver.1.1.0");
+}
+
+QString MainWindow::sourceFolderPickerTitle()
+{
+    return QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください");
+}
+
+QString MainWindow::completedMessage()
+{
+    return QStringLiteral("正常終了しました！！");
+}
+
+MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_openSettings(&SettingsWindow::showModal)
+{
+    setObjectName(QStringLiteral("Tessarolith_Main"));
+    setWindowTitle(caption());
+    buildControls();
+    load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setSettingsOpener(SettingsOpener opener)
+{
+    m_openSettings = opener ? std::move(opener) : SettingsOpener(&SettingsWindow::showModal);
+}
+
+void MainWindow::buildControls()
+{
+    installFontSubstitutes();
+    setFont(uiFont());
+
+    // The chrome first: Pic_C, created after it, lies over the strip's last rows.
+    m_chrome = installChrome(this, ChromeLayout::mainWindow());
+    Image1 = m_chrome.titleStrip;
+    lblTitle = m_chrome.titleLabel;
+    ImgExit = m_chrome.closeImage;
+
+    Pic_C = makePictureBox(this, QStringLiteral("Pic_C"), rgb(0x80, 0x80, 0x80),
+                           twipsRect(0, 300, kPicCWidth, kPicCHeight));
+    Pic_1 = makePictureBox(Pic_C, QStringLiteral("Pic_1"), rgb(0xC0, 0xC0, 0xC0),
+                           twipsRect(120, 120, 8175, 6675));
+
+    // Outlines before the labels they frame, so the text lies on top.
+    const std::array<QRect, 3> shapes = {twipsRect(180, 180, 2535, 315), twipsRect(2880, 1140, 1515, 315),
+                                         twipsRect(5460, 180, 2535, 315)};
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        Shape1[i] = new ShapeOutline(Pic_1);
+        Shape1[i]->setObjectName(QStringLiteral("Shape1(%1)").arg(i));
+        Shape1[i]->setGeometry(shapes[i]);
+    }
+    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
+    lblSource = makeLabel(Pic_1, QStringLiteral("lbl(12)"), QStringLiteral("ｵﾘｼﾞﾅﾙﾌｧｲﾙ"),
+                          twipsRect(180, 240, 2505, 255), centred);
+    lblThumbs = makeLabel(Pic_1, QStringLiteral("lbl(0)"), QStringLiteral("ｻﾑﾈｲﾙﾌｧｲﾙ"),
+                          twipsRect(5460, 240, 2505, 255), centred);
+    lblPreview = makeLabel(Pic_1, QStringLiteral("lbl(6)"), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"),
+                           twipsRect(2880, 1200, 1485, 255), centred);
+    lbl_PreSize = makeLabel(Pic_1, QStringLiteral("lbl_PreSize"), QStringLiteral("9999 * 9999"),
+                            twipsRect(2880, 1500, 1515, 195), centred);
+    Folder_Path = makeLabel(Pic_1, QStringLiteral("Folder_Path"), QString(),
+                            twipsRect(1740, 600, 6255, 435), Qt::AlignLeft | Qt::AlignTop);
+    Folder_Path->setWordWrap(true);
+
+    Cmd_InFolder = makeCommand(Pic_1, QStringLiteral("Cmd_InFolder"), QStringLiteral("ｲﾝﾌﾟｯﾄﾌｫﾙﾀﾞ..."),
+                               twipsRect(180, 600, 1515, 375), true);
+
+    List_Pic = new ListBox(Pic_1);
+    List_Pic->setObjectName(QStringLiteral("List_Pic"));
+    List_Pic->setGeometry(twipsRect(180, 1140, kListPicWidth, 4740));
+    QPalette white = List_Pic->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    List_Pic->setPalette(white);
+
+    Pic_K = makePictureBox(Pic_1, QStringLiteral("Pic_K"), kWhite, twipsRect(2880, 1740, 1500, 1500));
+    // The preview's picture is drawn at the size the box is given for it.
+    Pic_K->setPictureFollowsSize(false);
+
+    Pic_Base = makePictureBox(Pic_1, QStringLiteral("Pic_Base"), rgb(0xC0, 0xC0, 0xC0),
+                              twipsRect(2880, 3300, 2355, 2355));
+    picHigh = makePictureBox(Pic_Base, QStringLiteral("picHigh"), kWhite, twipsRect(0, 0, 2280, 2280));
+    // The run sizes the canvas picture; the box follows it, not the other way round.
+    picHigh->setPictureFollowsSize(false);
+
+    PicProgress = makePictureBox(Pic_1, QStringLiteral("PicProgress"), kWhite,
+                                 twipsRect(2880, 5700, 2355, 195));
+
+    List_Thumb = new ListBox(Pic_1);
+    List_Thumb->setObjectName(QStringLiteral("List_Thumb"));
+    List_Thumb->setGeometry(twipsRect(5400, 1140, 2595, 4740));
+
+    Cmd_Setting = makeCommand(Pic_1, QStringLiteral("Cmd_Setting"), QStringLiteral("各種設定..."),
+                              twipsRect(180, 6060, 2535, 375), true);
+    Cmd_Thumb = makeCommand(Pic_1, QStringLiteral("Cmd_Thumb"), QStringLiteral("ｻﾑﾈｲﾙ作成ｽﾀｰﾄ"),
+                            twipsRect(2880, 6060, 2355, 375), false);
+    Cmd_Stop = makeCommand(Pic_1, QStringLiteral("Cmd_Stop"), QStringLiteral("ｽﾄｯﾌﾟ"),
+                           twipsRect(5400, 6060, 1275, 375), false);
+    Cmd_Can = makeCommand(Pic_1, QStringLiteral("Cmd_Can"), QStringLiteral("Exit"),
+                          twipsRect(6720, 6060, 1275, 375), true);
+
+    connect(Cmd_InFolder, &Command::Click, this, &MainWindow::SelectSourceFolder);
+    connect(Cmd_Setting, &Command::Click, this, &MainWindow::Cmd_Setting_Click);
+    connect(Cmd_Thumb, &Command::Click, this, &MainWindow::Cmd_Thumb_Click);
+    connect(Cmd_Stop, &Command::Click, this, &MainWindow::Cmd_Stop_Click);
+    connect(Cmd_Can, &Command::Click, this, &QWidget::close);
+    connect(List_Pic, &ListBox::Click, this, &MainWindow::List_Pic_Click);
+    connect(List_Thumb, &ListBox::Click, this, &MainWindow::List_Thumb_Click);
+}
+
+void MainWindow::load()
+{
+    const double tpx = twipsPerPixelX();
+    const double tpy = twipsPerPixelY();
+
+    // Size: 6 twips are less than a pixel, so the window is as wide as Pic_C;
+    // its last 20 twips fall below the window's bottom edge.
+    const double widthTwips = kPicCWidth + 6;
+    const double heightTwips = kPicCHeight + 280;
+    resize(toPixels(widthTwips, tpx), toPixels(heightTwips, tpy));
+
+    // Position: centred across, a third of the free height from the top, on
+    // whatever screen size (off the screen when the screen is too small).
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QPoint at = centredPositionTwips(area.width() * tpx, area.height() * tpy, widthTwips, heightTwips);
+        move(area.left() + toPixels(at.x(), tpx), area.top() + toPixels(at.y(), tpy));
+    }
+
+    // Both lists scroll over the extent taken from List_Pic alone.
+    m_listExtent = int(roundHalfEven(kListPicWidth / tpx + 300));
+    List_Pic->setHorizontalExtent(m_listExtent);
+    List_Thumb->setHorizontalExtent(m_listExtent);
+
+    tileTexture(Pic_1);
+    paintGradientOnResize(Pic_C);
+
+    InitFormButtons(this, true, true);
+    if (Image1)
+        Image1->drag().reset();
+
+    LoadSettings(m_settings);
+    picHigh->setBackground(Colour(m_settings.MarginColour));
+
+    List_Pic->clear();
+    List_Thumb->clear();
+    lbl_PreSize->setText(QString());
+
+    recordOpenPoint(kMainWindowSlot);
+    animateOpen(this, kMainWindowSlot);
+
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Pic_C repaints its own gradient whenever it changes size; the window's
+    // resize only needs it shown again.
+    Pic_C->update();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    // A run or a scan lets events in while it works; it cannot be torn down
+    // under its own feet. The run is asked to stop after the file in hand, a
+    // scan to finish, and the window then closes the ordinary way.
+    if (running() || m_scanning) {
+        m_closeWhenIdle = true;
+        if (m_engine)
+            m_engine->requestStop();
+        event->ignore();
+        return;
+    }
+    // A settings window or message box still open goes first.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
+        modal->close();
+
+    SaveSettings(m_settings);
+    unload();
+    event->accept();
+}
+
+void MainWindow::unload()
+{
+    m_unloaded = true;
+    QFile::remove(programFolder() + QStringLiteral("/Dumy.bmp"));
+    animateClose(this, kMainWindowSlot);
+}
+
+void MainWindow::yieldToEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+// --- Source folder and previews ---
+
+void MainWindow::SelectSourceFolder()
+{
+    if (m_scanning || running())
+        return;
+    const std::optional<QString> chosen = dialogs().pickFolder(this, sourceFolderPickerTitle());
+    if (!chosen)
+        return;
+    const QString folder = *chosen;
+    Folder_Path->setText(folder);
+
+    m_scanning = true;
+    Cmd_InFolder->setEnabled(false);
+    const SourceListing listing = ListSourceFolder(folder, [this] { yieldToEvents(); });
+    Cmd_InFolder->setEnabled(true);
+    m_scanning = false;
+
+    if (listing.failure)
+        dialogs().message(this, listing.failure->text());
+
+    m_listedFolder = folder;
+    List_Pic->clear();
+    if (!listing.names.isEmpty()) {
+        List_Pic->addItems(listing.names);
+        List_Pic->setCurrentRow(0); // raises Click: the first picture is previewed
+        Cmd_Thumb->setEnabled(true);
+    }
+    List_Thumb->clear();
+
+    if (m_closeWhenIdle)
+        close();
+}
+
+void MainWindow::List_Pic_Click()
+{
+    const QListWidgetItem *item = List_Pic->currentItem();
+    if (!item || List_Pic->currentRow() < 0)
+        return;
+    preview(m_listedFolder + QLatin1Char('/') + item->text(), false);
+}
+
+void MainWindow::List_Thumb_Click()
+{
+    const QListWidgetItem *item = List_Thumb->currentItem();
+    if (!item || List_Thumb->currentRow() < 0)
+        return;
+    preview(m_settings.SaveFolder + QLatin1Char('/') + item->text(), true);
+}
+
+void MainWindow::preview(const QString &path, bool thumbnail)
+{
+    const WaitCursor hourglass;
+    Pic_K->hide();
+
+    // A file that cannot be decoded leaves Pic_F with the picture it had, which
+    // is then shown again; before any picture loaded there is nothing to show,
+    // and the box and label stay as they were.
+    DecodedPicture decoded = decodePictureFile(path);
+    if (decoded.ok())
+        m_picF = std::move(decoded.picture);
+    if (m_picF.isEmpty()) {
+        Pic_K->show();
+        return;
+    }
+
+    const int w = m_picF.width();
+    const int h = m_picF.height();
+    lbl_PreSize->setText(previewSizeCaption(w, h));
+
+    const PreviewFit fit = thumbnail ? fitThumbnailPreview(w, h) : fitSourcePreview(w, h);
+    const QSize drawn = fit.drawnSize();
+    Picture shown(drawn.width(), drawn.height(), Pic_K->background());
+    if (fit.stretched)
+        stretchBlt(shown, 0, 0, drawn.width(), drawn.height(), m_picF, 0, 0, w, h);
+    else
+        bitBlt(shown, 0, 0, drawn.width(), drawn.height(), m_picF, 0, 0);
+    Pic_K->resize(drawn);
+    Pic_K->setPicture(std::move(shown));
+
+    Pic_K->show();
+    Pic_K->refresh();
+}
+
+// --- Settings ---
+
+void MainWindow::Cmd_Setting_Click()
+{
+    m_openSettings(m_settings, this);
+    // A new background clears the canvas: in the middle of a run that would
+    // wipe the rows already drawn of the thumbnail about to be written, so the
+    // run's canvas keeps its picture and takes the colour from its next file.
+    if (running())
+        picHigh->picture().setBackground(Colour(m_settings.MarginColour));
+    else
+        picHigh->setBackground(Colour(m_settings.MarginColour));
+}
+
+} // namespace tess

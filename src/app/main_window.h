@@ -1,0 +1,120 @@
+#pragma once
+#include "chrome/window_chrome.h"
+#include "platform/picture.h"
+#include "settings/thumb_settings.h"
+#include "thumbs/batch_engine.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+
+namespace tess {
+
+class CloseImage;
+class Command;
+class ListBox;
+class PictureBox;
+class ShapeOutline;
+class TitleStrip;
+
+// Tessarolith_Main: the startup window. It lists the pictures of a source
+// folder, previews a source picture or a written thumbnail, runs the thumbnail
+// batch with the canvas and progress bar on show, and opens the settings window.
+// Loading it (the constructor) starts the program; closing it saves the settings
+// and ends the program.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    static QString caption();                // "Tessarolith　Ver.1.1.0"
+    static QString sourceFolderPickerTitle(); // the instruction the folder picker shows
+    static QString completedMessage();       // "正常終了しました！！"
+
+    // Builds the window and runs its startup sequence (everything but the
+    // single-instance test, which main() makes before any window exists). The
+    // record is the program's settings: loaded here, saved on close, edited by
+    // the settings window and read by the run.
+    explicit MainWindow(ThumbSettings &settings, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The horizontal scroll extent both lists get: List_Pic's width in pixels
+    // plus 300, rounded half to even (469 at 96 dpi).
+    int listExtent() const { return m_listExtent; }
+
+    // Handlers, named after their control and event.
+    void SelectSourceFolder();   // Cmd_InFolder
+    void List_Pic_Click();       // preview of the selected source picture
+    void List_Thumb_Click();     // preview of the selected thumbnail, from the save folder
+    void Cmd_Setting_Click();    // the settings window, modal
+    void Cmd_Thumb_Click();      // the batch run
+    void Cmd_Stop_Click();       // asks the run to stop after the file in hand
+
+    bool running() const { return m_engine != nullptr; }
+    bool scanning() const { return m_scanning; }
+    // The last picture a preview loaded (empty until one loaded).
+    const Picture &Pic_F() const { return m_picF; }
+    // The folder the entries of List_Pic belong to.
+    const QString &listedFolder() const { return m_listedFolder; }
+
+    // What Cmd_Setting opens; tests put a stand-in here. The default is the
+    // settings window.
+    using SettingsOpener = std::function<void(ThumbSettings &, QWidget *)>;
+    void setSettingsOpener(SettingsOpener opener);
+
+    // The window's controls, by their design names.
+    TitleStrip *Image1 = nullptr;
+    QLabel *lblTitle = nullptr; // lbl(1)
+    CloseImage *ImgExit = nullptr;
+    PictureBox *Pic_C = nullptr;
+    PictureBox *Pic_1 = nullptr;
+    std::array<ShapeOutline *, 3> Shape1{};
+    QLabel *lblSource = nullptr;  // lbl(12)
+    QLabel *lblThumbs = nullptr;  // lbl(0)
+    QLabel *lblPreview = nullptr; // lbl(6)
+    Command *Cmd_InFolder = nullptr;
+    QLabel *Folder_Path = nullptr;
+    ListBox *List_Pic = nullptr;
+    QLabel *lbl_PreSize = nullptr;
+    PictureBox *Pic_K = nullptr;
+    PictureBox *Pic_Base = nullptr;
+    PictureBox *picHigh = nullptr;
+    PictureBox *PicProgress = nullptr;
+    ListBox *List_Thumb = nullptr;
+    Command *Cmd_Setting = nullptr;
+    Command *Cmd_Thumb = nullptr;
+    Command *Cmd_Stop = nullptr;
+    Command *Cmd_Can = nullptr;
+
+signals:
+    // The run, as it goes; tests and nothing else listen.
+    void runRowDone(int rowsDone, int rowsTotal);
+    void runFileDone(int index, const QString &outputName, bool written);
+    void runEnded(tess::BatchEnd end);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildControls();
+    void load();
+    void unload();
+    void preview(const QString &path, bool thumbnail);
+    void drawProgress(int rowsDone, int rowsTotal);
+    void finishRun(const BatchResult &result);
+    void yieldToEvents();
+
+    ThumbSettings &m_settings;
+    WindowChrome m_chrome;
+    Picture m_picF;
+    QString m_listedFolder;
+    int m_listExtent = 0;
+    bool m_scanning = false;
+    bool m_closeWhenIdle = false;
+    bool m_unloaded = false;
+    BatchEngine *m_engine = nullptr;
+    SettingsOpener m_openSettings;
+};
+
+} // namespace tess

@@ -1,0 +1,126 @@
+// The thumbnail run as the main window shows it: the canvas fills row by row
+// inside its frame, the progress bar follows the rows of the file in hand, and
+// every written name joins List_Thumb.
+#include "app/main_window.h"
+
+#include "app/list_box.h"
+#include "chrome/picture_box.h"
+#include "chrome/twips.h"
+#include "controls/command.h"
+#include "platform/ui/dialogs.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+
+namespace tess {
+
+namespace {
+constexpr Colour kWhite = rgb(255, 255, 255);
+constexpr Colour kProgressColour = rgb(192, 255, 192);
+} // namespace
+
+void MainWindow::Cmd_Thumb_Click()
+{
+    // The button is off while a run lasts; a scan in progress has not yet
+    // replaced the list the run would read.
+    if (running() || m_scanning)
+        return;
+
+    Cmd_Thumb->setEnabled(false);
+    Cmd_Stop->setEnabled(true);
+    // Choosing another folder would pull the list from under the run.
+    Cmd_InFolder->setEnabled(false);
+
+    Pic_K->clear();
+    lbl_PreSize->setText(QString());
+
+    QStringList entries;
+    entries.reserve(List_Pic->count());
+    for (int i = 0; i < List_Pic->count(); ++i)
+        entries.append(List_Pic->item(i)->text());
+
+    BatchEngine engine(m_settings);
+    m_engine = &engine;
+
+    BatchCallbacks callbacks;
+    callbacks.canvasPlaced = [this](int left, int top) {
+        const Picture &canvas = picHigh->picture();
+        picHigh->setGeometry(left, top, canvas.width(), canvas.height());
+        picHigh->refresh();
+    };
+    callbacks.beforeRow = [this] {
+        picHigh->refresh();
+        yieldToEvents();
+    };
+    callbacks.rowDone = [this](int rowsDone, int rowsTotal) {
+        drawProgress(rowsDone, rowsTotal);
+        emit runRowDone(rowsDone, rowsTotal);
+    };
+    callbacks.fileDone = [this](int index, const QString &outputName, bool written) {
+        picHigh->refresh();
+        PicProgress->setBackground(kWhite);
+        PicProgress->refresh();
+        if (written) {
+            List_Thumb->addItem(outputName);
+            List_Thumb->scrollToBottom();
+        }
+        List_Thumb->repaint();
+        emit runFileDone(index, outputName, written);
+    };
+    callbacks.afterFile = [this] { yieldToEvents(); };
+    callbacks.whileWaiting = [this] { yieldToEvents(); };
+
+    const BatchResult result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+    m_engine = nullptr;
+    finishRun(result);
+}
+
+void MainWindow::Cmd_Stop_Click()
+{
+    if (m_engine)
+        m_engine->requestStop();
+}
+
+void MainWindow::drawProgress(int rowsDone, int rowsTotal)
+{
+    if (rowsTotal <= 0)
+        return;
+    Picture &bar = PicProgress->picture();
+    // The bar's right edge stands at rowsDone / rowsTotal of its width.
+    const float unit = float(bar.width()) / float(rowsTotal);
+    const int right = int(roundHalfEven(double(float(rowsDone) * unit)));
+    bar.fillBox(0, 0, right, bar.height(), kProgressColour);
+    PicProgress->refresh();
+}
+
+void MainWindow::finishRun(const BatchResult &result)
+{
+    picHigh->clear();
+    PicProgress->setBackground(kWhite);
+    Cmd_Stop->setEnabled(false);
+    Cmd_InFolder->setEnabled(true);
+    emit runEnded(result.end);
+
+    // A window asked to close while the run lasted closes now, without a word.
+    if (m_closeWhenIdle) {
+        close();
+        return;
+    }
+    switch (result.end) {
+    case BatchEnd::Completed:
+        dialogs().message(this, completedMessage());
+        break;
+    case BatchEnd::Stopped:
+        break;
+    case BatchEnd::Failed: {
+        const Failure failure = result.failure.value_or(Failure{});
+        QString text = QStringLiteral("サムネイル作成を中断しました。");
+        if (!failure.text().isEmpty())
+            text += QLatin1Char('\n') + failure.text();
+        dialogs().message(this, text);
+        break;
+    }
+    }
+}
+
+} // namespace tess

@@ -1,0 +1,45 @@
+#include "app/single_instance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace tess {
+
+QString SingleInstance::lockPathFor(const QString &programFolder)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(),
+                                                     QCryptographicHash::Sha1)
+                                .toHex()
+                                .left(16);
+    return folder + QStringLiteral("/tessarolith-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
+}
+
+SingleInstance::SingleInstance(const QString &lockPath) : m_lock(std::make_unique<QLockFile>(lockPath))
+{
+    // Age alone must never make the lock of a running copy look abandoned:
+    // only a lock whose process has gone is taken over.
+    m_lock->setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::acquire()
+{
+    if (m_lock->isLocked())
+        return true;
+    if (m_lock->tryLock(0))
+        return true;
+    return m_lock->error() != QLockFile::LockFailedError;
+}
+
+bool SingleInstance::held() const
+{
+    return m_lock->isLocked();
+}
+
+} // namespace tess
