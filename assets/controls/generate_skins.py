@@ -21,8 +21,8 @@ SUPERSAMPLE = 4
 
 FACE_LIGHT = (255, 255, 255)
 FACE_SHADE = (198, 197, 215)
-# What the rounded corners blend into: a quiet grey close to the windows' own background.
-OUTSIDE = (224, 225, 232)
+# What the rounded corners blend into: the mid grey of the windows' tiled texture.
+OUTSIDE = (186, 186, 188)
 # Light falls from the upper left, mostly from above.
 LIGHT = (-0.45, -0.89)
 
@@ -112,9 +112,10 @@ SKINS = {
     'selected': ([((52, 98, 196), (36, 70, 150), 1.0),
                   ((138, 176, 238), (104, 144, 220), 1.0),
                   ((255, 255, 255), (200, 214, 240), 0.6)], False),
-    'pressed': ([((70, 74, 100), (86, 90, 118), 1.0),
-                 ((236, 236, 244), (136, 138, 160), 1.0),
-                 ((220, 220, 232), (172, 172, 192), 0.55)], True),
+    # Sunken: the inner rings are dark where light would fall and bright opposite.
+    'pressed': ([((64, 68, 96), (84, 88, 116), 1.0),
+                 ((132, 134, 160), (246, 246, 250), 1.0),
+                 ((176, 176, 198), (232, 232, 240), 0.6)], True),
     'disable': ([((178, 178, 184), (160, 160, 166), 1.0),
                  ((250, 250, 250), (226, 226, 230), 0.9),
                  ((240, 240, 242), (226, 226, 230), 0.2)], False),

@@ -184,7 +184,7 @@ void Command::mousePressEvent(QMouseEvent *event)
     // Accepted in every case, so a press never reaches the host (whose title
     // strip would start a drag).
     event->accept();
-    if (event->button() == Qt::LeftButton && !hasFocus())
+    if (event->button() == Qt::LeftButton && focusPolicy() != Qt::NoFocus && !hasFocus())
         setFocus(Qt::MouseFocusReason);
     if (!m_enabled || event->button() != Qt::LeftButton)
         return;
@@ -254,7 +254,9 @@ void Command::paintEvent(QPaintEvent *)
     if (!m_faceOpaque || m_face.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_face.view());
+    // A picture's padding byte is 0, which a translucent target (a grab, a
+    // render into a pixmap) would take for alpha; RGB32 makes it opaque.
+    painter.drawImage(0, 0, m_face.view().convertToFormat(QImage::Format_RGB32));
 }
 
 // --- Face ---
