@@ -113,6 +113,15 @@ QLabel *makeFrame(QWidget *panel, const QString &name, const QString &heading, i
     return frame;
 }
 
+// The size numbers sit in boxes sized for the original font's narrow digits;
+// narrow ours to match so that "640" shows whole.
+void narrowDigits(QLabel *label)
+{
+    QFont font = label->font();
+    font.setStretch(84);
+    label->setFont(font);
+}
+
 QScrollBar *makeSlider(QWidget *panel, const QString &name, int left, int top, int width, int height,
                        int minimum, int maximum, int arrowStep, int pageStep, int position)
 {
@@ -228,11 +237,13 @@ void SettingsWindow::buildControls()
                       kSizeBeforeFilling);
     lbl_w = makeLabel(panel, QStringLiteral("lbl_w"), QString(), 2880, 720, 315, 195);
     setBackColour(lbl_w, Qt::white);
+    narrowDigits(lbl_w);
     makeLabel(panel, QStringLiteral("lbl_Height"), QStringLiteral("高さ"), 600, 1020);
     HS_h = makeSlider(panel, QStringLiteral("HS_h"), 1020, 960, 1755, 255, kSizeMin, kSizeMax, 1, 10,
                       kSizeBeforeFilling);
     lbl_h = makeLabel(panel, QStringLiteral("lbl_h"), QString(), 2880, 1020, 315, 195);
     setBackColour(lbl_h, Qt::white);
+    narrowDigits(lbl_h);
 
     // Ratio and quality.
     makeOptions(panel, QStringLiteral("Img_Pr"), QStringLiteral("lbl_Pr"), Img_Pr, lbl_Pr, ratioModeCaption,
