@@ -2,6 +2,7 @@
 #include "chrome/cursor_position.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
+#include "platform/ui/cursor_probe.h"
 #include "platform/ui/dialogs.h"
 #include "settings/thumb_settings.h"
 #include "settings/ui/option_caption.h"
@@ -56,6 +57,19 @@ public:
     std::vector<QWidget *> colourOwners;
     std::vector<std::int32_t> colourInitials;
     std::vector<QString> messages;
+};
+
+// Keeps the hover poll of a button from seeing the cursor leave it while a
+// click is under way.
+class CursorOver final : public CursorProbe {
+public:
+    explicit CursorOver(QWidget *w) : m_widget(w) { setCursorProbe(this); }
+    ~CursorOver() override { setCursorProbe(nullptr); }
+    QPoint cursorPos() const override { return m_widget->mapToGlobal(m_widget->rect().center()); }
+    QWidget *widgetAt(QPoint) const override { return m_widget; }
+
+private:
+    QWidget *m_widget;
 };
 
 ThumbSettings sampleRecord()
@@ -122,6 +136,7 @@ private:
     {
         Command *b = button(name);
         QSignalSpy clicks(b, &Command::Click);
+        CursorOver over(b);
         // A real move first: the button lights up only when the mouse moves over it.
         QTest::mouseMove(b, QPoint(1, 1));
         QTest::mouseMove(b, b->rect().center());
