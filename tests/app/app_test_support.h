@@ -1,0 +1,112 @@
+#pragma once
+// Helpers shared by the main window's tests: a program folder of their own,
+// dialogs that answer without a person, and pictures written to disk.
+#include "platform/picture.h"
+#include "platform/picture_codecs.h"
+#include "platform/program_folder.h"
+#include "platform/ui/dialogs.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QStringEncoder>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <optional>
+
+namespace tess::testing {
+
+// Answers the folder picker from a queue (nullopt = the user cancels) and
+// records every message box instead of showing it.
+class FakeDialogs final : public Dialogs {
+public:
+    FakeDialogs() { setDialogsForTesting(this); }
+    ~FakeDialogs() override { setDialogsForTesting(nullptr); }
+
+    std::deque<std::optional<QString>> folderAnswers;
+    QStringList pickerTitles;
+    QStringList messages;
+
+    std::optional<QString> pickFolder(QWidget *, const QString &title) override
+    {
+        pickerTitles.append(title);
+        if (folderAnswers.empty())
+            return std::nullopt;
+        std::optional<QString> answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
+    std::int32_t pickColour(QWidget *, std::int32_t) override { return -1; }
+    void message(QWidget *, const QString &text, const QString &) override { messages.append(text); }
+};
+
+// A program folder of the test's own for as long as the object lives.
+class ProgramFolder {
+public:
+    ProgramFolder() { setProgramFolderForTesting(m_dir.path()); }
+    ~ProgramFolder() { setProgramFolderForTesting(QString()); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    // Tessarolith.ini as the program reads it: Shift-JIS text, CRLF lines.
+    void writeSettings(const QList<QPair<QString, QString>> &keys) const
+    {
+        QString text = QStringLiteral("[Section]\r\n");
+        for (const auto &[key, value] : keys)
+            text += key + QLatin1Char('=') + value + QStringLiteral("\r\n");
+        QStringEncoder encoder("Shift_JIS");
+        const QByteArray bytes = encoder(text);
+        QFile out(file(QStringLiteral("Tessarolith.ini")));
+        if (out.open(QIODevice::WriteOnly))
+            out.write(bytes);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A picture whose four quadrants have different colours, so a copy or a
+// stretch can be told from a blank box.
+inline Picture quadrantPicture(int width, int height)
+{
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            picture.setPixel(x, y, right ? (bottom ? rgb(0, 0, 255) : rgb(0, 255, 0))
+                                         : (bottom ? rgb(255, 255, 0) : rgb(255, 0, 0)));
+        }
+    }
+    return picture;
+}
+
+inline Picture solidPicture(int width, int height, Colour colour)
+{
+    Picture picture(width, height);
+    picture.fillBox(0, 0, width, height, colour);
+    return picture;
+}
+
+inline bool writeBmp(const QString &path, const Picture &picture)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(encodeBmp(picture)) > 0;
+}
+
+inline bool writeJpeg(const QString &path, const Picture &picture)
+{
+    return picture.view().save(path, "JPG", 95);
+}
+
+inline bool writeGarbage(const QString &path)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write("this is not a picture at all") > 0;
+}
+
+} // namespace tess::testing
