@@ -22,7 +22,7 @@ void Picture::resize(int width, int height)
 void Picture::reset()
 {
     m_width = m_height = 0;
-    std::vector<Colour>().swap(m_pixels);
+    decltype(m_pixels)().swap(m_pixels);
 }
 
 void Picture::clear()
