@@ -79,6 +79,17 @@ void CloseOnTerminate::onSignal()
     }
     if (m_window)
         m_window->close();
+    else
+        m_pending = true;
+}
+
+void CloseOnTerminate::setWindow(QWidget *window)
+{
+    m_window = window;
+    if (m_pending && window) {
+        m_pending = false;
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 } // namespace tess

@@ -1,8 +1,9 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QSocketNotifier;
-class QWidget;
 
 namespace tess {
 
@@ -13,18 +14,24 @@ namespace tess {
 class CloseOnTerminate : public QObject {
     Q_OBJECT
 public:
-    // One per process; the window must outlive it.
-    explicit CloseOnTerminate(QWidget *window);
+    // One per process. It may be made before the window exists: a signal
+    // that comes first is answered once the event loop runs.
+    explicit CloseOnTerminate(QWidget *window = nullptr);
     ~CloseOnTerminate() override;
 
     // False when the pipe or the handlers could not be set up (the program then
     // simply ends on those signals, as it would without this).
     bool installed() const { return m_notifier != nullptr; }
 
+    // The window to close; a signal that came while there was none closes
+    // this one as soon as the event loop runs.
+    void setWindow(QWidget *window);
+
 private:
     void onSignal();
 
-    QWidget *m_window;
+    QPointer<QWidget> m_window;
+    bool m_pending = false;
     QSocketNotifier *m_notifier = nullptr;
 };
 

@@ -11,6 +11,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // From the first moment a copy may hold the lock, SIGTERM means "close".
+    tess::CloseOnTerminate closeOnTerminate;
 
     // A second copy ends here, silently, before any window or file is touched.
     tess::SingleInstance instance(tess::SingleInstance::lockPathFor(tess::programFolder()));
@@ -20,7 +22,7 @@ int main(int argc, char **argv)
     tess::installFontSubstitutes();
     tess::ThumbSettings settings; // the program's one settings record
     tess::MainWindow window(settings);
-    const tess::CloseOnTerminate closeOnTerminate(&window);
+    closeOnTerminate.setWindow(&window);
     window.show();
     return app.exec();
 }

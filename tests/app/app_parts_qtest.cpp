@@ -174,6 +174,26 @@ private slots:
         QCOMPARE(saved.Height, 77);
     }
 
+    void sigtermBeforeTheWindowExistsClosesItOnceShown()
+    {
+        ProgramFolder program;
+        FakeDialogs fake;
+        CloseOnTerminate closer;
+        QVERIFY(closer.installed());
+        QVERIFY(::raise(SIGTERM) == 0);
+        QTest::qWait(50); // the signal is seen while there is no window
+
+        ThumbSettings settings;
+        MainWindow window(settings);
+        settings.Width = 99;
+        closer.setWindow(&window);
+        window.show();
+        QTRY_VERIFY(!window.isVisible());
+        ThumbSettings saved;
+        LoadSettings(saved, program.file(QStringLiteral("Tessarolith.ini")), program.path());
+        QCOMPARE(saved.Width, 99);
+    }
+
     void listExtentScrollsSideways()
     {
         ListBox list;
