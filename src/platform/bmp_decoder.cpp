@@ -24,6 +24,7 @@ struct BmpHeader {
     long long pixelOffset = 0;
     int bitsPerPixel = 0;
     std::uint32_t compression = 0;
+    long long imageSize = 0; // biSizeImage: the pixel data's length, 0 when not given
 };
 
 BmpHeader readHeader(const QByteArray &head)
@@ -44,6 +45,8 @@ BmpHeader readHeader(const QByteArray &head)
         h.bitsPerPixel = int(le16(p + 28));
         if (infoSize >= 20 && head.size() >= 34)
             h.compression = le32(p + 30);
+        if (infoSize >= 24 && head.size() >= 38)
+            h.imageSize = le32(p + 34);
     } else {
         return h;
     }
@@ -53,11 +56,14 @@ BmpHeader readHeader(const QByteArray &head)
     return h;
 }
 
-// Bytes the pixel rows take when stored uncompressed; 0 when that cannot be told
-// from the header (RLE, embedded JPEG/PNG, unknown).
-long long uncompressedSize(const BmpHeader &h)
+// Bytes the pixel data takes, as the header tells it: the rows' own size when
+// uncompressed, the stated length of an RLE stream; 0 when it cannot be told
+// (RLE without a length, embedded JPEG/PNG, unknown kinds).
+long long pixelDataSize(const BmpHeader &h)
 {
-    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+    if (h.compression == kRle8 || h.compression == kRle4)
+        return h.imageSize;
     if (h.compression != kRgb && h.compression != kBitFields && h.compression != kAlphaBitFields)
         return 0;
     switch (h.bitsPerPixel) {
@@ -130,7 +136,7 @@ DecodedPicture decodeBmp(QIODevice &in, const QString &nameForMessages)
         return fail(codecmessages::corrupt());
     if (header.width * header.height > kMaxPicturePixels)
         return fail(codecmessages::tooLarge());
-    const long long pixelBytes = uncompressedSize(header);
+    const long long pixelBytes = pixelDataSize(header);
     if (pixelBytes > 0 && !in.isSequential() && in.size() < header.pixelOffset + pixelBytes)
         return fail(codecmessages::corrupt()); // cut short: the last rows are missing
 

@@ -167,7 +167,8 @@ TEST(BadBmp, HugeHeaderRefusedBeforeAnyPixelIsAllocated)
 TEST(BadBmp, CutCopiesOfGoodFilesFail)
 {
     for (const char *name : {"bmpsuite/g/rgb24.bmp", "bmpsuite/g/pal8.bmp", "bmpsuite/g/rgb32.bmp",
-                             "bmpsuite/g/pal1.bmp", "bmpsuite/g/rgb16.bmp"}) {
+                             "bmpsuite/g/pal1.bmp", "bmpsuite/g/rgb16.bmp", "bmpsuite/g/pal8topdown.bmp",
+                             "bmpsuite/g/pal8rle.bmp", "bmpsuite/g/pal4rle.bmp"}) {
         SCOPED_TRACE(name);
         const QByteArray whole = readAll(corpus(QLatin1String(name)));
         ASSERT_FALSE(whole.isEmpty());
