@@ -85,38 +85,89 @@ bool resampleRows(const Source &source, Picture &canvas, int quality, const Resa
     }
 
     const ResampleWindow window = resampleWindow(fit.scale, quality);
-    const int R = window.radius;
-    // Window centres and the inside part of each column's window, once per column.
-    struct ColumnWindow { int centre, dxLo, dxHi; };
-    std::vector<ColumnWindow> columns(std::size_t(fit.width));
-    for (int x = 0; x < fit.width; ++x) {
-        const int cx = window.centre(x);
-        columns[std::size_t(x)] = {cx, std::max(-R, -cx), std::min(R, sw - 1 - cx)};
-    }
+    const WindowSampler sampler(window.radius, window.interval);
+    const std::int64_t R = window.radius;
+    // Window centres and the inside part of each column's window (as window
+    // columns a = dx + R), once per canvas column.
+    struct ColumnWindow { std::int64_t left, aLo, aHi; };
     const int xBegin = std::max(0, -fit.x0);
     const int xEnd = std::min(fit.width, canvas.width() - fit.x0);
+    std::vector<ColumnWindow> columns;
+    for (int x = xBegin; x < xEnd; ++x) {
+        const std::int64_t left = std::int64_t(window.centre(x)) - R; // source column of a = 0
+        columns.push_back({left, std::max<std::int64_t>(0, -left), std::min<std::int64_t>(2 * R, sw - 1 - left)});
+    }
+    struct Sums { std::int64_t red, green, blue, count; };
+    constexpr std::int64_t kRowsAhead = 3;
+    std::vector<Sums> sums(columns.size());
+    std::vector<std::int64_t> offsets;
 
     for (int y = 0; y < fit.height; ++y) {
         if (progress.beforeRow)
             progress.beforeRow();
-        const int cy = window.centre(y);
-        const int dyLo = std::max(-R, -cy);
-        const int dyHi = std::min(R, sh - 1 - cy);
         const int canvasY = fit.y0 + y;
-        if (dyLo <= dyHi && canvasY >= 0 && canvasY < canvas.height()) {
-            Colour *out = canvas.row(canvasY) + fit.x0;
-            for (int x = xBegin; x < xEnd; ++x) {
-                const ColumnWindow &col = columns[std::size_t(x)];
-                std::int64_t red = 0, green = 0, blue = 0, k = 0;
-                forEachWindowSample(R, window.interval, col.dxLo, col.dxHi, dyLo, dyHi, [&](int dx, int dy) {
-                    const Colour c = source.row(cy + dy)[col.centre + dx];
-                    red += redOf(c);
-                    green += greenOf(c);
-                    blue += blueOf(c);
-                    ++k;
-                });
-                if (k > 0)
-                    out[x] = resample_detail::averageOf(red, green, blue, k);
+        if (canvasY >= 0 && canvasY < canvas.height()) {
+            std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0});
+            const std::int64_t top = std::int64_t(window.centre(y)) - R; // source row of b = 0
+            const std::int64_t bLo = std::max<std::int64_t>(0, -top);
+            const std::int64_t bHi = std::min<std::int64_t>(2 * R, sh - 1 - top);
+            // Source rows in memory order; within each, every canvas column's
+            // sampled window columns.
+            for (std::int64_t b = bLo; b <= bHi; ++b) {
+                const WindowSampler::Columns read = sampler.row(int(b));
+                if (read.first < 0 || read.first > 2 * R)
+                    continue;
+                const auto in = source.row(int(top + b));
+                // Ask for the lines of a row a little further down while this one
+                // is summed: a row spans several pages, and the hardware's own
+                // prefetch stops at every page boundary.
+                constexpr bool canPrefetch = requires { source.prefetch(0, 0); };
+                const bool prefetch = canPrefetch && top + b + kRowsAhead < sh;
+                const int aheadRow = int(std::min<std::int64_t>(top + b + kRowsAhead, sh - 1));
+                // Windows wholly inside the picture all read the same window
+                // columns of this row; only the edge windows are clipped.
+                offsets.clear();
+                for (std::int64_t a = read.first; a <= 2 * R; a += read.stride)
+                    offsets.push_back(a);
+                for (std::size_t i = 0; i < columns.size(); ++i) {
+                    const ColumnWindow &col = columns[i];
+                    Sums &sum = sums[i];
+                    std::int64_t red = 0, green = 0, blue = 0;
+                    if constexpr (canPrefetch) {
+                        if (prefetch && col.aLo <= col.aHi) {
+                            source.prefetch(aheadRow, int(col.left + col.aLo));
+                            source.prefetch(aheadRow, int(col.left + (col.aLo + col.aHi) / 2));
+                            source.prefetch(aheadRow, int(col.left + col.aHi));
+                        }
+                    }
+                    if (col.aLo == 0 && col.aHi == 2 * R) {
+                        for (const std::int64_t a : offsets) {
+                            const Colour c = in[int(col.left + a)];
+                            red += redOf(c);
+                            green += greenOf(c);
+                            blue += blueOf(c);
+                        }
+                        sum.count += std::int64_t(offsets.size());
+                    } else {
+                        for (std::int64_t a = WindowSampler::firstFrom(read, col.aLo); a <= col.aHi;
+                             a += read.stride) {
+                            const Colour c = in[int(col.left + a)];
+                            red += redOf(c);
+                            green += greenOf(c);
+                            blue += blueOf(c);
+                            ++sum.count;
+                        }
+                    }
+                    sum.red += red;
+                    sum.green += green;
+                    sum.blue += blue;
+                }
+            }
+            Colour *out = canvas.row(canvasY) + fit.x0 + xBegin;
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const Sums &sum = sums[i];
+                if (sum.count > 0)
+                    out[i] = resample_detail::averageOf(sum.red, sum.green, sum.blue, sum.count);
             }
         }
         if (progress.rowDone)

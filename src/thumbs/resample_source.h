@@ -11,7 +11,9 @@ namespace tess {
 //     int width() const; int height() const; RowView row(int y) const;
 // where RowView[x] gives the colour of column x (0 <= x < width), will do: a
 // decoded picture, a picture still being decoded row by row, or an intermediate
-// picture described by index tables instead of being allocated.
+// picture described by index tables instead of being allocated. A source held
+// in memory may also offer `void prefetch(int y, int x) const`, a hint that
+// pixel (x, y) is wanted soon.
 
 // A decoded picture, read through plain row pointers.
 class PictureRows {
@@ -20,6 +22,7 @@ public:
     int width() const { return m_picture.width(); }
     int height() const { return m_picture.height(); }
     const Colour *row(int y) const { return m_picture.row(y); }
+    void prefetch(int y, int x) const { __builtin_prefetch(m_picture.row(y) + x); }
     const Picture &picture() const { return m_picture; }
 
 private:
@@ -52,6 +55,13 @@ public:
     int width() const { return int(m_columns.size()); }
     int height() const { return int(m_rows.size()); }
     RowView row(int y) const { return {m_rows[std::size_t(y)], m_columns.data(), m_margin}; }
+    void prefetch(int y, int x) const
+    {
+        const Colour *source = m_rows[std::size_t(y)];
+        const int c = m_columns[std::size_t(x)];
+        if (source && c >= 0)
+            __builtin_prefetch(source + c);
+    }
 
 private:
     std::vector<int> m_columns;

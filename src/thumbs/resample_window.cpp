@@ -3,6 +3,9 @@
 #include "thumbs/rounding.h"
 
 #include <algorithm>
+#include <numeric>
+#include <tuple>
+#include <utility>
 
 namespace tess {
 
@@ -33,6 +36,44 @@ ResampleWindow resampleWindow(float scale, int quality)
     const float perQuality = w.step / float(quality);
     w.interval = std::max(1, int(roundHalfEven(perQuality)));
     return w;
+}
+
+namespace {
+
+// x with a * x = 1 (mod n), for a and n coprime, n >= 1.
+std::int64_t inverseModulo(std::int64_t a, std::int64_t n)
+{
+    std::int64_t r0 = n, r1 = a % n, t0 = 0, t1 = 1;
+    while (r1 != 0) {
+        const std::int64_t q = r0 / r1;
+        std::tie(r0, r1) = std::pair{r1, r0 - q * r1};
+        std::tie(t0, t1) = std::pair{t1, t0 - q * t1};
+    }
+    t0 %= n;
+    return t0 < 0 ? t0 + n : t0;
+}
+
+} // namespace
+
+WindowSampler::WindowSampler(int radius, int interval)
+    : m_side(2 * std::int64_t(radius) + 1), m_interval(std::max(1, interval))
+{
+    const std::int64_t s = m_side % m_interval;
+    m_gcd = std::gcd(s, m_interval); // gcd(0, m) = m
+    m_stride = m_interval / m_gcd;
+    m_inverse = m_stride == 1 ? 0 : inverseModulo(s / m_gcd, m_stride);
+}
+
+WindowSampler::Columns WindowSampler::row(int b) const
+{
+    // a * side + b = 0 (mod m)  <=>  a * (s / g) = (-b / g) (mod m / g), when g divides b.
+    Columns c;
+    c.stride = m_stride;
+    const std::int64_t target = (m_interval - b % m_interval) % m_interval;
+    if (target % m_gcd != 0)
+        return c;
+    c.first = (target / m_gcd) % m_stride * m_inverse % m_stride;
+    return c;
 }
 
 } // namespace tess

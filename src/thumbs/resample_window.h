@@ -36,28 +36,39 @@ struct ResampleWindow {
 // value would overflow (steps over 32767) the whole file would have failed.
 ResampleWindow resampleWindow(float scale, int quality);
 
-// Calls read(dx, dy) for every window position that the sampling reads and
-// that lies inside [dxLo, dxHi] x [dyLo, dyHi] (sub-ranges of [-radius, radius]).
-// Positions are numbered l = (dx + R) * (2R + 1) + (dy + R), dx outer and dy
-// inner; those with l a multiple of interval are read. Rather than testing each
-// position, this jumps from one multiple to the next within each column.
-template <class Read>
-inline void forEachWindowSample(int radius, int interval, int dxLo, int dxHi, int dyLo, int dyHi,
-                                Read &&read)
-{
-    if (dxLo > dxHi || dyLo > dyHi)
-        return;
-    const std::int64_t side = 2 * std::int64_t(radius) + 1;
-    const std::int64_t m = interval;
-    for (int dx = dxLo; dx <= dxHi; ++dx) {
-        const std::int64_t base = (std::int64_t(dx) + radius) * side + radius; // l of (dx, 0)
-        std::int64_t l = base + dyLo;
-        const std::int64_t last = base + dyHi;
-        if (const std::int64_t r = l % m)
-            l += m - r; // l >= 0, so r is the plain remainder
-        for (; l <= last; l += m)
-            read(dx, int(l - base));
+// Which positions of the window the sampling reads. Positions are numbered
+// l = a * (2R + 1) + b for window column a = dx + R (outer) and window row
+// b = dy + R (inner); those with l a multiple of the interval are read. Within
+// one window row b the columns read form an arithmetic progression, so the
+// resampler can walk the source row by row, in memory order, instead of testing
+// every position.
+class WindowSampler {
+public:
+    struct Columns {
+        std::int64_t first = -1; // smallest column a >= 0 read in this row; -1: none at all
+        std::int64_t stride = 1; // the next ones: first + stride, first + 2 stride, ...
+    };
+
+    WindowSampler(int radius, int interval);
+    // Columns read in window row b (0 <= b <= 2R); `first` may lie past 2R,
+    // which also means none.
+    Columns row(int b) const;
+    // The first column >= from that row b reads, or -1.
+    static std::int64_t firstFrom(const Columns &c, std::int64_t from)
+    {
+        if (c.first < 0)
+            return -1;
+        if (from <= c.first)
+            return c.first;
+        return c.first + (from - c.first + c.stride - 1) / c.stride * c.stride;
     }
-}
+
+private:
+    std::int64_t m_side;
+    std::int64_t m_interval;
+    std::int64_t m_gcd;     // gcd(side mod m, m)
+    std::int64_t m_stride;  // m / gcd
+    std::int64_t m_inverse; // of (side mod m) / gcd, modulo the stride
+};
 
 } // namespace tess

@@ -17,6 +17,20 @@ namespace {
 
 constexpr Colour kMargin = rgb(12, 34, 56);
 
+// How many positions of a whole window the sampler reads.
+int positionsRead(int radius, int interval)
+{
+    const WindowSampler sampler(radius, interval);
+    const int side = 2 * radius + 1;
+    int read = 0;
+    for (int b = 0; b < side; ++b) {
+        const WindowSampler::Columns columns = sampler.row(b);
+        for (std::int64_t a = columns.first; a >= 0 && a < side; a += columns.stride)
+            ++read;
+    }
+    return read;
+}
+
 // ---------------------------------------------------------------- rounding
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
@@ -61,9 +75,7 @@ TEST_P(WindowTable, FitAndWindowParameters)
     const ResampleWindow w = resampleWindow(fit.scale, c.quality);
     EXPECT_EQ(w.radius, c.radius);
     EXPECT_EQ(w.interval, c.interval);
-    int read = 0;
-    forEachWindowSample(w.radius, w.interval, -w.radius, w.radius, -w.radius, w.radius, [&](int, int) { ++read; });
-    EXPECT_EQ(read, c.positionsRead);
+    EXPECT_EQ(positionsRead(w.radius, w.interval), c.positionsRead);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,25 +104,29 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"ThinLine", 1000, 1, 128, 1, 3, 0.128f, 128, 1, 0, 0, 4, 3, 27}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(WindowSamples, JumpingBetweenMultiplesMatchesTestingEveryPosition)
+TEST(WindowSampler, ColumnsOfEachRowMatchTestingEveryPosition)
 {
-    std::mt19937 rng(7);
-    for (int R : {0, 1, 2, 3, 6, 9}) {
-        for (int m : {1, 2, 3, 4, 5, 12, 13, 40}) {
-            for (int trial = 0; trial < 20; ++trial) {
-                std::uniform_int_distribution<int> pick(-R, R);
-                int dxLo = pick(rng), dxHi = pick(rng), dyLo = pick(rng), dyHi = pick(rng);
-                if (trial == 0) { dxLo = dyLo = -R; dxHi = dyHi = R; }
-                std::vector<std::pair<int, int>> expected;
-                int l = 0;
-                for (int dx = -R; dx <= R; ++dx)
-                    for (int dy = -R; dy <= R; ++dy, ++l)
-                        if (l % m == 0 && dx >= dxLo && dx <= dxHi && dy >= dyLo && dy <= dyHi)
-                            expected.emplace_back(dx, dy);
-                std::vector<std::pair<int, int>> got;
-                forEachWindowSample(R, m, dxLo, dxHi, dyLo, dyHi, [&](int dx, int dy) { got.emplace_back(dx, dy); });
-                ASSERT_EQ(got, expected) << "R=" << R << " m=" << m << " dx " << dxLo << ".." << dxHi
-                                         << " dy " << dyLo << ".." << dyHi;
+    for (int R : {0, 1, 2, 3, 6, 9, 16}) {
+        const int side = 2 * R + 1;
+        for (int m : {1, 2, 3, 4, 5, 10, 11, 12, 13, 33, 40, 1000}) {
+            const WindowSampler sampler(R, m);
+            for (int b = 0; b < side; ++b) {
+                std::vector<int> expected;
+                for (int a = 0; a < side; ++a)
+                    if ((a * side + b) % m == 0)
+                        expected.push_back(a);
+                // Every starting column, as the picture's left edge clips windows.
+                for (int from = 0; from < side; ++from) {
+                    std::vector<int> got;
+                    const WindowSampler::Columns read = sampler.row(b);
+                    for (std::int64_t a = WindowSampler::firstFrom(read, from); a >= 0 && a < side; a += read.stride)
+                        got.push_back(int(a));
+                    std::vector<int> want;
+                    for (int a : expected)
+                        if (a >= from)
+                            want.push_back(a);
+                    ASSERT_EQ(got, want) << "R=" << R << " m=" << m << " b=" << b << " from=" << from;
+                }
             }
         }
     }
@@ -238,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AgainstReference,
                                                               SizeCase{99, 7, 30, 30},     // thin
                                                               SizeCase{7, 99, 30, 30},     // tall
                                                               SizeCase{333, 250, 128, 128},// step 2.6
-                                                              SizeCase{1, 1, 17, 9}),      // single pixel
+                                                              SizeCase{1, 1, 17, 9},       // single pixel
+                                                              SizeCase{400, 300, 40, 40},  // step 10
+                                                              SizeCase{600, 450, 48, 48},  // step 12.5
+                                                              SizeCase{1000, 700, 64, 64}),// step 15.625
                                             ::testing::Values(-1, 0, 1, 2, 3, 7)));
 
 // ---------------------------------------------------------------- failures and progress
