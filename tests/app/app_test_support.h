@@ -15,32 +15,31 @@
 #include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <deque>
 #include <optional>
 
 namespace tess::testing {
 
-// Answers the folder picker from a queue (nullopt = the user cancels) and
+// Answers the folder picker from a queue (a null QString = the user cancels) and
 // records every message box instead of showing it.
 class FakeDialogs final : public Dialogs {
 public:
     FakeDialogs() { setDialogsForTesting(this); }
     ~FakeDialogs() override { setDialogsForTesting(nullptr); }
 
-    std::deque<std::optional<QString>> folderAnswers;
+    QStringList folderAnswers;
     QStringList pickerTitles;
     QStringList messages;
 
     std::optional<QString> pickFolder(QWidget *, const QString &title) override
     {
         pickerTitles.append(title);
-        if (folderAnswers.empty())
+        const QString answer = folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+        if (answer.isNull())
             return std::nullopt;
-        std::optional<QString> answer = folderAnswers.front();
-        folderAnswers.pop_front();
         return answer;
     }
-    std::int32_t pickColour(QWidget *, std::int32_t) override { return -1; }
+    std::int32_t colourAnswer = -1; // -1: the user cancels
+    std::int32_t pickColour(QWidget *, std::int32_t) override { return colourAnswer; }
     void message(QWidget *, const QString &text, const QString &) override { messages.append(text); }
 };
 

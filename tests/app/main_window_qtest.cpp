@@ -7,6 +7,7 @@
 #include "chrome/window_animation.h"
 #include "controls/command.h"
 #include "settings/settings_file.h"
+#include "settings/ui/settings_window.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -269,7 +270,7 @@ private slots:
         w.List_Thumb->addItem(QStringLiteral("Thumb_a.jpg"));
         const Picture before = w.Pic_K->picture();
 
-        fake->folderAnswers.push_back(std::nullopt);
+        fake->folderAnswers.push_back(QString());
         clickCommand(w.Cmd_InFolder);
         QCOMPARE(fake->pickerTitles.size(), 2);
         QCOMPARE(w.Folder_Path->text(), pictures->path());
@@ -508,6 +509,36 @@ private slots:
         QCOMPARE(opened, 1);
         QCOMPARE(w.picHigh->background(), rgb(255, 0, 0));
         QCOMPARE(w.picHigh->grab().toImage().pixelColor(5, 5), QColor(255, 0, 0));
+    }
+
+    void realSettingsWindowConfirmedColourReachesCanvas()
+    {
+        MainWindow &w = open();
+        fake->colourAnswer = 0x00FF00; // green
+        bool sawWindow = false;
+        // Answers the settings window once it is up (the click's own event
+        // processing comes first).
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *settingsWindow = qobject_cast<SettingsWindow *>(QApplication::activeModalWidget());
+            if (!settingsWindow)
+                return;
+            answer.stop();
+            sawWindow = true;
+            settingsWindow->chooseRatioMode(KeepRatioWithinBoth);
+            settingsWindow->Cmd_Color_Click();
+            settingsWindow->Cmd_Set_Click();
+        });
+        answer.start();
+        clickCommand(w.Cmd_Setting);
+        QVERIFY(sawWindow);
+        QCOMPARE(settings->RatioMode, KeepRatioWithinBoth);
+        QCOMPARE(settings->MarginColour, 0x00FF00);
+        QCOMPARE(w.picHigh->background(), rgb(0, 255, 0));
+        QCOMPARE(w.picHigh->grab().toImage().pixelColor(5, 5), QColor(0, 255, 0));
+        // Nothing is written before the window closes.
+        QVERIFY(!QFile::exists(program->file(QStringLiteral("Tessarolith.ini"))));
     }
 
     void disabledRunButtonDoesNothing()
