@@ -1,5 +1,7 @@
 #include "chrome/window_chrome.h"
 
+#include "platform/ui/fonts.h"
+
 #include "chrome/chrome_art.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
@@ -60,11 +62,7 @@ WindowChrome installChrome(QWidget *window, const ChromeLayout &layout)
     chrome.titleLabel = new QLabel(layout.title, window);
     chrome.titleLabel->setObjectName(QStringLiteral("lbl(1)"));
     chrome.titleLabel->setGeometry(twipsRect(180, 60, layout.titleSize.width(), layout.titleSize.height()));
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAGothic")});
-    font.setPointSizeF(9.75);
-    chrome.titleLabel->setFont(font);
+    chrome.titleLabel->setFont(uiFont());
     chrome.titleLabel->setStyleSheet(QStringLiteral("color: rgb(%1, %2, %3); background: transparent;")
                                          .arg(redOf(layout.titleColour))
                                          .arg(greenOf(layout.titleColour))
