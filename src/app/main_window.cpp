@@ -259,6 +259,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // Only a close from outside (SIGTERM) can come while a settings window or
+    // message box is up; it goes first, as if cancelled.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
+        modal->close();
     // A run or a scan lets events in while it works; it cannot be torn down
     // under its own feet. The run is asked to stop after the file in hand, a
     // scan to finish, and the window then closes the ordinary way.
@@ -269,10 +273,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    // A settings window or message box still open goes first.
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
-        modal->close();
-
     SaveSettings(m_settings);
     unload();
     event->accept();

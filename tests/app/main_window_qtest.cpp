@@ -318,6 +318,41 @@ private slots:
         QVERIFY(!w.scanning());
     }
 
+    void folderButtonIsOffDuringScan()
+    {
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(writeBmp(picturePath(QStringLiteral("p%1.bmp").arg(i)), quadrantPicture(8, 8)));
+        MainWindow &w = open();
+        bool offDuringScan = false;
+        // Runs at the scan's first yield: the handler is called straight away
+        // below, so no event is processed before the scan begins.
+        QTimer::singleShot(0, this, [&] {
+            offDuringScan = w.scanning() && !w.Cmd_InFolder->enabledFlag();
+            clickCommand(w.Cmd_InFolder);
+        });
+        fake->folderAnswers.push_back(pictures->path());
+        w.SelectSourceFolder();
+        QVERIFY(offDuringScan);
+        QCOMPARE(fake->pickerTitles.size(), 1);
+        QCOMPARE(w.List_Pic->count(), 5);
+        QVERIFY(w.Cmd_InFolder->enabledFlag());
+    }
+
+    void closeDuringScanClosesAfterIt()
+    {
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(writeBmp(picturePath(QStringLiteral("p%1.bmp").arg(i)), quadrantPicture(8, 8)));
+        MainWindow &w = open();
+        bool closedAtOnce = true;
+        QTimer::singleShot(0, this, [&] { closedAtOnce = w.close(); });
+        fake->folderAnswers.push_back(pictures->path());
+        w.SelectSourceFolder();
+        QVERIFY(!closedAtOnce);
+        QCOMPARE(w.List_Pic->count(), 3);
+        QVERIFY(!w.isVisible());
+        QVERIFY(QFile::exists(program->file(QStringLiteral("Tessarolith.ini"))));
+    }
+
     void sourcePreviewSizes_data()
     {
         QTest::addColumn<QSize>("picture");
