@@ -8,35 +8,18 @@ output is the same on every run.
 import math
 import os
 import random
-import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from bmp24 import clamp, mix, write_bmp  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def write_bmp(name, pixels):
-    """pixels: rows top-down of (r, g, b) tuples."""
-    height = len(pixels)
-    width = len(pixels[0])
-    stride = (width * 3 + 3) & ~3
-    body = bytearray()
-    for row in reversed(pixels):  # bitmaps store the bottom row first
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((clamp(b), clamp(g), clamp(r)))
-        line += b"\0" * (stride - len(line))
-        body += line
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
-    with open(os.path.join(HERE, name), "wb") as f:
-        f.write(header + info + body)
 
 
-def clamp(v):
-    return max(0, min(255, int(round(v))))
 
 
-def mix(a, b, t):
-    return tuple(x + (y - x) * t for x, y in zip(a, b))
 
 
 def smooth(t):
@@ -142,10 +125,10 @@ def texture_strip(width=1030, height=23):
 
 
 def main():
-    write_bmp("title_strip.bmp", title_strip())
-    write_bmp("close_normal.bmp", close_mark(15, 15, pressed=False))
-    write_bmp("close_pressed.bmp", close_mark(16, 15, pressed=True))
-    write_bmp("texture.bmp", texture_strip())
+    write_bmp(os.path.join(HERE, "title_strip.bmp"), title_strip())
+    write_bmp(os.path.join(HERE, "close_normal.bmp"), close_mark(15, 15, pressed=False))
+    write_bmp(os.path.join(HERE, "close_pressed.bmp"), close_mark(16, 15, pressed=True))
+    write_bmp(os.path.join(HERE, "texture.bmp"), texture_strip())
 
 
 if __name__ == "__main__":

@@ -13,7 +13,10 @@ Run from anywhere with the standard library only:
 
 import math
 import os
-import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from bmp24 import clamp, mix, write_bmp  # noqa: E402
 
 WIDTH, HEIGHT = 64, 25
 RADIUS = 4.0
@@ -51,8 +54,6 @@ def rounded_box_depth(px, py):
     return depth, (math.copysign(nx, dx), math.copysign(ny, dy))
 
 
-def mix(a, b, t):
-    return tuple(x + (y - x) * t for x, y in zip(a, b))
 
 
 def render(rings, reversed_):
@@ -84,20 +85,6 @@ def render(rings, reversed_):
     return pixels
 
 
-def write_bmp(path, pixels):
-    height, width = len(pixels), len(pixels[0])
-    stride = (width * 3 + 3) & ~3
-    body = bytearray()
-    for row in reversed(pixels):  # bottom-up, as a bitmap stores its rows
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        line += bytes(stride - len(line))
-        body += line
-    header = struct.pack('<2sIHHI', b'BM', 14 + 40 + len(body), 0, 0, 14 + 40)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
-    with open(path, 'wb') as out:
-        out.write(header + info + body)
 
 
 # Each look: its rings from the outside in and the gradient direction the

@@ -11,7 +11,10 @@ never needs Python. Standard library only.
 """
 import math
 import os
-import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from bmp24 import clamp, mix, write_bmp  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SIZE = 13
@@ -20,30 +23,10 @@ PANEL = (0xD0, 0xD0, 0xD0)   # what the anti-aliased rim blends towards
 SAMPLES = 4                  # supersampling per axis
 
 
-def write_bmp(name, pixels):
-    """pixels: rows top-down of (r, g, b) tuples."""
-    height = len(pixels)
-    width = len(pixels[0])
-    stride = (width * 3 + 3) & ~3
-    body = bytearray()
-    for row in reversed(pixels):  # bitmaps store the bottom row first
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((clamp(b), clamp(g), clamp(r)))
-        line += b"\0" * (stride - len(line))
-        body += line
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
-    with open(os.path.join(HERE, name), "wb") as f:
-        f.write(header + info + body)
 
 
-def clamp(v):
-    return max(0, min(255, int(round(v))))
 
 
-def mix(a, b, t):
-    return tuple(x + (y - x) * t for x, y in zip(a, b))
 
 
 def shade_at(x, y, selected):
@@ -94,8 +77,8 @@ def mark(selected):
 
 
 def main():
-    write_bmp("option_on.bmp", mark(True))
-    write_bmp("option_off.bmp", mark(False))
+    write_bmp(os.path.join(HERE, "option_on.bmp"), mark(True))
+    write_bmp(os.path.join(HERE, "option_off.bmp"), mark(False))
 
 
 if __name__ == "__main__":
