@@ -25,10 +25,14 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
-build_tree() { # dir, extra cmake args...
+configure_tree() { # dir, extra cmake args...
   local dir=$1; shift
   if [[ ! -f $dir/build.ninja ]]; then
     cmake -S . -B "$dir" -G Ninja "$@"
   fi
-  cmake --build "$dir" --parallel "$(nproc)"
+}
+
+build_tree() { # dir, extra cmake args...
+  configure_tree "$@"
+  cmake --build "$1" --parallel "$(nproc)"
 }
