@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
 
 namespace tess {
 
@@ -33,6 +34,19 @@ void DecodeAhead::cancel()
     m_changed.notify_all();
 }
 
+DecodedPicture DecodeAhead::decodeOne(const QString &path) const
+{
+    // An exception leaving a worker thread would end the whole program; here
+    // it only fails the file it belongs to.
+    try {
+        return m_decoder(path);
+    } catch (const std::bad_alloc &) {
+        return {Picture(), Failure{path, QStringLiteral("メモリが足りません。")}};
+    } catch (...) {
+        return {Picture(), Failure{path, QStringLiteral("画像を読み込めません。")}};
+    }
+}
+
 void DecodeAhead::work()
 {
     std::unique_lock lock(m_mutex);
@@ -47,7 +61,7 @@ void DecodeAhead::work()
             return;
         const int index = m_nextToDecode++;
         lock.unlock();
-        DecodedPicture decoded = m_decoder(m_paths[index]);
+        DecodedPicture decoded = decodeOne(m_paths[index]);
         lock.lock();
         if (m_cancelled)
             return;

@@ -35,6 +35,7 @@ public:
 
 private:
     void work();
+    DecodedPicture decodeOne(const QString &path) const;
 
     const QStringList m_paths;
     const Decoder m_decoder;

@@ -32,8 +32,8 @@ struct ResampleWindow {
     int centre(int i) const;
 };
 
-// quality >= 1. The interval is kept in a full int: where the original's 16-bit
-// value would overflow (steps over 32767) the whole file would have failed.
+// quality >= 1. The interval is kept in a full int: a 16-bit one would overflow
+// for steps over 32767 and leave nothing but margin on the canvas.
 ResampleWindow resampleWindow(float scale, int quality);
 
 // Which positions of the window the sampling reads. Positions are numbered

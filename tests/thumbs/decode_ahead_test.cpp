@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <new>
 #include <thread>
 
 using namespace tess;
@@ -64,6 +65,21 @@ TEST(DecodeAhead, FailuresTravelWithTheirFile)
     const DecodedPicture bad = ahead.take(2);
     ASSERT_FALSE(bad.ok());
     EXPECT_EQ(bad.failure->file, QStringLiteral("2"));
+}
+
+TEST(DecodeAhead, AnAllocationFailureFailsOnlyItsFile)
+{
+    auto exhausted = [](const QString &path) -> DecodedPicture {
+        if (path == QLatin1String("1"))
+            throw std::bad_alloc();
+        return fakeDecode(path);
+    };
+    DecodeAhead ahead(numbered(3), 2, exhausted);
+    EXPECT_TRUE(ahead.take(0).ok());
+    const DecodedPicture failed = ahead.take(1);
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.failure->file, QStringLiteral("1"));
+    EXPECT_TRUE(ahead.take(2).ok());
 }
 
 TEST(DecodeAhead, WaitingCallsBackAndCancelStopsTheWorkers)
