@@ -642,6 +642,26 @@ private slots:
         QCOMPARE(m_record.SaveFolder, stored);
     }
 
+    void saveFolderWithMarkupIsShownLiterally()
+    {
+        // Folder names may hold "<", ">" and "&"; the label must not read them as markup.
+        ThumbSettings record = sampleRecord();
+        record.SaveFolder = QStringLiteral("/srv/<b>写真</b> &lt;1&gt;");
+        open(record);
+        auto *label = child<QLabel>("lbl_Save_Folder");
+        QLabel literal;
+        literal.setTextFormat(Qt::PlainText);
+        literal.setText(record.SaveFolder);
+        literal.setFont(label->font());
+        literal.setPalette(label->palette());
+        literal.setAutoFillBackground(label->autoFillBackground());
+        literal.setAlignment(label->alignment());
+        literal.setWordWrap(label->wordWrap());
+        literal.setFrameStyle(label->frameStyle());
+        literal.resize(label->size());
+        QCOMPARE(label->grab().toImage(), literal.grab().toImage());
+    }
+
     void layout_data()
     {
         QTest::addColumn<QString>("name");

@@ -83,7 +83,10 @@ void setBackColour(QWidget *w, const QColor &colour)
 QLabel *makeLabel(QWidget *panel, const QString &name, const QString &text, int left, int top,
                   int width = 0, int height = 0)
 {
-    auto *label = new QLabel(text, panel);
+    auto *label = new QLabel(panel);
+    // Captions are shown as they are: a folder name may hold "<b>" or "&lt;".
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(name);
     label->setFont(uiFont());
     setTextColour(label, Qt::black);
