@@ -74,7 +74,7 @@ bool fitsCp932(const QString &text)
 
 QByteArray PrivateProfile::encode(const QString &text) const
 {
-    if (encoding_ == Encoding::Utf8)
+    if (encoding_ != Encoding::Cp932)
         return text.toUtf8();
     QStringEncoder encoder(kCodePage);
     return encoder.encode(text);
@@ -82,7 +82,7 @@ QByteArray PrivateProfile::encode(const QString &text) const
 
 QString PrivateProfile::decode(const QByteArray &bytes) const
 {
-    if (encoding_ == Encoding::Utf8)
+    if (encoding_ != Encoding::Cp932)
         return QString::fromUtf8(bytes);
     QStringDecoder decoder(kCodePage);
     return decoder.decode(bytes);
@@ -117,10 +117,18 @@ PrivateProfile PrivateProfile::parse(const QByteArray &bytes)
     PrivateProfile doc;
     QByteArray body = bytes;
     static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    static const QByteArray utf16Bom("\xFF\xFE");
     if (bytes.startsWith(utf8Bom)) {
         doc.encoding_ = Encoding::Utf8;
         doc.bom_ = utf8Bom;
         body = bytes.mid(utf8Bom.size());
+    } else if (bytes.startsWith(utf16Bom)) {
+        // Windows reads such a file as Unicode. It is held as UTF-8 here and
+        // turned back into UTF-16 when written, so nothing of it is lost.
+        doc.encoding_ = Encoding::Utf16;
+        doc.bom_ = utf16Bom;
+        QStringDecoder fromUtf16(QStringConverter::Utf16LE);
+        body = QString(fromUtf16.decode(bytes.mid(utf16Bom.size()))).toUtf8();
     }
 
     // CR and LF bytes never occur inside a CP932 or UTF-8 character (CP932
@@ -153,12 +161,16 @@ PrivateProfile PrivateProfile::parse(const QByteArray &bytes)
 
 QByteArray PrivateProfile::serialise() const
 {
-    QByteArray out = bom_;
+    QByteArray out;
     for (const Line &line : lines_) {
         out += line.raw;
         out += line.end;
     }
-    return out;
+    if (encoding_ == Encoding::Utf16) {
+        QStringEncoder toUtf16(QStringConverter::Utf16LE);
+        return bom_ + QByteArray(toUtf16.encode(QString::fromUtf8(out)));
+    }
+    return bom_ + out;
 }
 
 QByteArray PrivateProfile::newLineEnd() const

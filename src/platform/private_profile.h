@@ -31,7 +31,7 @@ namespace tess {
 class PrivateProfile
 {
 public:
-    enum class Encoding { Cp932, Utf8 };
+    enum class Encoding { Cp932, Utf8, Utf16 };
 
     static constexpr QLatin1StringView kUtf8Marker{"{utf-8}"};
 

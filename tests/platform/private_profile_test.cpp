@@ -188,6 +188,18 @@ TEST(PrivateProfile, Utf8FileStaysUtf8WithItsMark)
     EXPECT_EQ(doc.serialise(), bom + u"[Section]\r\n幅=€😀\r\n"_qs.toUtf8());
 }
 
+TEST(PrivateProfile, Utf16FileIsReadAsUnicodeAndStaysUtf16)
+{
+    const auto utf16 = [](const QString &text) {
+        QStringEncoder encoder(QStringConverter::Utf16LE);
+        return QByteArray("\xFF\xFE") + QByteArray(encoder.encode(text));
+    };
+    PrivateProfile doc = PrivateProfile::parse(utf16(u"; 設定\r\n[Section]\r\n幅= 200\r\n"_qs));
+    EXPECT_EQ(doc.value("Section", u"幅"_qs), QStringLiteral("200"));
+    doc.setValue("Section", u"高さ"_qs, " 90");
+    EXPECT_EQ(doc.serialise(), utf16(u"; 設定\r\n[Section]\r\n幅= 200\r\n高さ= 90\r\n"_qs));
+}
+
 TEST(PrivateProfile, Cp932CheckCatchesUnmappableAndOneWayCharacters)
 {
     for (const QString &fits : {u"幅ｻﾑﾈｲﾙ"_qs, u"C:\\pics~"_qs, u"～①Ⅰ㈱"_qs, QString()})
