@@ -209,7 +209,10 @@ void Command::mouseMoveEvent(QMouseEvent *event)
 void Command::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (!m_enabled)
+    // A control hears of the left, right and middle buttons only; a mouse's
+    // side buttons (back, forward) must not click whatever they hover.
+    constexpr Qt::MouseButtons kClickButtons = Qt::LeftButton | Qt::RightButton | Qt::MiddleButton;
+    if (!m_enabled || !(event->button() & kClickButtons))
         return;
     if (event->button() == Qt::LeftButton) {
         m_leftButtonHeld = false;

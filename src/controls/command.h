@@ -82,8 +82,9 @@ public slots:
     void tmrMouseTick();
 
 signals:
-    // Any mouse button released on the enabled button, unless the cursor was
-    // seen leaving a focused button meanwhile. Never raised by the keyboard.
+    // The left, right or middle button released on the enabled button, unless
+    // the cursor was seen leaving a focused button meanwhile. Never raised by
+    // the keyboard.
     void Click();
     // A stored key's value is out of date.
     void propertyChanged(const QString &key);

@@ -102,6 +102,8 @@ struct Rig {
         else if (name == "rrelease") mouse(QEvent::MouseButtonRelease, Qt::RightButton);
         else if (name == "mpress") mouse(QEvent::MouseButtonPress, Qt::MiddleButton);
         else if (name == "mrelease") mouse(QEvent::MouseButtonRelease, Qt::MiddleButton);
+        else if (name == "xpress") mouse(QEvent::MouseButtonPress, Qt::BackButton);
+        else if (name == "xrelease") mouse(QEvent::MouseButtonRelease, Qt::BackButton);
         else if (name == "focus") button->setFocus(Qt::TabFocusReason);
         else if (name == "blur") other->setFocus(Qt::TabFocusReason);
         else if (name == "tab") QTest::keyClick(other, Qt::Key_Tab);
@@ -232,6 +234,7 @@ void CommandTest::transitions_data()
     QTest::newRow("left up before initialize") << "" << "release" << 0 << Skins{} << 1 << false;
     QTest::newRow("right click on hovered") << "init,move" << "rpress,rrelease" << 2 << Skins{} << 1 << false;
     QTest::newRow("middle click on hovered") << "init,move" << "mpress,mrelease" << 2 << Skins{} << 1 << false;
+    QTest::newRow("side button does not click") << "init,move" << "xpress,xrelease" << 2 << Skins{} << 0 << false;
     QTest::newRow("right up on selected") << "init,focus" << "rrelease" << 3 << Skins{} << 0 << false;
     QTest::newRow("right up on highlight-select") << "init,focus,move" << "rrelease" << 4 << Skins{} << 1 << false;
     // Timer tick
