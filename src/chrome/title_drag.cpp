@@ -1,6 +1,6 @@
 #include "chrome/title_drag.h"
 
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 #include "chrome/twips.h"
 
 #include <QWidget>

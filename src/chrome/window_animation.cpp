@@ -1,7 +1,7 @@
 #include "chrome/window_animation.h"
 
 #include "chrome/chrome_art.h"
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 #include "chrome/twips.h"
 
 #include <QApplication>

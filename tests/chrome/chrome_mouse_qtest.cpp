@@ -1,6 +1,6 @@
 // The title strip's drag and the close image, driven through a steerable cursor.
 #include "chrome/close_image.h"
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 #include "chrome/title_drag.h"
 #include "chrome/title_strip.h"
 #include "chrome/window_chrome.h"

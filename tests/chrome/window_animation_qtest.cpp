@@ -1,5 +1,5 @@
 // Open points and the open and close zoom animations.
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 #include "chrome/window_animation.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
 #include "chrome/close_image.h"
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
 #include "platform/ui/cursor_probe.h"

@@ -1,7 +1,8 @@
 #include "platform/ui/cursor_probe.h"
 
+#include "platform/ui/cursor_position.h"
+
 #include <QApplication>
-#include <QCursor>
 
 namespace tess {
 
@@ -11,7 +12,8 @@ const CursorProbe *g_installed = nullptr;
 
 QPoint CursorProbe::cursorPos() const
 {
-    return QCursor::pos();
+    // The same cursor the window chrome reads, so one stand-in serves both.
+    return cursorPosition().value_or(QPoint());
 }
 
 QWidget *CursorProbe::widgetAt(QPoint globalPos) const

@@ -1,4 +1,4 @@
-#include "chrome/cursor_position.h"
+#include "platform/ui/cursor_position.h"
 
 #include <QCursor>
 #include <QGuiApplication>
