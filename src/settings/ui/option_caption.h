@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/ui/option_click.h"
+
 #include <QLabel>
 
 namespace tess {
@@ -21,7 +23,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    bool m_leftDown = false;
+    OptionClick m_click;
 };
 
 } // namespace tess

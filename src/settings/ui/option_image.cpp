@@ -29,18 +29,13 @@ void OptionImage::paintEvent(QPaintEvent *)
 
 void OptionImage::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_leftDown = true;
+    m_click.press(event);
     emit pressed();
 }
 
 void OptionImage::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const bool click = m_leftDown && rect().contains(event->position().toPoint());
-    m_leftDown = false;
-    if (click)
+    if (m_click.release(event, rect()))
         emit clicked();
 }
 

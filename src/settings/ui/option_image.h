@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/ui/option_click.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -31,7 +33,7 @@ protected:
 private:
     Mark m_mark = Mark::None;
     QPixmap m_picture;
-    bool m_leftDown = false;
+    OptionClick m_click;
 };
 
 } // namespace tess
