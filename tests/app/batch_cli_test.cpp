@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "platform/picture_codecs.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace tess;
+using namespace test_files;
 
 namespace {
 
@@ -28,19 +30,6 @@ Outcome runBatch(const QStringList &args, const QString &program = QStringLitera
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class BatchCli : public ::testing::Test {
 protected:
     void SetUp() override
@@ -51,7 +40,7 @@ protected:
         for (const char *name : {"b.bmp", "a.jpg"}) {
             Picture p(40, 30, rgb(200, 100, 50));
             p.fillBox(5, 5, 10, 10, rgb(0, 0, 255));
-            writeFile(src(name), QByteArray(name).endsWith("bmp") ? encodeBmp(p) : *encodeJpeg(p, {}, name));
+            writeBytes(src(name), QByteArray(name).endsWith("bmp") ? encodeBmp(p) : *encodeJpeg(p, {}, name));
         }
         settings = defaultSettings(out(""));
         settings.SaveFolder = work.filePath("out");
@@ -96,7 +85,7 @@ TEST(BatchCliArguments, HelpDocumentsEveryOption)
 
 TEST_F(BatchCli, PrintsALinePerFileAndASummaryAndNeverWritesTheSettings)
 {
-    const QByteArray iniBefore = readFile(ini());
+    const QByteArray iniBefore = readBytes(ini());
     const Outcome o = runBatch({"--settings", ini(), src("")});
     ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     const QStringList lines = o.out.split('\n', Qt::SkipEmptyParts);
@@ -107,7 +96,7 @@ TEST_F(BatchCli, PrintsALinePerFileAndASummaryAndNeverWritesTheSettings)
     EXPECT_TRUE(lines[2].contains("ms/picture"));
     EXPECT_TRUE(decodePictureFile(out("Thumb_a.bmp")).ok());
     EXPECT_TRUE(decodePictureFile(out("Thumb_b.bmp")).ok());
-    EXPECT_EQ(readFile(ini()), iniBefore);
+    EXPECT_EQ(readBytes(ini()), iniBefore);
 }
 
 TEST_F(BatchCli, HonoursTheSettingsFile)
@@ -130,17 +119,17 @@ TEST_F(BatchCli, SkippedFilesAreSaidSo)
 {
     settings.DuplicateMode = DuplicateSkip;
     saveIni();
-    writeFile(out("Thumb_a.bmp"), "keep me");
+    writeBytes(out("Thumb_a.bmp"), "keep me");
     const Outcome o = runBatch({"--settings", ini(), "--jobs", "1", src("")});
     ASSERT_EQ(o.exitCode, 0);
     EXPECT_TRUE(o.out.contains(QStringLiteral("Thumb_a.bmp (スキップ)")));
     EXPECT_TRUE(o.out.contains("written 1, skipped 1"));
-    EXPECT_EQ(readFile(out("Thumb_a.bmp")), QByteArray("keep me"));
+    EXPECT_EQ(readBytes(out("Thumb_a.bmp")), QByteArray("keep me"));
 }
 
 TEST_F(BatchCli, AFailureExitsOneNamingTheFile)
 {
-    writeFile(src("c.jpg"), "not a picture");
+    writeBytes(src("c.jpg"), "not a picture");
     const Outcome o = runBatch({"--settings", ini(), src("")});
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_TRUE(o.err.contains("c.jpg")) << o.err.toStdString();

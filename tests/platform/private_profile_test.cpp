@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "platform/private_profile.h"
 
 #include <QDir>
@@ -10,31 +11,9 @@
 #include <unistd.h>
 
 using namespace tess;
+using namespace test_files;
 
 namespace {
-
-QByteArray cp932(const QString &text)
-{
-    QStringEncoder encoder("CP932");
-    QByteArray bytes = encoder.encode(text);
-    EXPECT_FALSE(encoder.hasError()) << text.toStdString();
-    return bytes;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 struct ReadCase {
     const char *name;

@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "settings/settings_file.h"
 
 #include "platform/program_folder.h"
@@ -12,31 +13,9 @@
 #include <unistd.h>
 
 using namespace tess;
+using namespace test_files;
 
 namespace {
-
-QByteArray cp932(const QString &text)
-{
-    QStringEncoder encoder("CP932");
-    QByteArray bytes = encoder.encode(text);
-    EXPECT_FALSE(encoder.hasError()) << text.toStdString();
-    return bytes;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // A program folder with its settings file path, and a second folder for saves.
 class SettingsFile : public testing::Test

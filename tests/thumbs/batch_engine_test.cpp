@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "platform/picture_codecs.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace tess;
+using namespace test_files;
 
 namespace {
 
@@ -20,19 +22,6 @@ Picture testPicture(int width, int height, int seed)
         for (int x = 0; x < width; ++x)
             p.setPixel(x, y, rgb((x * 7 + seed * 40) & 0xFF, (y * 5 + seed * 13) & 0xFF, (x + y + seed) & 0xFF));
     return p;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class BatchEngineTest : public ::testing::Test {
@@ -50,7 +39,7 @@ protected:
     void addPicture(const QString &name, int width, int height, int seed)
     {
         const Picture p = testPicture(width, height, seed);
-        writeFile(source(name), name.endsWith(QLatin1String(".bmp")) ? encodeBmp(p)
+        writeBytes(source(name), name.endsWith(QLatin1String(".bmp")) ? encodeBmp(p)
                                                                       : *encodeJpeg(p, {}, name));
     }
 
@@ -136,15 +125,15 @@ TEST_F(BatchEngineTest, SkipWithEveryNamePresentWritesNothingAndCompletes)
 {
     addPicture("a.bmp", 20, 20, 1);
     addPicture("b.bmp", 20, 20, 2);
-    writeFile(saved("Thumb_a.bmp"), "old a");
-    writeFile(saved("Thumb_b.bmp"), "old b");
+    writeBytes(saved("Thumb_a.bmp"), "old a");
+    writeBytes(saved("Thumb_b.bmp"), "old b");
     settings.DuplicateMode = DuplicateSkip;
     const BatchResult result = run({"a.bmp", "b.bmp"});
     EXPECT_EQ(result.end, BatchEnd::Completed);
     EXPECT_EQ(result.written, 0);
     EXPECT_EQ(result.skipped, 2);
-    EXPECT_EQ(readFile(saved("Thumb_a.bmp")), QByteArray("old a"));
-    EXPECT_EQ(readFile(saved("Thumb_b.bmp")), QByteArray("old b"));
+    EXPECT_EQ(readBytes(saved("Thumb_a.bmp")), QByteArray("old a"));
+    EXPECT_EQ(readBytes(saved("Thumb_b.bmp")), QByteArray("old b"));
     ASSERT_EQ(done.size(), 2u);
     EXPECT_FALSE(done[0].written);
     EXPECT_FALSE(done[1].written);
@@ -153,7 +142,7 @@ TEST_F(BatchEngineTest, SkipWithEveryNamePresentWritesNothingAndCompletes)
 TEST_F(BatchEngineTest, UndecodableFileEndsTheRunThereKeepingEarlierThumbnails)
 {
     addPicture("a.bmp", 20, 20, 1);
-    writeFile(source("b.jpg"), "this is not a picture");
+    writeBytes(source("b.jpg"), "this is not a picture");
     addPicture("c.bmp", 20, 20, 3);
     const BatchResult result = run({"a.bmp", "b.jpg", "c.bmp"});
     EXPECT_EQ(result.end, BatchEnd::Failed);
@@ -192,13 +181,13 @@ TEST_F(BatchEngineTest, SettingsChangedDuringAFileApplyFromTheNextComposition)
 TEST_F(BatchEngineTest, NeverWritesOverASourcePicture)
 {
     addPicture("a.bmp", 20, 20, 1);
-    const QByteArray original = readFile(source("a.bmp"));
+    const QByteArray original = readBytes(source("a.bmp"));
     settings.SaveFolder = sourceDir.path();
     settings.Prefix.clear();
     const BatchResult result = run({"a.bmp"});
     EXPECT_EQ(result.end, BatchEnd::Failed);
     ASSERT_TRUE(result.failure.has_value());
-    EXPECT_EQ(readFile(source("a.bmp")), original);
+    EXPECT_EQ(readBytes(source("a.bmp")), original);
 }
 
 TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
@@ -215,7 +204,7 @@ TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
         ASSERT_EQ(run(entries, {}, threads).end, BatchEnd::Completed);
         std::vector<QByteArray> outputs;
         for (const Done &d : done)
-            outputs.push_back(readFile(saved(d.name)));
+            outputs.push_back(readBytes(saved(d.name)));
         if (reference.empty())
             reference = outputs;
         else

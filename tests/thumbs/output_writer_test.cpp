@@ -1,3 +1,4 @@
+#include "file_bytes.h"
 #include "thumbs/output_writer.h"
 
 #include "platform/picture_codecs.h"
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 using namespace tess;
+using namespace test_files;
 
 void PrintTo(const QString &text, std::ostream *out)
 {
@@ -37,13 +39,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
 }
 
 class OutputWriter : public ::testing::Test {
