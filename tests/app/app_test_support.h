@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the main window's tests: a program folder of their own,
 // dialogs that answer without a person, and pictures written to disk.
+#include "controls/command.h"
 #include "platform/picture.h"
 #include "platform/picture_codecs.h"
 #include "platform/program_folder.h"
@@ -11,10 +12,12 @@
 #include <QFile>
 #include <QImage>
 #include <QList>
+#include <QListWidget>
 #include <QPair>
 #include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <optional>
 
 namespace tess::testing {
@@ -106,6 +109,25 @@ inline bool writeGarbage(const QString &path)
 {
     QFile out(path);
     return out.open(QIODevice::WriteOnly) && out.write("this is not a picture at all") > 0;
+}
+
+// The names a list shows, top to bottom.
+inline QStringList entries(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(list->item(i)->text());
+    return names;
+}
+
+// As a user clicks a button: the pointer arrives over it first, so the
+// button has its hover look when the press gives it the focus. A move onto
+// the spot where the pointer already is goes unseen, hence the detour.
+inline void clickCommand(Command *button)
+{
+    QTest::mouseMove(button->window(), QPoint(1, 1));
+    QTest::mouseMove(button);
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 } // namespace tess::testing

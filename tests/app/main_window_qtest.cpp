@@ -32,24 +32,6 @@ QRect designRect(double left, double top, double width, double height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-QStringList entries(const QListWidget *list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names.append(list->item(i)->text());
-    return names;
-}
-
-// As a user clicks a button: the pointer arrives over it first, so the
-// button has its hover look when the press gives it the focus.
-void clickCommand(Command *button)
-{
-    // A move onto the spot where the pointer already is goes unseen.
-    QTest::mouseMove(button->window(), QPoint(1, 1));
-    QTest::mouseMove(button);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 void clickRow(QListWidget *list, int row)
 {
     const QRect r = list->visualItemRect(list->item(row));

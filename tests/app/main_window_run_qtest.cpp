@@ -22,22 +22,6 @@ namespace {
 constexpr Colour kProgressColour = rgb(192, 255, 192);
 constexpr Colour kWhite = rgb(255, 255, 255);
 
-void clickCommand(Command *button)
-{
-    // A move onto the spot where the pointer already is goes unseen.
-    QTest::mouseMove(button->window(), QPoint(1, 1));
-    QTest::mouseMove(button);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QStringList entries(const QListWidget *list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names.append(list->item(i)->text());
-    return names;
-}
-
 bool allPixels(const Picture &picture, Colour colour)
 {
     if (picture.isEmpty())

@@ -84,22 +84,6 @@ QSize canvasSize(int ratioMode, int w, int h, const SourcePicture &source)
     }
 }
 
-QStringList entries(const QListWidget *list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names.append(list->item(i)->text());
-    return names;
-}
-
-void clickCommand(Command *button)
-{
-    // A move onto the spot where the pointer already is goes unseen.
-    QTest::mouseMove(button->window(), QPoint(1, 1));
-    QTest::mouseMove(button);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
 // Screenshots go to TESS_SCREENSHOT_DIR when it is set, nowhere otherwise.
 void keepScreenshot(const QImage &image, const QString &name)
 {
