@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the main window's tests: a program folder of their own,
 // dialogs that answer without a person, and pictures written to disk.
+#include "app/main_window.h"
 #include "controls/command.h"
 #include "platform/picture.h"
 #include "platform/picture_codecs.h"
@@ -18,6 +19,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <optional>
 
 namespace tess::testing {
@@ -109,6 +111,17 @@ inline bool writeGarbage(const QString &path)
 {
     QFile out(path);
     return out.open(QIODevice::WriteOnly) && out.write("this is not a picture at all") > 0;
+}
+
+// The main window as the program opens it, shown and active.
+inline std::unique_ptr<MainWindow> showMainWindow(ThumbSettings &settings)
+{
+    auto window = std::make_unique<MainWindow>(settings);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("main window not active");
+    return window;
 }
 
 // The names a list shows, top to bottom.

@@ -53,11 +53,7 @@ private:
     MainWindow &open()
     {
         settings = std::make_unique<ThumbSettings>();
-        window = std::make_unique<MainWindow>(*settings);
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("main window not active");
+        window = showMainWindow(*settings);
         return *window;
     }
 

@@ -54,11 +54,7 @@ private:
     MainWindow &openAndList()
     {
         settings = std::make_unique<ThumbSettings>();
-        window = std::make_unique<MainWindow>(*settings);
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("main window not active");
+        window = showMainWindow(*settings);
         connect(window.get(), &MainWindow::runEnded, this, [this](BatchEnd end) { ends.append(end); });
         settings->Width = 32;
         settings->Height = 32;
