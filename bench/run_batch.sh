@@ -13,7 +13,7 @@ command -v /usr/bin/time >/dev/null || need+=(time)
 if ((${#need[@]})); then
   sudo_cmd=(); [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${need[@]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
 fi
 source scripts/setup.sh
 if [[ ! -f $build/build.ninja ]]; then

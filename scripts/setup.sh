@@ -22,7 +22,7 @@ if ((${#missing[@]})); then
   [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
   echo "Installing: ${missing[*]}"
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
 
 configure_tree() { # dir, extra cmake args...
