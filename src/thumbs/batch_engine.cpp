@@ -42,10 +42,11 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
         return result;
     };
 
-    for (int i = 0; i < paths.size(); ++i) {
+    // One file from decode to write; the failure that stops it, if any.
+    const auto processFile = [&](int i) -> std::optional<Failure> {
         DecodedPicture decoded = ahead.take(i, callbacks.whileWaiting);
         if (!decoded.ok())
-            return fail(*decoded.failure);
+            return *decoded.failure;
 
         QString baseName;
         QString extension;
@@ -65,19 +66,30 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
         if (composition.failure) {
             Failure failure = *composition.failure;
             failure.file = paths[i];
-            return fail(failure);
+            return failure;
         }
 
         const ThumbSettings writeSettings = m_settings;
         const WriteOutcome outcome = WriteThumbnail(canvas, baseName, writeSettings, sources);
         if (outcome.kind == WriteOutcome::Failed)
-            return fail(outcome.failure.value_or(Failure{outcome.outputPath, QString()}));
+            return outcome.failure.value_or(Failure{outcome.outputPath, QString()});
         if (outcome.kind == WriteOutcome::Written)
             ++result.written;
         else
             ++result.skipped;
         if (callbacks.fileDone)
             callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
+        return std::nullopt;
+    };
+
+    for (int i = 0; i < paths.size(); ++i) {
+        if (std::optional<Failure> failure = processFile(i)) {
+            if (!m_keepGoing)
+                return fail(std::move(*failure));
+            ++result.failed;
+            if (callbacks.fileFailed)
+                callbacks.fileFailed(i, *failure);
+        }
 
         if (callbacks.afterFile)
             callbacks.afterFile();

@@ -24,6 +24,9 @@ struct BatchCallbacks {
     // The file in hand is finished: written under outputName, or skipped
     // because that name exists and the settings say skip.
     std::function<void(int index, const QString &outputName, bool written)> fileDone;
+    // With keep-going on: the file at index failed (nothing was written for
+    // it) and the run goes on with the next one.
+    std::function<void(int index, const Failure &failure)> fileFailed;
     // After each file, before the stop request is looked at: the GUI yields here.
     std::function<void()> afterFile;
     // While the run waits for a picture still being decoded.
@@ -37,6 +40,7 @@ struct BatchResult {
     std::optional<Failure> failure; // set when end == Failed: the file and the cause
     int written = 0;
     int skipped = 0;
+    int failed = 0; // files that failed while keep-going was on
 };
 
 // Turns every listed picture of a folder into a thumbnail, in list order. The
@@ -53,6 +57,11 @@ public:
     void requestStop() { m_stopRequested = true; }
     bool stopRequested() const { return m_stopRequested; }
 
+    // Off (the default): the first file that fails ends the run as Failed.
+    // On: a failing file is reported through fileFailed, counted in failed,
+    // and the run goes on, ending Completed or Stopped.
+    void setKeepGoing(bool keepGoing) { m_keepGoing = keepGoing; }
+
     // entries are bare file names in folder; canvas is the picture the front
     // end shows (its background becomes the margin colour of each file).
     BatchResult run(const QStringList &entries, const QString &folder, Picture &canvas,
@@ -62,6 +71,7 @@ private:
     const ThumbSettings &m_settings;
     const int m_decodeThreads;
     std::atomic<bool> m_stopRequested{false};
+    bool m_keepGoing = false;
 };
 
 // One decode thread per core.

@@ -213,3 +213,100 @@ TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BatchEngineTest, KeepGoingReportsEachBadFileAndWritesTheRest)
+{
+    struct Case {
+        const char *what;
+        QStringList entries;
+        std::vector<int> badIndexes;
+    };
+    addPicture("a.bmp", 20, 20, 1);
+    addPicture("b.bmp", 20, 20, 2);
+    addPicture("c.jpg", 20, 20, 3);
+    writeBytes(source("x.jpg"), "this is not a picture");
+    writeBytes(source("y.bmp"), "BM cut short");
+    const std::vector<Case> cases = {
+        {"first", {"x.jpg", "a.bmp", "b.bmp"}, {0}},
+        {"middle", {"a.bmp", "x.jpg", "b.bmp"}, {1}},
+        {"last", {"a.bmp", "b.bmp", "x.jpg"}, {2}},
+        {"two together", {"a.bmp", "x.jpg", "y.bmp", "c.jpg"}, {1, 2}},
+        {"all", {"x.jpg", "y.bmp"}, {0, 1}},
+    };
+    for (const Case &c : cases) {
+        QDir(saveDir.path()).removeRecursively();
+        QDir().mkpath(saveDir.path());
+        done.clear();
+        std::vector<int> failedIndexes;
+        QStringList failedFiles;
+        BatchCallbacks callbacks;
+        callbacks.fileFailed = [&](int index, const Failure &failure) {
+            failedIndexes.push_back(index);
+            failedFiles.append(QFileInfo(failure.file).fileName());
+            EXPECT_FALSE(failure.message.isEmpty()) << c.what;
+        };
+        BatchEngine engine(settings, 2);
+        engine.setKeepGoing(true);
+        Picture canvas;
+        callbacks.fileDone = [&](int index, const QString &name, bool written) { done.push_back({index, name, written}); };
+        const BatchResult result = engine.run(c.entries, sourceDir.path(), canvas, callbacks);
+
+        EXPECT_EQ(result.end, BatchEnd::Completed) << c.what;
+        EXPECT_FALSE(result.failure.has_value()) << c.what;
+        EXPECT_EQ(failedIndexes, c.badIndexes) << c.what;
+        EXPECT_EQ(result.failed, int(c.badIndexes.size())) << c.what;
+        EXPECT_EQ(result.written, int(c.entries.size() - c.badIndexes.size())) << c.what;
+        for (int bad : c.badIndexes)
+            EXPECT_TRUE(failedFiles.contains(c.entries[bad])) << c.what;
+        QStringList expectedOutputs;
+        for (const Done &d : done)
+            expectedOutputs.append(d.name);
+        QStringList written = QDir(saveDir.path()).entryList(QDir::Files | QDir::Hidden);
+        written.sort();
+        expectedOutputs.sort();
+        EXPECT_EQ(written, expectedOutputs) << c.what << ": nothing for the bad files, nothing left over";
+    }
+}
+
+TEST_F(BatchEngineTest, KeepGoingAlsoCoversWriteFailuresAndStillHonoursAStop)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    addPicture("b.bmp", 20, 20, 2);
+    addPicture("c.bmp", 20, 20, 3);
+    // A folder where b's thumbnail should go: its write fails.
+    QDir().mkpath(saved("Thumb_b.bmp"));
+    BatchEngine engine(settings, 1);
+    engine.setKeepGoing(true);
+    Picture canvas;
+    int failures = 0;
+    BatchCallbacks callbacks;
+    callbacks.fileFailed = [&](int index, const Failure &) {
+        EXPECT_EQ(index, 1);
+        ++failures;
+        engine.requestStop();
+    };
+    const BatchResult result = engine.run({"a.bmp", "b.bmp", "c.bmp"}, sourceDir.path(), canvas, callbacks);
+    EXPECT_EQ(result.end, BatchEnd::Stopped);
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.written, 1);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp"))) << "the stop after the failed file holds";
+}
+
+TEST_F(BatchEngineTest, WithoutKeepGoingAFailureCountsNothingAsFailedAndCallsNoFailureCallback)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    writeBytes(source("x.jpg"), "not a picture");
+    BatchCallbacks callbacks;
+    bool called = false;
+    callbacks.fileFailed = [&](int, const Failure &) { called = true; };
+    const BatchResult result = run({"x.jpg", "a.bmp"}, callbacks);
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_FALSE(called);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_a.bmp")));
+}
+
+} // namespace
