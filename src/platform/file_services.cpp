@@ -1,4 +1,5 @@
 #include "platform/file_services.h"
+#include "platform/writes_in_flight.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -154,7 +155,7 @@ std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray
             folder + QStringLiteral("/.tess-%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
                                                           QLatin1Char('0')));
         // 0666 as an ordinary new file would get, narrowed by the umask.
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = openTemporaryFile(temporary, 0666);
         if (fd < 0 && errno != EEXIST)
             return writeFailure(path, errno);
     }
@@ -171,10 +172,10 @@ std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+    if (error == 0 && !commitTemporaryFile(temporary, target))
         error = errno;
     if (error != 0) {
-        ::unlink(temporary.constData());
+        discardTemporaryFile(temporary);
         return writeFailure(path, error);
     }
     return std::nullopt;
