@@ -1,131 +1,204 @@
 // tessarolith-batch: the thumbnail run of the program, from the command line.
 // It reads the settings file but never writes it.
+#include "app/batch_help.h"
+#include "app/batch_listing.h"
+#include "app/batch_options.h"
+#include "app/batch_progress.h"
+#include "app/batch_shard.h"
+#include "app/batch_signals.h"
+#include "platform/file_services.h"
 #include "platform/program_folder.h"
+#include "platform/writes_in_flight.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
-#include "thumbs/source_listing.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tess;
 
 namespace {
 
-const char kUsage[] = "usage: tessarolith-batch [--settings FILE] [--jobs N] [--quiet] SOURCE_FOLDER\n";
-
-const char kHelp[] =
-    "Makes a thumbnail of every .bmp and .jpg picture of SOURCE_FOLDER, as the\n"
-    "Tessarolith window does, with the settings of its settings file.\n"
-    "\n"
-    "  --settings FILE  settings file to read (default: Tessarolith.ini beside this program);\n"
-    "                   it is only read, never written\n"
-    "  --jobs N         threads that decode pictures ahead of the one in hand\n"
-    "                   (default: one per core)\n"
-    "  --quiet          print only the summary line\n"
-    "  --help           this text\n"
-    "\n"
-    "Prints one line per picture: the thumbnail's name, or the name followed by\n"
-    "(スキップ) when it already existed and the settings say skip; then a summary.\n"
-    "Exit status: 0 the run completed, 1 it ended at a file that failed (the reason\n"
-    "on stderr), 2 bad arguments or a missing folder.\n";
-
-void print(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-}
-
 int usageError(const QString &problem)
 {
-    print(stderr, QStringLiteral("tessarolith-batch: ") + problem + QLatin1Char('\n'));
-    std::fputs(kUsage, stderr);
+    printText(stderr, QStringLiteral("tessarolith-batch: ") + problem + QLatin1Char('\n'));
+    std::fputs(kBatchUsage, stderr);
     return 2;
+}
+
+// Why an explicitly named settings file can't be read, or nothing.
+std::optional<QString> settingsFileProblem(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemErrorText(errno);
+    struct stat st {};
+    const bool isDirectory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (isDirectory)
+        return QStringLiteral("フォルダです。");
+    return std::nullopt;
+}
+
+QString absoluteFolder(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// What the run has done so far, readable from the signal thread.
+struct Tally {
+    std::atomic<int> written{0};
+    std::atomic<int> skipped{0};
+    std::atomic<int> failed{0};
+    QElapsedTimer clock;
+};
+
+// Whoever prints the summary first: the end of main, or a second signal.
+std::atomic<bool> g_summaryClaimed{false};
+
+void printSummary(const Tally &tally, bool stopped)
+{
+    const double seconds = double(tally.clock.nsecsElapsed()) / 1e9;
+    const int pictures = tally.written + tally.skipped;
+    const double msPerPicture = pictures > 0 ? seconds * 1000.0 / pictures : 0.0;
+    printText(stdout, QStringLiteral("written %1, skipped %2, failed %3, %4 s, %5 ms/picture%6\n")
+                          .arg(tally.written.load())
+                          .arg(tally.skipped.load())
+                          .arg(tally.failed.load())
+                          .arg(seconds, 0, 'f', 3)
+                          .arg(msPerPicture, 0, 'f', 1)
+                          .arg(stopped ? QStringLiteral(", stopped") : QString()));
+    std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Before any thread exists, so that every thread leaves the signals to the watcher.
+    StopSignals::block();
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    QStringList arguments = app.arguments();
+    arguments.removeFirst();
 
-    QString settingsPath = tess::programFolder() + QStringLiteral("/Tessarolith.ini");
-    int jobs = tess::defaultDecodeThreads();
-    bool quiet = false;
-    QString folder;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (arg == QLatin1String("--quiet")) {
-            quiet = true;
-        } else if (arg == QLatin1String("--settings") || arg == QLatin1String("--jobs")) {
-            if (i + 1 >= args.size())
-                return usageError(arg + QStringLiteral(" needs a value"));
-            const QString value = args[++i];
-            if (arg == QLatin1String("--settings")) {
-                settingsPath = value;
-            } else {
-                bool ok = false;
-                jobs = value.toInt(&ok);
-                if (!ok || jobs < 1 || jobs > 256)
-                    return usageError(QStringLiteral("--jobs takes a number from 1 to 256"));
-            }
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            return usageError(QStringLiteral("unknown option ") + arg);
-        } else if (folder.isEmpty()) {
-            folder = arg;
-        } else {
-            return usageError(QStringLiteral("only one SOURCE_FOLDER"));
-        }
+    const ParsedArguments parsed = parseBatchArguments(arguments);
+    if (parsed.request == BatchRequest::Help) {
+        std::fputs(kBatchUsage, stdout);
+        std::fputs(kBatchHelp, stdout);
+        return 0;
     }
-    if (folder.isEmpty())
-        return usageError(QStringLiteral("no SOURCE_FOLDER"));
-    if (!QFileInfo(folder).isDir())
-        return usageError(QStringLiteral("フォルダが見つかりません: ") + folder);
-    folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (parsed.request == BatchRequest::Version) {
+        std::fputs("tessarolith-batch " TESS_VERSION "\n", stdout);
+        return 0;
+    }
+    if (parsed.error)
+        return usageError(*parsed.error);
+    const BatchOptions &options = parsed.options;
 
-    tess::ThumbSettings settings;
-    tess::LoadSettings(settings, settingsPath, tess::programFolder());
+    if (!QFileInfo(options.folder).isDir())
+        return usageError(QStringLiteral("フォルダが見つかりません: ") + options.folder);
+    const QString folder = absoluteFolder(options.folder);
 
-    const tess::SourceListing listing = tess::ListSourceFolder(folder);
-    if (listing.failure) {
-        print(stderr, listing.failure->text() + QLatin1Char('\n'));
+    const QString defaultSettingsPath = settingsFilePath(programFolder());
+    if (options.settingsPath) {
+        if (const auto problem = settingsFileProblem(*options.settingsPath))
+            return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
+    }
+    ThumbSettings settings;
+    LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), programFolder());
+    SettingsOverlay overlay = options.overlay;
+    if (overlay.SaveFolder)
+        overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);
+    applyOverlay(settings, overlay);
+
+    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive), options.shard);
+    if (!listing.failures.empty() && !options.keepGoing) {
+        printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
         return 1;
     }
+    if (overlay.SaveFolder && !QDir().mkpath(*overlay.SaveFolder))
+        return usageError(QStringLiteral("保存フォルダを作れません: ") + *overlay.SaveFolder);
+    const QString saveRoot = settings.SaveFolder;
 
-    tess::BatchEngine engine(settings, jobs);
-    tess::Picture canvas;
-    tess::BatchCallbacks callbacks;
-    if (!quiet) {
-        callbacks.fileDone = [](int, const QString &outputName, bool written) {
-            print(stdout, written ? outputName + QLatin1Char('\n')
-                                  : outputName + QStringLiteral(" (スキップ)\n"));
-            std::fflush(stdout);
+    static Tally tally;
+    tally.clock.start();
+    const bool stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    BatchProgress progress(progressStyleFor(options.quiet, stderrIsTerminal, ::isatty(STDOUT_FILENO) == 1),
+                           listing.pictureCount());
+    for (const Failure &failure : listing.failures) {
+        ++tally.failed;
+        progress.fileFailed(failure);
+    }
+
+    BatchEngine engine(settings, options.jobs);
+    engine.setKeepGoing(options.keepGoing);
+    static StopSignals stopSignals;
+    stopSignals.watch([&engine](int) { engine.requestStop(); },
+                  [stderrIsTerminal](int) {
+                      // At once: no temporary file stays, no thumbnail is half written.
+                      abandonWritesInFlight();
+                      if (!g_summaryClaimed.exchange(true)) {
+                          if (stderrIsTerminal)
+                              std::fputs("\r\x1b[K", stderr);
+                          printSummary(tally, true);
+                      }
+                      ::_exit(128 + stopSignals.received());
+                  });
+
+    std::optional<Failure> failure;
+    for (const BatchFolder &part : listing.folders) {
+        if (stopSignals.received())
+            break;
+        const QString source = part.relative.isEmpty() ? folder : folder + QLatin1Char('/') + part.relative;
+        settings.SaveFolder = part.relative.isEmpty() ? saveRoot : saveRoot + QLatin1Char('/') + part.relative;
+        // A folder that can't be made fails each of its writes, which says why.
+        QDir().mkpath(settings.SaveFolder);
+        const QString shownPrefix = part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/');
+
+        Picture canvas;
+        BatchCallbacks callbacks;
+        callbacks.fileDone = [&](int, const QString &outputName, bool written) {
+            ++(written ? tally.written : tally.skipped);
+            progress.fileDone(shownPrefix + outputName, written);
         };
+        callbacks.fileFailed = [&](int, const Failure &fileFailure) {
+            ++tally.failed;
+            progress.fileFailed(fileFailure);
+        };
+        // A run starts with its stop request cleared: a signal that came
+        // before it is passed on after each file.
+        callbacks.afterFile = [&] {
+            if (stopSignals.received())
+                engine.requestStop();
+        };
+        const BatchResult result = engine.run(part.names, source, canvas, callbacks);
+        if (result.end == BatchEnd::Failed) {
+            failure = result.failure.value_or(Failure{source, QStringLiteral("失敗しました。")});
+            break;
+        }
     }
-    QElapsedTimer clock;
-    clock.start();
-    const tess::BatchResult result = engine.run(listing.names, folder, canvas, callbacks);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    const int pictures = result.written + result.skipped;
-    const double msPerPicture = pictures > 0 ? seconds * 1000.0 / pictures : 0.0;
-    print(stdout, QStringLiteral("written %1, skipped %2, %3 s, %4 ms/picture\n")
-                      .arg(result.written)
-                      .arg(result.skipped)
-                      .arg(seconds, 0, 'f', 3)
-                      .arg(msPerPicture, 0, 'f', 1));
-    if (result.end == tess::BatchEnd::Failed) {
-        print(stderr, (result.failure ? result.failure->text() : QStringLiteral("失敗しました。"))
-                          + QLatin1Char('\n'));
+
+    progress.finish();
+    if (g_summaryClaimed.exchange(true)) {
+        for (;;) // a second signal is ending the process
+            ::pause();
+    }
+    printSummary(tally, stopSignals.received() != 0);
+    if (stopSignals.received())
+        return 128 + stopSignals.received();
+    if (failure) {
+        printText(stderr, failure->text() + QLatin1Char('\n'));
         return 1;
     }
-    return 0;
+    return tally.failed > 0 ? 1 : 0;
 }
