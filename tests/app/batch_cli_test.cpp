@@ -1,3 +1,4 @@
+#include "batch_cli_support.h"
 #include "file_bytes.h"
 #include "platform/picture_codecs.h"
 #include "settings/settings_file.h"
@@ -7,28 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tess;
 using namespace test_files;
+using namespace batch_cli;
 
 namespace {
-
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome runBatch(const QStringList &args, const QString &program = QStringLiteral(TESS_BIN_DIR "/tessarolith-batch"))
-{
-    QProcess p;
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 class BatchCli : public ::testing::Test {
 protected:
@@ -79,8 +67,19 @@ TEST(BatchCliArguments, HelpDocumentsEveryOption)
 {
     const Outcome o = runBatch({"--help"});
     EXPECT_EQ(o.exitCode, 0);
-    for (const char *option : {"--settings", "--jobs", "--quiet", "SOURCE_FOLDER"})
+    for (const char *option :
+         {"--settings", "--jobs", "--quiet", "SOURCE_FOLDER", "--width", "--height", "--mode", "--quality", "--format",
+          "--compression", "--margin-colour", "--prefix", "--out", "--skip-existing", "--overwrite", "--keep-going",
+          "--recursive", "--shard", "--version", "--help", "Examples:"})
         EXPECT_TRUE(o.out.contains(option)) << option;
+}
+
+TEST(BatchCliArguments, VersionIsTheProjectsVersion)
+{
+    const Outcome o = runBatch({"--version"});
+    EXPECT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression("^tessarolith-batch [0-9]+\\.[0-9]+\\.[0-9]+\n$").match(o.out).hasMatch())
+        << o.out.toStdString();
 }
 
 TEST_F(BatchCli, PrintsALinePerFileAndASummaryAndNeverWritesTheSettings)
