@@ -147,11 +147,12 @@ int main(int argc, char **argv)
                   [stderrIsTerminal](int) {
                       // At once: no temporary file stays, no thumbnail is half written.
                       abandonWritesInFlight();
-                      if (!g_summaryClaimed.exchange(true)) {
-                          if (stderrIsTerminal)
-                              std::fputs("\r\x1b[K", stderr);
-                          printSummary(tally, true);
-                      }
+                      // When the run has ended already, main prints the summary and exits.
+                      if (g_summaryClaimed.exchange(true))
+                          return;
+                      if (stderrIsTerminal)
+                          std::fputs("\r\x1b[K", stderr);
+                      printSummary(tally, true);
                       ::_exit(128 + stopSignals.received());
                   });
 

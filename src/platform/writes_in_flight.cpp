@@ -1,6 +1,7 @@
 #include "platform/writes_in_flight.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
@@ -63,6 +64,9 @@ void discardTemporaryFile(const QByteArray &temporary)
 
 void abandonWritesInFlight()
 {
+    static std::atomic<bool> abandoned{false};
+    if (abandoned.exchange(true))
+        return;
     // The lock is never given back: a write that finishes now can't rename
     // its file into place after we have deleted it.
     registryLock().lock();

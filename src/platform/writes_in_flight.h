@@ -19,6 +19,7 @@ void discardTemporaryFile(const QByteArray &temporary);
 
 // Deletes every temporary file in flight; from then on no write commits (a
 // commit waits for good), so the caller should end the process soon after.
+// Only the first call does anything.
 void abandonWritesInFlight();
 
 } // namespace tess
