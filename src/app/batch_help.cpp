@@ -54,7 +54,7 @@ const char kBatchHelp[] =
     "  tessarolith-batch --width 160 --height 120 --mode fit --format jpg \\\n"
     "      --compression 85 --margin-colour '#FFFFFF' --prefix t_ --out thumbs photos\n"
     "  tessarolith-batch --settings my.ini --recursive --keep-going --skip-existing photos\n"
-    "  parallel -S host1,host2 tessarolith-batch --shard {}/4 --out /shared/thumbs \\\n"
-    "      /shared/photos ::: 1 2 3 4\n";
+    "  parallel -j1 -S host1,host2,host3,host4 tessarolith-batch --shard {}/4 --out /srv/thumbs \\\n"
+    "      /srv/photos ::: 1 2 3 4\n";
 
 } // namespace tess

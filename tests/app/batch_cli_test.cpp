@@ -63,15 +63,29 @@ TEST(BatchCliArguments, BadArgumentsExitTwoWithAUsageLine)
     }
 }
 
+const std::vector<const char *> kEveryOption = {
+    "--settings", "--jobs",         "--quiet",   "SOURCE_FOLDER", "--width",         "--height",
+    "--mode",     "--quality",      "--format",  "--compression", "--margin-colour", "--prefix",
+    "--out",      "--skip-existing", "--overwrite", "--keep-going", "--recursive",    "--shard",
+    "--version",  "--help",         "Examples",
+};
+
 TEST(BatchCliArguments, HelpDocumentsEveryOption)
 {
     const Outcome o = runBatch({"--help"});
     EXPECT_EQ(o.exitCode, 0);
-    for (const char *option :
-         {"--settings", "--jobs", "--quiet", "SOURCE_FOLDER", "--width", "--height", "--mode", "--quality", "--format",
-          "--compression", "--margin-colour", "--prefix", "--out", "--skip-existing", "--overwrite", "--keep-going",
-          "--recursive", "--shard", "--version", "--help", "Examples:"})
+    for (const char *option : kEveryOption)
         EXPECT_TRUE(o.out.contains(option)) << option;
+}
+
+TEST(BatchCliArguments, TheManualPageDocumentsEveryOption)
+{
+    QString page = QString::fromUtf8(readBytes(TESS_SOURCE_DIR "/doc/man/tessarolith-batch.1"));
+    ASSERT_FALSE(page.isEmpty());
+    page.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    for (const char *option : kEveryOption)
+        EXPECT_TRUE(page.contains(QString::fromLatin1(option), Qt::CaseInsensitive)) << option;
+    EXPECT_TRUE(page.contains("--shard {}/4")) << "the parallel example";
 }
 
 TEST(BatchCliArguments, VersionIsTheProjectsVersion)
