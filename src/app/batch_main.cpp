@@ -127,7 +127,7 @@ int main(int argc, char **argv)
         return 1;
     }
     if (overlay.SaveFolder && !QDir().mkpath(*overlay.SaveFolder))
-        return usageError(QStringLiteral("保存フォルダを作れません: ") + *overlay.SaveFolder);
+        return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
     const QString saveRoot = settings.SaveFolder;
 
     static Tally tally;
@@ -143,18 +143,18 @@ int main(int argc, char **argv)
     BatchEngine engine(settings, options.jobs);
     engine.setKeepGoing(options.keepGoing);
     static StopSignals stopSignals;
-    stopSignals.watch([&engine](int) { engine.requestStop(); },
-                  [stderrIsTerminal](int) {
-                      // At once: no temporary file stays, no thumbnail is half written.
-                      abandonWritesInFlight();
-                      // When the run has ended already, main prints the summary and exits.
-                      if (g_summaryClaimed.exchange(true))
-                          return;
-                      if (stderrIsTerminal)
-                          std::fputs("\r\x1b[K", stderr);
-                      printSummary(tally, true);
-                      ::_exit(128 + stopSignals.received());
-                  });
+    // The first signal is looked at after each file; a second one ends the run here.
+    stopSignals.watch([stderrIsTerminal](int) {
+        // At once: no temporary file stays, no thumbnail is half written.
+        abandonWritesInFlight();
+        // When the run has ended already, main prints the summary and exits.
+        if (g_summaryClaimed.exchange(true))
+            return;
+        if (stderrIsTerminal)
+            std::fputs("\r\x1b[K", stderr);
+        printSummary(tally, true);
+        ::_exit(128 + stopSignals.received());
+    });
 
     std::optional<Failure> failure;
     for (const BatchFolder &part : listing.folders) {
@@ -176,8 +176,6 @@ int main(int argc, char **argv)
             ++tally.failed;
             progress.fileFailed(fileFailure);
         };
-        // A run starts with its stop request cleared: a signal that came
-        // before it is passed on after each file.
         callbacks.afterFile = [&] {
             if (stopSignals.received())
                 engine.requestStop();

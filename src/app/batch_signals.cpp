@@ -23,19 +23,17 @@ void StopSignals::block()
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void StopSignals::watch(std::function<void(int)> firstSignal, std::function<void(int)> secondSignal)
+void StopSignals::watch(std::function<void(int)> secondSignal)
 {
     // Detached: the process may end while it waits, and nothing joins it.
-    std::thread([this, firstSignal = std::move(firstSignal), secondSignal = std::move(secondSignal)] {
+    std::thread([this, secondSignal = std::move(secondSignal)] {
         const sigset_t set = stopSignalSet();
         for (;;) {
             int signal = 0;
             if (sigwait(&set, &signal) != 0)
                 continue;
             int none = 0;
-            if (m_received.compare_exchange_strong(none, signal))
-                firstSignal(signal);
-            else
+            if (!m_received.compare_exchange_strong(none, signal))
                 secondSignal(signal);
         }
     }).detach();

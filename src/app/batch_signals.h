@@ -12,10 +12,10 @@ public:
     // starts later: call first thing in main, before any thread exists.
     static void block();
 
-    // Starts the watching thread. The first signal calls firstSignal; a
-    // second one calls secondSignal, which ends the process. Both run on the
-    // watching thread.
-    void watch(std::function<void(int signal)> firstSignal, std::function<void(int signal)> secondSignal);
+    // Starts the watching thread. The first signal is only recorded, for the
+    // run to look at between files; each later one calls secondSignal on the
+    // watching thread, which should end the process.
+    void watch(std::function<void(int signal)> secondSignal);
 
     // The first signal taken, 0 while none came.
     int received() const { return m_received; }
