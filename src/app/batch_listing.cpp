@@ -4,6 +4,7 @@
 #include "thumbs/source_listing.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace tess {
@@ -19,8 +20,15 @@ QStringList subfolders(const QString &folder)
     return names;
 }
 
-void walk(const QString &root, const QString &relative, bool recursive, BatchListing &listing)
+struct Walk {
+    QString root;
+    bool recursive = false;
+    QString outputFolder; // canonical, or empty
+};
+
+void walk(const Walk &how, const QString &relative, BatchListing &listing)
 {
+    const QString &root = how.root;
     const QString folder = relative.isEmpty() ? root : root + QLatin1Char('/') + relative;
     SourceListing pictures = ListSourceFolder(folder);
     if (pictures.failure) {
@@ -28,10 +36,14 @@ void walk(const QString &root, const QString &relative, bool recursive, BatchLis
         return;
     }
     listing.folders.push_back({relative, std::move(pictures.names)});
-    if (!recursive)
+    if (!how.recursive)
         return;
-    for (const QString &name : subfolders(folder))
-        walk(root, relative.isEmpty() ? name : relative + QLatin1Char('/') + name, recursive, listing);
+    for (const QString &name : subfolders(folder)) {
+        const QString sub = folder + QLatin1Char('/') + name;
+        if (!how.outputFolder.isEmpty() && QFileInfo(sub).canonicalFilePath() == how.outputFolder)
+            continue;
+        walk(how, relative.isEmpty() ? name : relative + QLatin1Char('/') + name, listing);
+    }
 }
 
 } // namespace
@@ -44,10 +56,11 @@ int BatchListing::pictureCount() const
     return count;
 }
 
-BatchListing listBatchFolders(const QString &root, bool recursive)
+BatchListing listBatchFolders(const QString &root, bool recursive, const QString &outputFolder)
 {
     BatchListing listing;
-    walk(root, QString(), recursive, listing);
+    const QString output = outputFolder.isEmpty() ? QString() : QFileInfo(outputFolder).canonicalFilePath();
+    walk({root, recursive, output}, QString(), listing);
     return listing;
 }
 

@@ -24,6 +24,8 @@ struct BatchListing {
 // in list-box order, each subfolder's own subfolders right after it. Hidden
 // folders and links to folders are not entered, so the walk stays inside the
 // tree and ends. Folders without pictures are listed too (with no names).
-BatchListing listBatchFolders(const QString &root, bool recursive);
+// A subfolder that is outputFolder is not entered either: a run writing into
+// its own tree must not take the thumbnails of an earlier run for pictures.
+BatchListing listBatchFolders(const QString &root, bool recursive, const QString &outputFolder = {});
 
 } // namespace tess

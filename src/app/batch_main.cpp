@@ -121,14 +121,14 @@ int main(int argc, char **argv)
         overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);
     applyOverlay(settings, overlay);
 
-    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive), options.shard);
+    const QString saveRoot = settings.SaveFolder;
+    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, saveRoot), options.shard);
     if (!listing.failures.empty() && !options.keepGoing) {
         printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
         return 1;
     }
     if (overlay.SaveFolder && !QDir().mkpath(*overlay.SaveFolder))
         return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
-    const QString saveRoot = settings.SaveFolder;
 
     static Tally tally;
     tally.clock.start();

@@ -145,3 +145,26 @@ TEST_F(BatchTree, AnUnreadableSubfolderIsAFailureAndTheRestIsStillListed)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BatchTree, TheOutputFolderInsideTheTreeIsNotEntered)
+{
+    file("a.jpg");
+    file("thumbs/Thumb_a.jpg");
+    file("thumbs/deeper/Thumb_b.jpg");
+    file("more/b.jpg");
+    const std::vector<BatchFolder> expected = {{"", {"a.jpg"}}, {"more", {"b.jpg"}}};
+    EXPECT_EQ(listBatchFolders(root.path(), true, at("thumbs")).folders, expected);
+    // However the folder is named.
+    EXPECT_EQ(listBatchFolders(root.path(), true, at("more/../thumbs/")).folders, expected);
+    ASSERT_TRUE(QFile::link(at("thumbs"), at("link-to-thumbs")));
+    EXPECT_EQ(listBatchFolders(root.path(), true, at("link-to-thumbs")).folders, expected);
+    // An output folder elsewhere, or none, leaves the walk as it is.
+    EXPECT_EQ(listBatchFolders(root.path(), true, "/nonexistent").folders.size(), 4u);
+    EXPECT_EQ(listBatchFolders(root.path(), true).folders.size(), 4u);
+    // The source folder as its own output folder is still listed.
+    EXPECT_EQ(listBatchFolders(root.path(), true, root.path()).folders.size(), 4u);
+}
+
+} // namespace
