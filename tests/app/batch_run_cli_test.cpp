@@ -247,15 +247,4 @@ TEST_F(BatchRun, RecursiveMirrorsTheTreeUnderOut)
     EXPECT_EQ(filesUnder(thumbs), QStringList{"file_top.bmp"});
 }
 
-TEST_F(BatchRun, RecursiveShardsCoverTheWholeTree)
-{
-    for (const char *name : {"a.bmp", "b.bmp", "x/c.bmp", "x/y/d.bmp", "x/y/e.bmp", "z/f.bmp"})
-        picture(name, 16, 16);
-    const QString thumbs = work.filePath("thumbs");
-    for (int index = 1; index <= 4; ++index)
-        ASSERT_EQ(run({"--recursive", "--shard", QStringLiteral("%1/4").arg(index), "--out", thumbs}).exitCode, 0);
-    EXPECT_EQ(filesUnder(thumbs), (QStringList{"file_a.bmp", "file_b.bmp", "x/file_c.bmp", "x/y/file_d.bmp",
-                                               "x/y/file_e.bmp", "z/file_f.bmp"}));
-}
-
 } // namespace

@@ -63,7 +63,7 @@ protected:
         ASSERT_TRUE(SaveSettings(settings, work.filePath("t.ini")));
     }
     // Runs with stderr, and stdout too when asked, on the terminal.
-    Outcome run(Terminal &terminal, bool stdoutToo, const QStringList &extra = {})
+    Outcome run(Terminal &terminal, bool stdoutToo)
     {
         QProcess p;
         const int slave = terminal.slave;
@@ -72,8 +72,7 @@ protected:
             if (stdoutToo)
                 ::dup2(slave, STDOUT_FILENO);
         });
-        p.start(batchProgram(), QStringList{"--settings", work.filePath("t.ini"), "--keep-going"} + extra
-                                    + QStringList{work.filePath("src")});
+        p.start(batchProgram(), {"--settings", work.filePath("t.ini"), "--keep-going", work.filePath("src")});
         return finish(p);
     }
     QTemporaryDir work;
@@ -102,17 +101,6 @@ TEST_F(BatchTerminal, OneTerminalForBothShowsTheStatusLineInsteadOfTheList)
     EXPECT_TRUE(screen.contains("4/4 files")) << screen.toStdString();
     EXPECT_FALSE(screen.contains("Thumb_a.bmp")) << screen.toStdString();
     EXPECT_TRUE(screen.contains("written 3, skipped 0, failed 1")) << screen.toStdString();
-}
-
-TEST_F(BatchTerminal, QuietShowsNoStatusLine)
-{
-    Terminal terminal;
-    const Outcome o = run(terminal, false, {"--quiet"});
-    EXPECT_EQ(o.exitCode, 1);
-    const QString screen = QString::fromUtf8(terminal.drain());
-    EXPECT_FALSE(screen.contains("files,")) << screen.toStdString();
-    EXPECT_TRUE(screen.contains("bad.jpg: ")) << screen.toStdString();
-    EXPECT_TRUE(o.out.startsWith("written 3, skipped 0, failed 1")) << o.out.toStdString();
 }
 
 } // namespace

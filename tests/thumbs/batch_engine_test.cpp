@@ -295,18 +295,4 @@ TEST_F(BatchEngineTest, KeepGoingAlsoCoversWriteFailuresAndStillHonoursAStop)
     EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp"))) << "the stop after the failed file holds";
 }
 
-TEST_F(BatchEngineTest, WithoutKeepGoingAFailureCountsNothingAsFailedAndCallsNoFailureCallback)
-{
-    addPicture("a.bmp", 20, 20, 1);
-    writeBytes(source("x.jpg"), "not a picture");
-    BatchCallbacks callbacks;
-    bool called = false;
-    callbacks.fileFailed = [&](int, const Failure &) { called = true; };
-    const BatchResult result = run({"x.jpg", "a.bmp"}, callbacks);
-    EXPECT_EQ(result.end, BatchEnd::Failed);
-    EXPECT_EQ(result.failed, 0);
-    EXPECT_FALSE(called);
-    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_a.bmp")));
-}
-
 } // namespace
