@@ -2,6 +2,8 @@
 // Files whose names are bytes that need not be UTF-8, made and removed by those
 // bytes: Qt's own file classes go through UTF-8 and can't reach them (a
 // QTemporaryDir would leave them behind, and then fail to remove its folder).
+#include "platform/file_names.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -16,7 +18,7 @@ namespace test_files {
 
 inline QByteArray folderBytes(const QString &folder)
 {
-    return QFile::encodeName(folder); // test folders are plain UTF-8
+    return tess::nativePath(folder);
 }
 
 // Writes content to folder/name, name taken byte for byte. False on failure.

@@ -1,5 +1,7 @@
 // tessarolith-batch: the thumbnail run of the program, from the command line.
 // It reads the settings file but never writes it.
+#include "platform/file_names.h"
+#include "platform/file_services.h"
 #include "platform/program_folder.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -9,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -29,6 +30,8 @@ const char kHelp[] =
     "\n"
     "Prints one line per picture: the thumbnail's name, or the name followed by\n"
     "(スキップ) when it already existed and the settings say skip; then a summary.\n"
+    "A name that is not UTF-8 is shown as Shift-JIS where it reads as such, else\n"
+    "with its odd bytes as \\xE9; control characters are escaped (\\n, \\t).\n"
     "Exit status: 0 the run completed, 1 it ended at a file that failed (the reason\n"
     "on stderr), 2 bad arguments or a missing folder.\n";
 
@@ -50,8 +53,11 @@ int usageError(const QString &problem)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    // From argv itself: a folder named in bytes that are not UTF-8 must reach
+    // the listing as those bytes.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(tess::nameFromNative(QByteArray(argv[i])));
 
     QString settingsPath = tess::programFolder() + QStringLiteral("/Tessarolith.ini");
     int jobs = tess::defaultDecodeThreads();
@@ -88,9 +94,12 @@ int main(int argc, char **argv)
     }
     if (folder.isEmpty())
         return usageError(QStringLiteral("no SOURCE_FOLDER"));
-    if (!QFileInfo(folder).isDir())
-        return usageError(QStringLiteral("フォルダが見つかりません: ") + folder);
-    folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const auto attributes = tess::fileAttributes(folder);
+    if (!attributes || (*attributes & tess::AttributeDirectory) == 0)
+        return usageError(QStringLiteral("フォルダが見つかりません: ") + tess::displayName(folder));
+    if (!folder.startsWith(QLatin1Char('/')))
+        folder = tess::currentFolder() + QLatin1Char('/') + folder;
+    folder = QDir::cleanPath(folder);
 
     tess::ThumbSettings settings;
     tess::LoadSettings(settings, settingsPath, tess::programFolder());
@@ -106,8 +115,9 @@ int main(int argc, char **argv)
     tess::BatchCallbacks callbacks;
     if (!quiet) {
         callbacks.fileDone = [](int, const QString &outputName, bool written) {
-            print(stdout, written ? outputName + QLatin1Char('\n')
-                                  : outputName + QStringLiteral(" (スキップ)\n"));
+            // Escaped as displayName shows it: one line per file, whatever bytes the name holds.
+            const QString shown = tess::displayName(outputName);
+            print(stdout, written ? shown + QLatin1Char('\n') : shown + QStringLiteral(" (スキップ)\n"));
             std::fflush(stdout);
         };
     }
