@@ -62,7 +62,8 @@ bool sameName(const QString &a, const QString &b)
 QString decodeMarked(const QString &stored)
 {
     const QString body = stored.mid(PrivateProfile::kUtf8Marker.size());
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(body.toUtf8()));
+    // As a file name's bytes: a save folder whose name is not UTF-8 comes back whole.
+    return nameFromNative(QByteArray::fromPercentEncoding(body.toUtf8()));
 }
 
 } // namespace
@@ -267,10 +268,11 @@ QString PrivateProfile::readString(const QString &section, const QString &key, c
 QString PrivateProfile::storedForm(const QString &value) const
 {
     const bool unstorable = value.startsWith(kUtf8Marker) || value.contains(u'\r') || value.contains(u'\n')
-                            || value.contains(QChar(0)) || (encoding_ == Encoding::Cp932 && !fitsCp932(value));
+                            || value.contains(QChar(0)) || hasRawBytes(value)
+                            || (encoding_ == Encoding::Cp932 && !fitsCp932(value));
     if (!unstorable)
         return value;
-    return kUtf8Marker + QString::fromLatin1(value.toUtf8().toPercentEncoding("/:"));
+    return kUtf8Marker + QString::fromLatin1(nativePath(value).toPercentEncoding("/:"));
 }
 
 PrivateProfile::Line PrivateProfile::makeLine(const QString &text) const
