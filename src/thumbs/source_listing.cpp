@@ -85,7 +85,16 @@ bool matchesWildcard(const QString &name, const QString &wildcard)
     }
     const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(wildcard),
                                      QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(name).hasMatch();
+    // A regular expression matches nothing in text with lone surrogates, so
+    // each byte that is not UTF-8 takes part as one stand-in character.
+    QString subject = name;
+    for (qsizetype i = 0; i < subject.size(); ++i) {
+        if (subject[i].isHighSurrogate() && i + 1 < subject.size() && subject[i + 1].isLowSurrogate())
+            ++i;
+        else if (subject[i].isSurrogate())
+            subject[i] = QChar(QChar::ReplacementCharacter);
+    }
+    return pattern.match(subject).hasMatch();
 }
 
 SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile)

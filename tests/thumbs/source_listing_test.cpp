@@ -219,6 +219,16 @@ TEST(SourceFolderFailure, AFolderTheUserMayNotReadIsAFailure)
     EXPECT_EQ(listing.failure->message, QStringLiteral("フォルダを読めません。アクセスが拒否されました。"));
 }
 
+TEST(WildcardOnBytes, AByteThatIsNotUtf8CountsAsOneCharacter)
+{
+    const QString latin1 = nameFromNative("caf\xE9.JPG");
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("*.jpg")));
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("caf?.jpg")));
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("c*.jpg")));
+    EXPECT_FALSE(matchesWildcard(latin1, QStringLiteral("caf??.jpg")));
+    EXPECT_TRUE(matchesWildcard(nameFromNative("\xF0\x9F\x98\x80\x8E.bmp"), QStringLiteral("??.bmp")));
+}
+
 struct WildcardCase {
     const char *name;
     const char *wildcard;
