@@ -1,29 +1,43 @@
 #include "app/batch_listing.h"
 
+#include "platform/file_names.h"
+#include "platform/file_services.h"
 #include "platform/list_collation.h"
 #include "thumbs/source_listing.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace tess {
 
 namespace {
 
+// Real folders only, by their bytes: hidden ones and links to folders stay out.
 QStringList subfolders(const QString &folder)
 {
-    // Without QDir::Hidden dot-names stay out; NoSymLinks keeps links to folders out.
-    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    names.removeIf([](const QString &name) { return name.startsWith(QLatin1Char('.')); });
-    std::sort(names.begin(), names.end(), listBoxLess);
+    QStringList names;
+    DIR *dir = ::opendir(nativePath(folder).constData());
+    if (!dir)
+        return names;
+    const QByteArray prefix = nativePath(folder) + '/';
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat st {};
+        if (::lstat((prefix + entry->d_name).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            names.append(nameFromNative(QByteArray(entry->d_name)));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return listBoxLess(displayName(a), displayName(b)); });
     return names;
 }
 
 struct Walk {
     QString root;
     bool recursive = false;
-    QString outputFolder; // canonical, or empty
+    std::optional<FileIdentity> outputFolder;
 };
 
 void walk(const Walk &how, const QString &relative, BatchListing &listing)
@@ -40,7 +54,7 @@ void walk(const Walk &how, const QString &relative, BatchListing &listing)
         return;
     for (const QString &name : subfolders(folder)) {
         const QString sub = folder + QLatin1Char('/') + name;
-        if (!how.outputFolder.isEmpty() && QFileInfo(sub).canonicalFilePath() == how.outputFolder)
+        if (how.outputFolder && fileIdentity(sub) == how.outputFolder)
             continue;
         walk(how, relative.isEmpty() ? name : relative + QLatin1Char('/') + name, listing);
     }
@@ -59,7 +73,7 @@ int BatchListing::pictureCount() const
 BatchListing listBatchFolders(const QString &root, bool recursive, const QString &outputFolder)
 {
     BatchListing listing;
-    const QString output = outputFolder.isEmpty() ? QString() : QFileInfo(outputFolder).canonicalFilePath();
+    const auto output = outputFolder.isEmpty() ? std::nullopt : fileIdentity(outputFolder);
     walk({root, recursive, output}, QString(), listing);
     return listing;
 }

@@ -6,6 +6,7 @@
 #include "app/batch_progress.h"
 #include "app/batch_shard.h"
 #include "app/batch_signals.h"
+#include "platform/file_names.h"
 #include "platform/file_services.h"
 #include "platform/program_folder.h"
 #include "platform/writes_in_flight.h"
@@ -16,8 +17,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -39,7 +38,7 @@ int usageError(const QString &problem)
 // Why an explicitly named settings file can't be read, or nothing.
 std::optional<QString> settingsFileProblem(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return systemErrorText(errno);
     struct stat st {};
@@ -52,7 +51,7 @@ std::optional<QString> settingsFileProblem(const QString &path)
 
 QString absoluteFolder(const QString &path)
 {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : currentFolder() + QLatin1Char('/') + path);
 }
 
 // What the run has done so far, readable from the signal thread.
@@ -88,8 +87,11 @@ int main(int argc, char **argv)
     // Before any thread exists, so that every thread leaves the signals to the watcher.
     StopSignals::block();
     QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments();
-    arguments.removeFirst();
+    // From argv itself: a folder named in bytes that are not UTF-8 must reach
+    // the listing as those bytes.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(nameFromNative(QByteArray(argv[i])));
 
     const ParsedArguments parsed = parseBatchArguments(arguments);
     if (parsed.request == BatchRequest::Help) {
@@ -105,8 +107,9 @@ int main(int argc, char **argv)
         return usageError(*parsed.error);
     const BatchOptions &options = parsed.options;
 
-    if (!QFileInfo(options.folder).isDir())
-        return usageError(QStringLiteral("フォルダが見つかりません: ") + options.folder);
+    const auto attributes = fileAttributes(options.folder);
+    if (!attributes || (*attributes & AttributeDirectory) == 0)
+        return usageError(QStringLiteral("フォルダが見つかりません: ") + displayName(options.folder));
     const QString folder = absoluteFolder(options.folder);
 
     const QString defaultSettingsPath = settingsFilePath(programFolder());
@@ -127,7 +130,7 @@ int main(int argc, char **argv)
         printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
         return 1;
     }
-    if (overlay.SaveFolder && !QDir().mkpath(*overlay.SaveFolder))
+    if (overlay.SaveFolder && !makeFolderPath(*overlay.SaveFolder))
         return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
 
     static Tally tally;
@@ -163,7 +166,7 @@ int main(int argc, char **argv)
         const QString source = part.relative.isEmpty() ? folder : folder + QLatin1Char('/') + part.relative;
         settings.SaveFolder = part.relative.isEmpty() ? saveRoot : saveRoot + QLatin1Char('/') + part.relative;
         // A folder that can't be made fails each of its writes, which says why.
-        QDir().mkpath(settings.SaveFolder);
+        makeFolderPath(settings.SaveFolder);
         const QString shownPrefix = part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/');
 
         Picture canvas;

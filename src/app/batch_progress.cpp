@@ -1,5 +1,7 @@
 #include "app/batch_progress.h"
 
+#include "platform/file_names.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -56,7 +58,9 @@ void BatchProgress::fileDone(const QString &shownName, bool written)
 {
     ++m_done;
     if (m_style.fileLines) {
-        printText(stdout, written ? shownName + QLatin1Char('\n') : shownName + QStringLiteral(" (スキップ)\n"));
+        // Escaped: one line per file, whatever bytes the name holds.
+        const QString shown = displayName(shownName);
+        printText(stdout, written ? shown + QLatin1Char('\n') : shown + QStringLiteral(" (スキップ)\n"));
         std::fflush(stdout);
     }
     redraw(m_done == m_total);
@@ -67,7 +71,7 @@ void BatchProgress::fileFailed(const Failure &failure)
     ++m_done;
     clearStatus();
     printText(stderr, failure.file.isEmpty() ? failure.message + QLatin1Char('\n')
-                                             : failure.file + QStringLiteral(": ") + failure.message
+                                             : displayName(failure.file) + QStringLiteral(": ") + failure.message
                                                    + QLatin1Char('\n'));
     std::fflush(stderr);
     redraw(true);

@@ -1,5 +1,7 @@
 #include "app/list_box.h"
 
+#include "platform/file_names.h"
+
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -29,6 +31,29 @@ void ListBox::setHorizontalExtent(int pixels)
     setHorizontalScrollBarPolicy(m_extent > contentsRect().width() ? Qt::ScrollBarAlwaysOn
                                                                   : Qt::ScrollBarAlwaysOff);
     updateGeometries();
+}
+
+void ListBox::addFileName(const QString &name)
+{
+    auto *item = new QListWidgetItem(displayName(name));
+    item->setData(Qt::UserRole, name);
+    addItem(item);
+}
+
+void ListBox::addFileNames(const QStringList &names)
+{
+    for (const QString &name : names)
+        addFileName(name);
+}
+
+QString ListBox::fileName(int row) const
+{
+    const QListWidgetItem *entry = item(row);
+    if (!entry)
+        return QString();
+    // An entry added as plain text is its own name.
+    const QVariant name = entry->data(Qt::UserRole);
+    return name.isValid() ? name.toString() : entry->text();
 }
 
 void ListBox::resizeEvent(QResizeEvent *event)

@@ -20,6 +20,15 @@ public:
     void setHorizontalExtent(int pixels);
     int horizontalExtent() const { return m_extent; }
 
+    // File names as entries: the entry shows displayName(name) and keeps the
+    // name itself, so a name that is not UTF-8 reads sensibly and still leads
+    // to its file.
+    void addFileName(const QString &name);
+    void addFileNames(const QStringList &names);
+    // The name kept by the entry at row (its text when it was added as plain
+    // text); empty outside the list.
+    QString fileName(int row) const;
+
 signals:
     void Click();
 

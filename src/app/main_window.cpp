@@ -11,6 +11,7 @@
 #include "controls/command.h"
 #include "controls/init_form_buttons.h"
 #include "platform/blit.h"
+#include "platform/file_names.h"
 #include "platform/picture_codecs.h"
 #include "platform/program_folder.h"
 #include "platform/ui/dialogs.h"
@@ -21,9 +22,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLabel>
 #include <QScreen>
+
+#include <unistd.h>
 
 namespace tess {
 
@@ -281,7 +283,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::unload()
 {
     m_unloaded = true;
-    QFile::remove(programFolder() + QStringLiteral("/Dumy.bmp"));
+    ::unlink(nativePath(programFolder() + QStringLiteral("/Dumy.bmp")).constData());
     animateClose(this, kMainWindowSlot);
 }
 
@@ -300,7 +302,7 @@ void MainWindow::SelectSourceFolder()
     if (!chosen)
         return;
     const QString folder = *chosen;
-    Folder_Path->setText(folder);
+    Folder_Path->setText(displayName(folder));
 
     m_scanning = true;
     Cmd_InFolder->setEnabled(false);
@@ -314,7 +316,7 @@ void MainWindow::SelectSourceFolder()
     m_listedFolder = folder;
     List_Pic->clear();
     if (!listing.names.isEmpty()) {
-        List_Pic->addItems(listing.names);
+        List_Pic->addFileNames(listing.names);
         List_Pic->setCurrentRow(0); // raises Click: the first picture is previewed
         Cmd_Thumb->setEnabled(true);
     }
@@ -326,18 +328,16 @@ void MainWindow::SelectSourceFolder()
 
 void MainWindow::List_Pic_Click()
 {
-    const QListWidgetItem *item = List_Pic->currentItem();
-    if (!item || List_Pic->currentRow() < 0)
+    if (!List_Pic->currentItem() || List_Pic->currentRow() < 0)
         return;
-    preview(m_listedFolder + QLatin1Char('/') + item->text(), false);
+    preview(m_listedFolder + QLatin1Char('/') + List_Pic->fileName(List_Pic->currentRow()), false);
 }
 
 void MainWindow::List_Thumb_Click()
 {
-    const QListWidgetItem *item = List_Thumb->currentItem();
-    if (!item || List_Thumb->currentRow() < 0)
+    if (!List_Thumb->currentItem() || List_Thumb->currentRow() < 0)
         return;
-    preview(m_settings.SaveFolder + QLatin1Char('/') + item->text(), true);
+    preview(m_settings.SaveFolder + QLatin1Char('/') + List_Thumb->fileName(List_Thumb->currentRow()), true);
 }
 
 void MainWindow::preview(const QString &path, bool thumbnail)

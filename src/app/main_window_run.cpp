@@ -37,7 +37,7 @@ void MainWindow::Cmd_Thumb_Click()
     QStringList entries;
     entries.reserve(List_Pic->count());
     for (int i = 0; i < List_Pic->count(); ++i)
-        entries.append(List_Pic->item(i)->text());
+        entries.append(List_Pic->fileName(i));
 
     BatchEngine engine(m_settings);
     m_engine = &engine;
@@ -61,7 +61,7 @@ void MainWindow::Cmd_Thumb_Click()
         PicProgress->setBackground(kWhite);
         PicProgress->refresh();
         if (written) {
-            List_Thumb->addItem(outputName);
+            List_Thumb->addFileName(outputName);
             List_Thumb->scrollToBottom();
         }
         List_Thumb->repaint();

@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "platform/file_names.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
@@ -12,7 +14,9 @@ QString SingleInstance::lockPathFor(const QString &programFolder)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(),
+    // By the folder's bytes: two folders whose names differ only in bytes that
+    // are not UTF-8 are two programs.
+    const QByteArray hash = QCryptographicHash::hash(nativePath(QDir::cleanPath(programFolder)),
                                                      QCryptographicHash::Sha1)
                                 .toHex()
                                 .left(16);

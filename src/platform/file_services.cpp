@@ -1,7 +1,8 @@
 #include "platform/file_services.h"
 #include "platform/writes_in_flight.h"
 
-#include <QFile>
+#include "platform/file_names.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -78,7 +79,7 @@ bool writeAll(int fd, const char *data, qsizetype size)
 std::optional<int> fileAttributes(const QString &path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(nativePath(path).constData(), &st) != 0)
         return std::nullopt;
     int attributes = lastComponent(path).startsWith(QLatin1Char('.')) ? AttributeHidden : 0;
     if (S_ISDIR(st.st_mode))
@@ -98,7 +99,7 @@ bool FileExists(const QString &path)
     if (name.isEmpty())
         return false;
     // Non-blocking, so that a named pipe can't hold us.
-    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(nativePath(name).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -110,9 +111,27 @@ bool FileExists(const QString &path)
 std::optional<FileIdentity> fileIdentity(const QString &path)
 {
     struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &st) != 0)
         return std::nullopt;
     return FileIdentity{st.st_dev, st.st_ino};
+}
+
+bool makeFolderPath(const QString &path)
+{
+    const QByteArray bytes = nativePath(path);
+    for (qsizetype end = 1; end <= bytes.size(); ++end) {
+        if (end < bytes.size() && bytes[end] != '/')
+            continue;
+        const QByteArray part = bytes.left(end);
+        struct stat st {};
+        if (::stat(part.constData(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                return false;
+        } else if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return !bytes.isEmpty();
 }
 
 QString systemErrorText(int errorNumber)
@@ -145,13 +164,13 @@ QString systemErrorText(int errorNumber)
 
 std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray &data)
 {
-    const QByteArray target = QFile::encodeName(path);
+    const QByteArray target = nativePath(path);
     const QString folder = folderOf(path);
 
     int fd = -1;
     QByteArray temporary;
     for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-        temporary = QFile::encodeName(
+        temporary = nativePath(
             folder + QStringLiteral("/.tess-%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
                                                           QLatin1Char('0')));
         // 0666 as an ordinary new file would get, narrowed by the umask.

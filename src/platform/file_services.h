@@ -40,6 +40,10 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> fileIdentity(const QString &path);
 
+// Makes the folder and any missing folders above it, by the path's bytes.
+// True when the path is a folder afterwards.
+bool makeFolderPath(const QString &path);
+
 // The cause of a failed system call as a short Japanese sentence.
 QString systemErrorText(int errorNumber);
 

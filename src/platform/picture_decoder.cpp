@@ -1,12 +1,16 @@
 #include "platform/bmp_decoder.h"
 #include "platform/codec_messages.h"
 #include "platform/exif_orientation.h"
+#include "platform/file_names.h"
 #include "platform/jpeg_decoder.h"
 #include "platform/picture_codecs.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tess {
 
@@ -49,9 +53,18 @@ DecodedPicture decodeDevice(QIODevice &in, const QString &name)
 
 DecodedPicture decodePictureFile(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    // Opened by its bytes: QFile would reach the file through UTF-8 and miss
+    // a name that is not UTF-8.
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return DecodedPicture{Picture(), Failure{path, codecmessages::cannotOpen()}};
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return DecodedPicture{Picture(), Failure{path, codecmessages::cannotOpen()}};
+    }
     return decodeDevice(file, path);
 }
 

@@ -1,10 +1,16 @@
 #include "platform/private_profile.h"
 
+#include "platform/file_names.h"
+#include "platform/file_services.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tess {
 
@@ -56,7 +62,8 @@ bool sameName(const QString &a, const QString &b)
 QString decodeMarked(const QString &stored)
 {
     const QString body = stored.mid(PrivateProfile::kUtf8Marker.size());
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(body.toUtf8()));
+    // As a file name's bytes: a save folder whose name is not UTF-8 comes back whole.
+    return nameFromNative(QByteArray::fromPercentEncoding(body.toUtf8()));
 }
 
 } // namespace
@@ -261,10 +268,11 @@ QString PrivateProfile::readString(const QString &section, const QString &key, c
 QString PrivateProfile::storedForm(const QString &value) const
 {
     const bool unstorable = value.startsWith(kUtf8Marker) || value.contains(u'\r') || value.contains(u'\n')
-                            || value.contains(QChar(0)) || (encoding_ == Encoding::Cp932 && !fitsCp932(value));
+                            || value.contains(QChar(0)) || hasRawBytes(value)
+                            || (encoding_ == Encoding::Cp932 && !fitsCp932(value));
     if (!unstorable)
         return value;
-    return kUtf8Marker + QString::fromLatin1(value.toUtf8().toPercentEncoding("/:"));
+    return kUtf8Marker + QString::fromLatin1(nativePath(value).toPercentEncoding("/:"));
 }
 
 PrivateProfile::Line PrivateProfile::makeLine(const QString &text) const
@@ -312,11 +320,18 @@ void PrivateProfile::setValue(const QString &section, const QString &key, const 
 
 std::optional<PrivateProfile> PrivateProfile::load(const QString &path)
 {
-    if (!QFileInfo::exists(path))
-        return PrivateProfile();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // By its bytes, so that a program folder whose name is not UTF-8 still
+    // finds its settings.
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? std::optional<PrivateProfile>(PrivateProfile()) : std::nullopt;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return std::nullopt;
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
@@ -327,18 +342,11 @@ bool PrivateProfile::save(const QString &path) const
 {
     // Renaming over a file the user may not write would succeed on Linux; the
     // file's own permission decides, as it does for an in-place write.
-    const QFileInfo target(path);
-    if (target.isDir() || (target.exists() && !target.isWritable()))
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(native.constData(), W_OK) != 0))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = serialise();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !writeFileAtomically(path, serialise()).has_value();
 }
 
 QString getPrivateProfileString(const QString &section, const QString &key, const QString &defaultValue,

@@ -1,7 +1,12 @@
 #include "platform/program_folder.h"
 
+#include "platform/file_names.h"
+
 #include <QDir>
-#include <QFileInfo>
+
+#include <array>
+#include <climits>
+#include <unistd.h>
 
 namespace tess {
 
@@ -14,11 +19,17 @@ QString &overrideFolder()
 
 QString executableFolder()
 {
-    // /proc/self/exe works before (and without) a QCoreApplication.
-    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
-    QString dir = QFileInfo(exe.symLinkTarget()).absolutePath();
+    // /proc/self/exe works before (and without) a QCoreApplication. Read as
+    // bytes, so that a folder whose name is not UTF-8 is kept as it is.
+    std::array<char, PATH_MAX> target {};
+    const ssize_t length = ::readlink("/proc/self/exe", target.data(), target.size());
+    QString dir;
+    if (length > 0 && std::size_t(length) < target.size()) {
+        const QString exe = nameFromNative(QByteArray(target.data(), qsizetype(length)));
+        dir = exe.left(qMax<qsizetype>(1, exe.lastIndexOf(QLatin1Char('/'))));
+    }
     if (dir.isEmpty())
-        dir = QDir::currentPath();
+        dir = currentFolder();
     return QDir::cleanPath(dir);
 }
 } // namespace

@@ -1,11 +1,12 @@
 #include "settings/settings_file.h"
 
+#include "platform/file_names.h"
 #include "platform/private_profile.h"
 #include "platform/program_folder.h"
 
-#include <QFileInfo>
-
 #include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tess {
 
@@ -125,8 +126,9 @@ bool FolderExists(const QString &path)
         return false;
     // The trailing "/" makes the system look the folder up itself: "pics/" is
     // never satisfied by "pics_old", nor by a file named "pics".
-    const QFileInfo folder(AddTrailingBackslash(path));
-    return folder.isDir() && folder.isReadable();
+    const QByteArray folder = nativePath(AddTrailingBackslash(path));
+    struct stat st {};
+    return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.constData(), R_OK) == 0;
 }
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &iniPath)

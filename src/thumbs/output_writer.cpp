@@ -1,5 +1,6 @@
 #include "thumbs/output_writer.h"
 
+#include "platform/file_names.h"
 #include "platform/picture_codecs.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ std::optional<QString> nameProblem(const QString &name)
         return QStringLiteral("ファイル名に使えない文字があります。");
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("ファイル名が正しくありません。");
-    if (name.toUtf8().size() > kMaxNameBytes)
+    if (nativePath(name).size() > kMaxNameBytes)
         return QStringLiteral("ファイル名が長すぎます。");
     return std::nullopt;
 }

@@ -1,9 +1,9 @@
 #include "thumbs/source_listing.h"
 
+#include "platform/file_names.h"
 #include "platform/file_services.h"
 #include "platform/list_collation.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -41,7 +42,7 @@ bool listable(int attributes)
 std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries,
                                   const std::array<QString, 2> &wildcards, const std::function<void()> &perFile)
 {
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = ::opendir(nativePath(folder).constData());
     if (dir == nullptr)
         return unreadableFolder(folder, errno);
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
@@ -58,11 +59,9 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
         const QByteArray raw(d->d_name);
         if (raw == "." || raw == "..")
             continue;
-        const QString name = QFile::decodeName(raw);
-        // A name that isn't valid in the file-name encoding can't be opened by
-        // the text we would list, so it is left out rather than failing later.
-        if (QFile::encodeName(name) != raw)
-            continue;
+        // Names that are not UTF-8 are listed too: the mapping keeps their
+        // bytes, so the file opens and its thumbnail carries the same bytes.
+        const QString name = nameFromNative(raw);
         if (!matchesWildcard(name, wildcards[0]) && !matchesWildcard(name, wildcards[1]))
             continue;
         // A file that vanished since the folder was read is simply not there.
@@ -86,7 +85,16 @@ bool matchesWildcard(const QString &name, const QString &wildcard)
     }
     const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(wildcard),
                                      QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(name).hasMatch();
+    // A regular expression matches nothing in text with lone surrogates, so
+    // each byte that is not UTF-8 takes part as one stand-in character.
+    QString subject = name;
+    for (qsizetype i = 0; i < subject.size(); ++i) {
+        if (subject[i].isHighSurrogate() && i + 1 < subject.size() && subject[i + 1].isLowSurrogate())
+            ++i;
+        else if (subject[i].isSurrogate())
+            subject[i] = QChar(QChar::ReplacementCharacter);
+    }
+    return pattern.match(subject).hasMatch();
 }
 
 SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile)
@@ -109,10 +117,13 @@ SourceListing ListSourceFolder(const QString &folder, const std::function<void()
         }
     }
 
-    std::vector<QByteArray> keys;
+    // The list is sorted as the user reads it. Two names that read the same
+    // (a UTF-8 and a Shift-JIS spelling of one word) keep a fixed order by
+    // their bytes.
+    std::vector<std::pair<QByteArray, QByteArray>> keys;
     keys.reserve(std::size_t(listing.names.size()));
     for (const QString &name : std::as_const(listing.names))
-        keys.push_back(listBoxSortKey(name));
+        keys.emplace_back(listBoxSortKey(displayName(name)), nativePath(name));
     std::vector<std::size_t> order(keys.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });

@@ -22,6 +22,8 @@ struct SourceListing {
 // file the user may not read is listed too (decoding it reports why).
 // The folder is read once, so a file whose attributes change during the scan
 // can't be listed twice. There is no limit on the count besides memory.
+// Names come as nameFromNative maps the folder's bytes, so a name that is not
+// UTF-8 is listed too, sorted by what displayName shows for it.
 // perFile is called once per collected file, so a window can stay responsive.
 SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile = {});
 

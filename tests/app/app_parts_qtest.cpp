@@ -7,6 +7,7 @@
 #include "app/single_instance.h"
 #include "app_test_support.h"
 #include "chrome/window_animation.h"
+#include "platform/file_names.h"
 #include "settings/settings_file.h"
 
 #include <QLockFile>
@@ -153,6 +154,33 @@ private slots:
         QCOMPARE(SingleInstance::lockPathFor(QStringLiteral("/opt/one/")), a);
         QVERIFY(SingleInstance::lockPathFor(QStringLiteral("/opt/two")) != a);
         QVERIFY(!a.startsWith(QStringLiteral("/opt/one")));
+    }
+
+    void fileNameEntriesShowTheirTextAndKeepTheirName()
+    {
+        ListBox list;
+        const QString shiftJis = nameFromNative("\x8E\xCA\x90\x5E.jpg");
+        const QString twoLines = QStringLiteral("a\nb.jpg");
+        list.addFileNames({shiftJis, twoLines});
+        list.addItem(QStringLiteral("plain.jpg")); // added as text: its own name
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.item(0)->text(), QString::fromUtf8("写真.jpg"));
+        QCOMPARE(list.item(1)->text(), QStringLiteral("a\\nb.jpg"));
+        QCOMPARE(nativePath(list.fileName(0)), QByteArray("\x8E\xCA\x90\x5E.jpg"));
+        QCOMPARE(list.fileName(1), twoLines);
+        QCOMPARE(list.fileName(2), QStringLiteral("plain.jpg"));
+        QCOMPARE(list.fileName(3), QString());
+        QCOMPARE(list.fileName(-1), QString());
+    }
+
+    void lockPathTellsFoldersApartByTheirBytes()
+    {
+        const QString latin1 = SingleInstance::lockPathFor(nameFromNative("/opt/caf\xE9"));
+        QVERIFY(SingleInstance::lockPathFor(nameFromNative("/opt/caf\xE8")) != latin1);
+        QCOMPARE(SingleInstance::lockPathFor(nameFromNative("/opt/caf\xE9/")), latin1);
+        // A UTF-8 folder keeps the lock it had.
+        QCOMPARE(SingleInstance::lockPathFor(nameFromNative("/opt/caf\xC3\xA9")),
+                 SingleInstance::lockPathFor(QString::fromUtf8("/opt/café")));
     }
 
     void sigtermClosesTheOrdinaryWay()

@@ -1,5 +1,8 @@
 #include "thumbs/source_listing.h"
 
+#include "platform/file_names.h"
+#include "raw_names.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -104,14 +107,41 @@ TEST_F(SourceFolder, ListsPunctuatedNamesAsTheWindowsListDoes)
     EXPECT_EQ(list(), (QStringList{"10.jpg", "9.jpg", "a#.jpg", "a.b.jpg", "a_b.jpg", "ab.jpg", "a-c.jpg", "a'd.jpg"}));
 }
 
-TEST_F(SourceFolder, LeavesOutNamesThatAreNotValidText)
+TEST_F(SourceFolder, ListsNamesThatAreNotValidTextByTheirBytes)
 {
     touch("good.jpg");
-    const QByteArray bad = QFile::encodeName(dir.path()) + "/bad\xff.jpg";
-    const int fd = ::open(bad.constData(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    EXPECT_EQ(list(), QStringList{"good.jpg"});
+    ASSERT_TRUE(test_files::writeRaw(dir.path(), "bad\xff.jpg", {}));
+    const QStringList names = list();
+    test_files::removeRawNames(dir.path());
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(nativePath(names[0]), QByteArray("bad\xff.jpg"));
+    EXPECT_EQ(names[1], QStringLiteral("good.jpg"));
+}
+
+// Every kind of name a copied folder brings, in the order the list shows them:
+// by the displayed text, and a UTF-8 and a Shift-JIS spelling of one name by
+// their bytes.
+TEST_F(SourceFolder, SortsNamesThatAreNotUtf8ByWhatTheListShows)
+{
+    const QList<QByteArray> expected = {
+        "a\nb.jpg",                          // a\nb.jpg
+        "caf\xE9.jpg",                       // caf\xE9.jpg (Latin-1)
+        "caf\xC3\xA9.bmp",                  // café.bmp
+        "tab\t.jpg",                         // tab\t.jpg
+        "\x8E\xCA\x90\x5E.jpg",               // 写真.jpg in Shift-JIS
+        "\xE5\x86\x99\xE7\x9C\x9F.jpg",         // 写真.jpg
+        "\xE5\x86\x99\xE7\x9C\x9F\xE9.bmp",     // 写真\xE9.bmp, mixed
+    };
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        ASSERT_TRUE(test_files::writeRaw(dir.path(), *it, {}));
+    ASSERT_TRUE(test_files::writeRaw(dir.path(), "\x8E\xCA\x90\x5E.txt", {})); // not a picture
+    const QStringList names = list();
+    test_files::removeRawNames(dir.path());
+
+    QList<QByteArray> listed;
+    for (const QString &name : names)
+        listed.append(nativePath(name));
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(SourceFolder, AnEmptyFolderListsNothing)
@@ -187,6 +217,16 @@ TEST(SourceFolderFailure, AFolderTheUserMayNotReadIsAFailure)
     ::chmod(QFile::encodeName(locked).constData(), 0755);
     ASSERT_TRUE(listing.failure.has_value());
     EXPECT_EQ(listing.failure->message, QStringLiteral("フォルダを読めません。アクセスが拒否されました。"));
+}
+
+TEST(WildcardOnBytes, AByteThatIsNotUtf8CountsAsOneCharacter)
+{
+    const QString latin1 = nameFromNative("caf\xE9.JPG");
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("*.jpg")));
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("caf?.jpg")));
+    EXPECT_TRUE(matchesWildcard(latin1, QStringLiteral("c*.jpg")));
+    EXPECT_FALSE(matchesWildcard(latin1, QStringLiteral("caf??.jpg")));
+    EXPECT_TRUE(matchesWildcard(nameFromNative("\xF0\x9F\x98\x80\x8E.bmp"), QStringLiteral("??.bmp")));
 }
 
 struct WildcardCase {
