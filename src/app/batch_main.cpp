@@ -1,6 +1,6 @@
 // tessarolith-batch: the thumbnail run of the program, from the command line.
 // It reads the settings file but never writes it.
-#include "platform/program_folder.h"
+#include "platform/app_locations.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
@@ -20,7 +20,7 @@ const char kHelp[] =
     "Makes a thumbnail of every .bmp and .jpg picture of SOURCE_FOLDER, as the\n"
     "Tessarolith window does, with the settings of its settings file.\n"
     "\n"
-    "  --settings FILE  settings file to read (default: Tessarolith.ini beside this program);\n"
+    "  --settings FILE  settings file to read (default: the window's own Tessarolith.ini);\n"
     "                   it is only read, never written\n"
     "  --jobs N         threads that decode pictures ahead of the one in hand\n"
     "                   (default: one per core)\n"
@@ -53,7 +53,8 @@ int main(int argc, char **argv)
     QStringList args = app.arguments();
     args.removeFirst();
 
-    QString settingsPath = tess::programFolder() + QStringLiteral("/Tessarolith.ini");
+    const tess::AppLocations locations = tess::appLocations();
+    QString settingsPath = locations.settingsFile;
     int jobs = tess::defaultDecodeThreads();
     bool quiet = false;
     QString folder;
@@ -93,7 +94,7 @@ int main(int argc, char **argv)
     folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 
     tess::ThumbSettings settings;
-    tess::LoadSettings(settings, settingsPath, tess::programFolder());
+    tess::LoadSettings(settings, settingsPath, locations.defaultSaveFolder);
 
     const tess::SourceListing listing = tess::ListSourceFolder(folder);
     if (listing.failure) {

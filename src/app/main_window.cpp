@@ -11,8 +11,8 @@
 #include "controls/command.h"
 #include "controls/init_form_buttons.h"
 #include "platform/blit.h"
+#include "platform/app_locations.h"
 #include "platform/picture_codecs.h"
-#include "platform/program_folder.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"
@@ -281,7 +281,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::unload()
 {
     m_unloaded = true;
-    QFile::remove(programFolder() + QStringLiteral("/Dumy.bmp"));
+    QFile::remove(appLocations().workFolder + QStringLiteral("/Dumy.bmp"));
     animateClose(this, kMainWindowSlot);
 }
 

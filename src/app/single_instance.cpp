@@ -7,12 +7,12 @@
 
 namespace tess {
 
-QString SingleInstance::lockPathFor(const QString &programFolder)
+QString SingleInstance::lockPathFor(const QString &settingsFolder)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(),
+    const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(settingsFolder).toUtf8(),
                                                      QCryptographicHash::Sha1)
                                 .toHex()
                                 .left(16);

@@ -2,7 +2,7 @@
 #include "app/close_on_terminate.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
-#include "platform/program_folder.h"
+#include "platform/app_locations.h"
 #include "platform/ui/fonts.h"
 #include "settings/thumb_settings.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char **argv)
     tess::CloseOnTerminate closeOnTerminate;
 
     // A second copy ends here, silently, before any window or file is touched.
-    tess::SingleInstance instance(tess::SingleInstance::lockPathFor(tess::programFolder()));
+    tess::SingleInstance instance(tess::SingleInstance::lockPathFor(tess::appLocations().settingsFolder));
     if (!instance.acquire())
         return 0;
 
