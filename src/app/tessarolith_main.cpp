@@ -4,6 +4,7 @@
 #include "app/single_instance.h"
 #include "platform/app_locations.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/qt_environment.h"
 #include "settings/thumb_settings.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@ int main(int argc, char **argv)
         return 0;
 
     tess::installFontSubstitutes();
+    tess::installQtTranslations(&app);
+    tess::keepQtSettingsAway();
     tess::ThumbSettings settings; // the program's one settings record
     tess::MainWindow window(settings);
     closeOnTerminate.setWindow(&window);
