@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/folder_to_open.h"
 #include "app/list_box.h"
 #include "app/preview_fit.h"
 #include "app/shape_outline.h"
@@ -21,6 +22,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
@@ -107,6 +111,7 @@ MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("Tessarolith_Main"));
     setWindowTitle(caption());
+    setAcceptDrops(true);
     buildControls();
     load();
 }
@@ -299,7 +304,13 @@ void MainWindow::SelectSourceFolder()
     const std::optional<QString> chosen = dialogs().pickFolder(this, sourceFolderPickerTitle());
     if (!chosen)
         return;
-    const QString folder = *chosen;
+    ListFolder(*chosen);
+}
+
+bool MainWindow::ListFolder(const QString &folder)
+{
+    if (m_scanning || running())
+        return false;
     Folder_Path->setText(folder);
 
     m_scanning = true;
@@ -322,6 +333,28 @@ void MainWindow::SelectSourceFolder()
 
     if (m_closeWhenIdle)
         close();
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Only what would list something is taken; anything else shows the
+    // "no drop" cursor.
+    if (!m_scanning && !running() && folderToOpen(event->mimeData()->urls()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> folder = folderToOpen(event->mimeData()->urls());
+    if (!folder) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    ListFolder(*folder);
 }
 
 void MainWindow::List_Pic_Click()

@@ -1,13 +1,16 @@
 // tessarolith: the thumbnail maker's window.
 #include "app/close_on_terminate.h"
+#include "app/folder_to_open.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "platform/app_locations.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_environment.h"
 #include "settings/thumb_settings.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char **argv)
 {
@@ -27,5 +30,18 @@ int main(int argc, char **argv)
     tess::MainWindow window(settings);
     closeOnTerminate.setWindow(&window);
     window.show();
+
+    // A folder given on the command line (a file manager's "Open with") is
+    // listed once the window is up, as if chosen in the folder browser. Only
+    // the first argument counts; Qt has taken its own options out already.
+    if (const QStringList args = app.arguments(); args.size() > 1) {
+        const QString given = args.at(1);
+        QTimer::singleShot(0, &window, [&window, given] {
+            if (const auto folder = tess::folderToOpen(given))
+                window.ListFolder(*folder);
+            else
+                tess::dialogs().message(&window, QStringLiteral("フォルダが見つかりません: ") + given);
+        });
+    }
     return app.exec();
 }
