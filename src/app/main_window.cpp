@@ -214,7 +214,8 @@ void MainWindow::load()
     // its last 20 twips fall below the window's bottom edge.
     const double widthTwips = kPicCWidth + 6;
     const double heightTwips = kPicCHeight + 280;
-    resize(toPixels(widthTwips, tpx), toPixels(heightTwips, tpy));
+    // A fixed size, so window managers offer neither resizing nor maximising.
+    setFixedSize(toPixels(widthTwips, tpx), toPixels(heightTwips, tpy));
 
     // Position: centred across, a third of the free height from the top, on
     // whatever screen size (off the screen when the screen is too small).

@@ -7,6 +7,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_environment.h"
+#include "platform/ui/window_system.h"
 #include "settings/thumb_settings.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 int main(int argc, char **argv)
 {
+    tess::choosePlatformPlugin();
     QApplication app(argc, argv);
     // From the first moment a copy may hold the lock, SIGTERM means "close".
     tess::CloseOnTerminate closeOnTerminate;
