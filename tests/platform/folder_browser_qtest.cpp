@@ -128,6 +128,17 @@ private slots:
         FolderBrowser browser(nullptr, MainWindow::sourceFolderPickerTitle());
         QCOMPARE(browser.selectedFolder(), start);
         QVERIFY(browser.okButton()->isEnabled());
+        // Opened there: the start folder's row is in view once the tree has
+        // read the folders above it, however many rows they added (the home
+        // folder's own rows sort before its desktop folder's).
+        for (const char *name : {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9", "b1", "b2", "b3",
+                                 "b4", "b5", "b6", "b7", "b8", "b9", "c1", "c2", "c3", "c4", "c5", "c6"})
+            QVERIFY(QDir().mkpath(at(QString::fromLatin1(name))));
+        browser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        QTest::qWait(300);
+        const QRect row = browser.tree()->visualRect(browser.tree()->currentIndex());
+        QVERIFY2(browser.tree()->viewport()->rect().contains(row), qPrintable(QStringLiteral("row at %1").arg(row.top())));
         QDir(desktop).removeRecursively();
     }
 

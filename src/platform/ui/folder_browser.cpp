@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -18,7 +19,7 @@ FolderBrowser::FolderBrowser(QWidget *owner, const QString &instruction) : QDial
     setObjectName(QStringLiteral("FolderBrowser"));
     setWindowTitle(windowCaption());
     setModal(true);
-    resize(330, 420);
+    resize(380, 440);
 
     m_instruction = new QLabel(instruction, this);
     m_instruction->setObjectName(QStringLiteral("instruction"));
@@ -44,16 +45,28 @@ FolderBrowser::FolderBrowser(QWidget *owner, const QString &instruction) : QDial
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     okButton()->setText(QStringLiteral("OK"));
     cancelButton()->setText(QStringLiteral("キャンセル"));
+    // Plain buttons, as the shell's: no style icons beside the words.
+    okButton()->setIcon(QIcon());
+    cancelButton()->setIcon(QIcon());
     connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderBrowser::updateOk);
+    // The model reads folders on a thread of its own and sorts them later, and
+    // every row it adds or moves above the start folder pushes it down: the
+    // start is brought back into view each time (once the view has taken the
+    // change in), until the user picks another folder.
+    const auto keep = [this] { keepStartInView(); };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, keep, Qt::QueuedConnection);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, keep, Qt::QueuedConnection);
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, keep, Qt::QueuedConnection);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_instruction);
     layout->addWidget(m_tree, 1);
     layout->addWidget(m_buttons);
 
-    selectFolder(startFolder());
+    if (selectFolder(startFolder()))
+        m_start = selectedFolder();
     updateOk();
     m_tree->setFocus();
 }
@@ -108,7 +121,24 @@ QPushButton *FolderBrowser::cancelButton() const
 
 void FolderBrowser::updateOk()
 {
-    okButton()->setEnabled(!selectedFolder().isEmpty());
+    const QString selected = selectedFolder();
+    if (selected != m_start)
+        m_start.clear();
+    okButton()->setEnabled(!selected.isEmpty());
+}
+
+void FolderBrowser::keepStartInView()
+{
+    if (m_start.isEmpty() || selectedFolder() != m_start)
+        return;
+    m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+void FolderBrowser::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_start.isEmpty())
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 } // namespace tess

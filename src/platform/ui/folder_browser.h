@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QString>
 
+class QShowEvent;
+
 class QDialogButtonBox;
 class QFileSystemModel;
 class QLabel;
@@ -35,13 +37,18 @@ public:
     QPushButton *okButton() const;
     QPushButton *cancelButton() const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void updateOk();
+    void keepStartInView();
 
     QLabel *m_instruction = nullptr;
     QTreeView *m_tree = nullptr;
     QFileSystemModel *m_model = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
+    QString m_start; // the folder the tree opened at, until the user moves on
 };
 
 } // namespace tess
