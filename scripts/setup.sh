@@ -9,6 +9,8 @@ TESS_PACKAGES=(
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
+  qt6-translations-l10n xdotool
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

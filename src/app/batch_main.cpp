@@ -6,6 +6,7 @@
 #include "app/batch_progress.h"
 #include "app/batch_shard.h"
 #include "app/batch_signals.h"
+#include "platform/app_locations.h"
 #include "platform/file_names.h"
 #include "platform/file_services.h"
 #include "platform/program_folder.h"
@@ -112,13 +113,14 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("フォルダが見つかりません: ") + displayName(options.folder));
     const QString folder = absoluteFolder(options.folder);
 
-    const QString defaultSettingsPath = settingsFilePath(programFolder());
+    const AppLocations locations = appLocations();
+    const QString defaultSettingsPath = locations.settingsFile;
     if (options.settingsPath) {
         if (const auto problem = settingsFileProblem(*options.settingsPath))
             return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
     }
     ThumbSettings settings;
-    LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), programFolder());
+    LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), locations.defaultSaveFolder);
     SettingsOverlay overlay = options.overlay;
     if (overlay.SaveFolder)
         overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/folder_to_open.h"
 #include "app/list_box.h"
 #include "app/preview_fit.h"
 #include "app/shape_outline.h"
@@ -11,9 +12,9 @@
 #include "controls/command.h"
 #include "controls/init_form_buttons.h"
 #include "platform/blit.h"
+#include "platform/app_locations.h"
 #include "platform/file_names.h"
 #include "platform/picture_codecs.h"
-#include "platform/program_folder.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"
@@ -22,6 +23,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QScreen>
 
@@ -109,6 +113,7 @@ MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("Tessarolith_Main"));
     setWindowTitle(caption());
+    setAcceptDrops(true);
     buildControls();
     load();
 }
@@ -211,7 +216,8 @@ void MainWindow::load()
     // its last 20 twips fall below the window's bottom edge.
     const double widthTwips = kPicCWidth + 6;
     const double heightTwips = kPicCHeight + 280;
-    resize(toPixels(widthTwips, tpx), toPixels(heightTwips, tpy));
+    // A fixed size, so window managers offer neither resizing nor maximising.
+    setFixedSize(toPixels(widthTwips, tpx), toPixels(heightTwips, tpy));
 
     // Position: centred across, a third of the free height from the top, on
     // whatever screen size (off the screen when the screen is too small).
@@ -283,7 +289,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::unload()
 {
     m_unloaded = true;
-    ::unlink(nativePath(programFolder() + QStringLiteral("/Dumy.bmp")).constData());
+    ::unlink(nativePath(appLocations().workFolder + QStringLiteral("/Dumy.bmp")).constData());
     animateClose(this, kMainWindowSlot);
 }
 
@@ -301,7 +307,13 @@ void MainWindow::SelectSourceFolder()
     const std::optional<QString> chosen = dialogs().pickFolder(this, sourceFolderPickerTitle());
     if (!chosen)
         return;
-    const QString folder = *chosen;
+    ListFolder(*chosen);
+}
+
+bool MainWindow::ListFolder(const QString &folder)
+{
+    if (m_scanning || running())
+        return false;
     Folder_Path->setText(displayName(folder));
 
     m_scanning = true;
@@ -324,6 +336,28 @@ void MainWindow::SelectSourceFolder()
 
     if (m_closeWhenIdle)
         close();
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Only what would list something is taken; anything else shows the
+    // "no drop" cursor.
+    if (!m_scanning && !running() && folderToOpen(event->mimeData()->urls()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> folder = folderToOpen(event->mimeData()->urls());
+    if (!folder) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    ListFolder(*folder);
 }
 
 void MainWindow::List_Pic_Click()

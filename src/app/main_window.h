@@ -44,6 +44,12 @@ public:
 
     // Handlers, named after their control and event.
     void SelectSourceFolder();   // Cmd_InFolder
+    // Lists folder as a folder chosen in the browser is listed: the path shown,
+    // its pictures listed, the first previewed, the run button enabled, the
+    // thumbnail list emptied. The command line's folder and a dropped folder
+    // (or picture, for its folder) come here. False, with nothing changed,
+    // while a scan or a run is under way.
+    bool ListFolder(const QString &folder);
     void List_Pic_Click();       // preview of the selected source picture
     void List_Thumb_Click();     // preview of the selected thumbnail, from the save folder
     void Cmd_Setting_Click();    // the settings window, modal
@@ -94,6 +100,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -9,14 +9,14 @@
 
 namespace tess {
 
-QString SingleInstance::lockPathFor(const QString &programFolder)
+QString SingleInstance::lockPathFor(const QString &settingsFolder)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     // By the folder's bytes: two folders whose names differ only in bytes that
     // are not UTF-8 are two programs.
-    const QByteArray hash = QCryptographicHash::hash(nativePath(QDir::cleanPath(programFolder)),
+    const QByteArray hash = QCryptographicHash::hash(nativePath(QDir::cleanPath(settingsFolder)),
                                                      QCryptographicHash::Sha1)
                                 .toHex()
                                 .left(16);

@@ -1,9 +1,11 @@
 #include "chrome/title_strip.h"
 
 #include "chrome/chrome_art.h"
+#include "platform/ui/window_system.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 namespace tess {
 
@@ -34,6 +36,14 @@ void TitleStrip::paintEvent(QPaintEvent *)
 
 void TitleStrip::mousePressEvent(QMouseEvent *event)
 {
+    // Where the window system keeps window positions to itself, it moves the
+    // window for us: the drag is handed over at the press.
+    if (event->button() == Qt::LeftButton && !windowsPlaceThemselves()) {
+        if (QWindow *handle = window()->windowHandle(); handle && handle->startSystemMove()) {
+            event->accept();
+            return;
+        }
+    }
     m_drag.press(event->button());
     event->accept();
 }

@@ -2,6 +2,7 @@
 
 #include "chrome/chrome_art.h"
 #include "platform/ui/cursor_position.h"
+#include "platform/ui/window_system.h"
 #include "chrome/twips.h"
 
 #include <QApplication>
@@ -87,8 +88,11 @@ bool canDraw()
 {
     if (!g_animationsEnabled || !qobject_cast<QApplication *>(QCoreApplication::instance()))
         return false;
+    // The outline is a window of its own placed at screen positions, which a
+    // Wayland compositor does not allow: there the windows open and close plain.
     const QString platform = QGuiApplication::platformName();
-    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")
+           && windowsPlaceThemselves();
 }
 
 QRect lerp(const QRect &a, const QRect &b, double t)

@@ -1,8 +1,8 @@
 #include "settings/settings_file.h"
 
+#include "platform/app_locations.h"
 #include "platform/file_names.h"
 #include "platform/private_profile.h"
-#include "platform/program_folder.h"
 
 #include <cmath>
 #include <sys/stat.h>
@@ -176,8 +176,8 @@ void LoadSettings(ThumbSettings &s, const QString &iniPath, const QString &progr
 
 void LoadSettings(ThumbSettings &settings)
 {
-    const QString folder = programFolder();
-    LoadSettings(settings, settingsFilePath(folder), folder);
+    const AppLocations at = appLocations();
+    LoadSettings(settings, at.settingsFile, at.defaultSaveFolder);
 }
 
 bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
@@ -204,7 +204,11 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
 
 bool SaveSettings(const ThumbSettings &settings)
 {
-    return SaveSettings(settings, settingsFilePath(programFolder()));
+    const AppLocations at = appLocations();
+    // An installed copy's first save may find no folder of its own yet.
+    if (!makeSettingsFolder(at))
+        return false;
+    return SaveSettings(settings, at.settingsFile);
 }
 
 } // namespace tess

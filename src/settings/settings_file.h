@@ -35,7 +35,8 @@ QString settingsFilePath(const QString &programFolder);
 // number or does not fit leaves the field as it was; a save folder that is not
 // an existing folder becomes programFolder. Never fails, never reports.
 void LoadSettings(ThumbSettings &settings, const QString &iniPath, const QString &programFolder);
-// The same on the program folder's settings file.
+// The same on the running program's settings file (appLocations()), with its
+// default save folder.
 void LoadSettings(ThumbSettings &settings);
 
 // Writes the ten keys into the file, keeping every other line of it, and
@@ -43,7 +44,8 @@ void LoadSettings(ThumbSettings &settings);
 // False when the file could not be written; nothing is thrown or shown, and
 // callers ignore the result.
 bool SaveSettings(const ThumbSettings &settings, const QString &iniPath);
-// The same on the program folder's settings file.
+// The same on the running program's settings file (appLocations()), making its
+// folder first when it is missing.
 bool SaveSettings(const ThumbSettings &settings);
 
 // The value of a key, empty when absent, at most 255 bytes long (a longer value

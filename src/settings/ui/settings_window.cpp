@@ -339,7 +339,8 @@ void SettingsWindow::runOpeningSequence()
     // Placed before it is sized, with the size the window is created with.
     const double tx = twipsPerPixelX();
     const double ty = twipsPerPixelY();
-    resize(toPixels(kCreatedWidth, tx), toPixels(kCreatedHeight, ty));
+    // Fixed sizes, so window managers offer neither resizing nor maximising.
+    setFixedSize(toPixels(kCreatedWidth, tx), toPixels(kCreatedHeight, ty));
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize s = screen->geometry().size();
         const QPoint at = centredPositionTwips(s.width() * tx, s.height() * ty, width() * tx, height() * ty);
@@ -347,7 +348,7 @@ void SettingsWindow::runOpeningSequence()
     }
 
     Image1->drag().reset();
-    resize(toPixels(kPanelWidth, tx), toPixels(kPanelHeight + kTitleHeight, ty));
+    setFixedSize(toPixels(kPanelWidth, tx), toPixels(kPanelHeight + kTitleHeight, ty));
     tileBackground(Pic_C->picture(), chromePicture(ChromeArt::Texture));
     Pic_C->update();
     LoadControlsFromSettings();

@@ -1,0 +1,43 @@
+# Where `cmake --install` and the package put the programs and their files. The
+# marker in share/tessarolith/ is how an installed copy knows it is one (and so
+# keeps its settings in the user's configuration folder, not beside itself).
+include(GNUInstallDirs)
+
+install(TARGETS tessarolith-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TESS_BUILD_GUI)
+  install(TARGETS tessarolith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/data/installed DESTINATION ${CMAKE_INSTALL_DATADIR}/tessarolith)
+install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/tessarolith_${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessarolith.png)
+endforeach()
+install(FILES ${CMAKE_SOURCE_DIR}/doc/man/tessarolith.1 ${CMAKE_SOURCE_DIR}/doc/man/tessarolith-batch.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The Debian package (scripts/package.sh). The libraries come from
+# dpkg-shlibdeps; what the programs load by name is listed here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tessarolith)
+set(CPACK_PACKAGE_VENDOR "Tessarolith")
+set(CPACK_PACKAGE_CONTACT "Tessarolith maintainers <maintainers@tessarolith.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "make a thumbnail of every picture in a folder")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Tessarolith turns every bitmap (.bmp) and JPEG (.jpg) picture of a folder into a\nthumbnail file, with a Japanese user interface (tessarolith) and the same engine\non the command line (tessarolith-batch).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The window's font (its labels name a Japanese Gothic face) and Qt's own
+# Japanese texts for the standard dialogs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+# Without XWayland the window runs on Wayland itself.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Packing needs only the two programs, not the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+include(CPack)
