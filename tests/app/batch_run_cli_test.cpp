@@ -1,6 +1,7 @@
 // tessarolith-batch's options, keep-going, sharding and recursion, run for real.
 #include "batch_cli_support.h"
 #include "file_bytes.h"
+#include "raw_names.h"
 #include "platform/picture_codecs.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tess;
 using namespace test_files;
@@ -245,6 +248,33 @@ TEST_F(BatchRun, RecursiveMirrorsTheTreeUnderOut)
     QDir(thumbs).removeRecursively();
     ASSERT_EQ(run({"--out", thumbs}).exitCode, 0);
     EXPECT_EQ(filesUnder(thumbs), QStringList{"file_top.bmp"});
+}
+
+TEST_F(BatchRun, RecursiveReachesSubfoldersNamedInOtherBytes)
+{
+    // "café" in Latin-1 and "写真" in Shift-JIS: neither is UTF-8.
+    const QList<QByteArray> folders{QByteArray("caf\xE9"), QByteArray("\x8E\xCA\x90\x5E")};
+    picture("top.bmp");
+    const QByteArray bmp = readBytes(src("top.bmp"));
+    for (const QByteArray &folder : folders) {
+        ASSERT_EQ(::mkdir((nativePath(src("")) + folder).constData(), 0755), 0);
+        ASSERT_TRUE(writeRaw(src("") + nameFromNative(folder), "a.bmp", bmp));
+    }
+    const QString thumbs = work.filePath("thumbs");
+    const Outcome o = run({"--recursive", "--out", thumbs});
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("written 3, skipped 0, failed 0")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains("caf\\xE9/file_a.bmp")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(QStringLiteral("写真/file_a.bmp"))) << o.out.toStdString();
+    for (const QByteArray &folder : folders) {
+        const QString mirrored = thumbs + QLatin1Char('/') + nameFromNative(folder);
+        EXPECT_EQ(rawNames(mirrored), QList<QByteArray>{"file_a.bmp"}) << folder.toHex().toStdString();
+        EXPECT_EQ(readRaw(mirrored, "file_a.bmp").left(2), QByteArray("BM"));
+        removeRawNames(mirrored);
+        removeRawNames(src("") + nameFromNative(folder));
+        ::rmdir(nativePath(mirrored).constData());
+        ::rmdir((nativePath(src("")) + folder).constData());
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "chrome/window_animation.h"
+#include "raw_names.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -12,6 +13,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tess;
 using namespace tess::testing;
@@ -106,6 +109,23 @@ private slots:
                  std::optional<QString>(QDir::cleanPath(at(QStringLiteral("sub")))));
         QVERIFY(!folderToOpen(QList<QUrl>{web}));
         QVERIFY(!folderToOpen(QList<QUrl>{}));
+    }
+
+    void foldersNamedInOtherBytesOpenByThoseBytes()
+    {
+        const QByteArray latin1("caf\xE9");
+        const QString folder = at(nameFromNative(latin1));
+        QVERIFY(::mkdir(nativePath(folder).constData(), 0755) == 0);
+        QVERIFY(test_files::writeRaw(folder, "\x8E\xCA.bmp", QByteArray("BM")));
+        QCOMPARE(folderToOpen(folder), std::optional<QString>(folder));
+        QCOMPARE(folderToOpen(folder + QStringLiteral("/") + nameFromNative("\x8E\xCA.bmp")),
+                 std::optional<QString>(folder));
+        // A drop carries the name percent-encoded: %E9 must come back as that byte.
+        const QUrl dropped(QStringLiteral("file://") + QString::fromLatin1(nativePath(pictures->path()).toPercentEncoding("/"))
+                           + QStringLiteral("/caf%E9"));
+        QCOMPARE(folderToOpen(QList<QUrl>{dropped}), std::optional<QString>(folder));
+        test_files::removeRawNames(folder);
+        QVERIFY(::rmdir(nativePath(folder).constData()) == 0);
     }
 
     void listFolderListsAsTheBrowserDoes()

@@ -195,4 +195,29 @@ TEST(SystemErrorText, IsJapaneseForCommonCausesAndNumberedOtherwise)
     EXPECT_TRUE(other.contains(QString::number(EPROTO)));
 }
 
+TEST(MakeFolderPath, MakesMissingFoldersAndRefusesAFileInTheWay)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeText(root + "/file", "x");
+    struct Case {
+        QString path;
+        bool ok;
+    } cases[] = {
+        {root + "/a/b/c", true},  // three new levels
+        {root + "/a/b/c", true},  // already there
+        {root + "/a/b/", true},   // a trailing slash
+        {root + "/file", false},  // a file of that name
+        {root + "/file/d", false}, // a file on the way
+        {QString(), false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(makeFolderPath(c.path), c.ok) << c.path.toStdString();
+        if (c.ok)
+            EXPECT_TRUE(QFileInfo(c.path).isDir()) << c.path.toStdString();
+    }
+    EXPECT_EQ(readAll(root + "/file"), "x");
+}
+
 } // namespace
+
