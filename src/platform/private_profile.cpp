@@ -1,8 +1,9 @@
 #include "platform/private_profile.h"
 
+#include "platform/file_services.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -325,20 +326,7 @@ std::optional<PrivateProfile> PrivateProfile::load(const QString &path)
 
 bool PrivateProfile::save(const QString &path) const
 {
-    // Renaming over a file the user may not write would succeed on Linux; the
-    // file's own permission decides, as it does for an in-place write.
-    const QFileInfo target(path);
-    if (target.isDir() || (target.exists() && !target.isWritable()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = serialise();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !rewriteFile(path, serialise()).has_value();
 }
 
 QString getPrivateProfileString(const QString &section, const QString &key, const QString &defaultValue,

@@ -68,10 +68,11 @@ public:
     // The document of a file: an empty one when the file does not exist,
     // nothing when it exists but cannot be read.
     static std::optional<PrivateProfile> load(const QString &path);
-    // Writes the whole document to a temporary file beside path and renames it
-    // over path, so the old file is either fully replaced or left untouched.
-    // Refuses a path whose existing file the user may not write. False on any
-    // failure; nothing is thrown or shown.
+    // Writes the whole document with rewriteFile: the old file is replaced in
+    // one step where it can be, keeping its mode, owner and links, and written
+    // in place where the folder takes no new file. Refuses a file the user may
+    // not write by its permission bits. False on any failure; nothing is
+    // thrown or shown.
     bool save(const QString &path) const;
 
 private:
