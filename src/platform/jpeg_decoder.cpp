@@ -2,6 +2,7 @@
 
 #include "platform/codec_messages.h"
 #include "platform/jpeg_errors.h"
+#include "platform/jpeg_memory.h"
 
 #include <jerror.h>
 
@@ -146,6 +147,8 @@ QString messageFor(int errorCode)
     case JERR_NOT_COMPILED:
         return codecmessages::unsupported();
     case JERR_IMAGE_TOO_BIG:
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
         return codecmessages::tooLarge();
     default:
         return codecmessages::corrupt();
@@ -187,6 +190,7 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     if (width * height > kMaxPicturePixels)
         return fail(codecmessages::tooLarge()); // before a single pixel is allocated
 
+    limitJpegMemory(&d.info);
     if (!runJpegStep(d.errors, startStep, &job))
         return fail(messageFor(d.errors.errorCode));
     if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
@@ -198,13 +202,8 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     if (!runJpegStep(d.errors, rowsStep, &job) || d.info.output_scanline < d.info.output_height)
         return fail(messageFor(d.errors.errorCode));
 
-    const JpegErrorManager &e = d.errors;
     // A cut file: the decoder ran out of bytes and filled the rest with grey.
-    // The arithmetic decoder never says when it ran short, so there any end of
-    // data before the last row counts.
-    const bool cut = e.hitEndOfData
-        && (e.missingData || (d.info.arith_code && e.rowsAtEndOfData < d.info.output_height));
-    if (cut)
+    if (jpegDataWasCut(d.errors, d.info))
         return fail(codecmessages::corrupt());
 
     // Every row is in; trouble after the last row (a bad trailer) costs nothing.

@@ -31,8 +31,13 @@ void note(j_common_ptr info, int level)
         errors.rowsAtEndOfData = reinterpret_cast<j_decompress_ptr>(info)->output_scanline;
     }
     // The Huffman decoders say this only when they really ran short of bits,
-    // not when they merely looked ahead past the last byte.
-    if (info->err->msg_code == JWRN_HIT_MARKER && errors.hitEndOfData)
+    // not when they merely looked ahead past the last byte. Running into the
+    // end-of-image marker is the same cut as running out of bytes: a file cut
+    // and closed with a marker is no less cut. Short of bits before another
+    // marker (a scan cut short, the next one following) costs only that scan's
+    // refinement, and the picture stands.
+    if (info->err->msg_code == JWRN_HIT_MARKER && info->is_decompressor
+        && (errors.hitEndOfData || reinterpret_cast<j_decompress_ptr>(info)->unread_marker == JPEG_EOI))
         errors.missingData = true;
     ++info->err->num_warnings;
 }
@@ -47,6 +52,11 @@ void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors)
     errors.pub.error_exit = leave;
     errors.pub.emit_message = note;
     errors.pub.output_message = quiet;
+}
+
+bool jpegDataWasCut(const JpegErrorManager &errors, const jpeg_decompress_struct &info)
+{
+    return errors.missingData || (errors.hitEndOfData && info.arith_code && errors.rowsAtEndOfData < info.output_height);
 }
 
 bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context)

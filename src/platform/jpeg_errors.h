@@ -25,6 +25,12 @@ struct JpegErrorManager {
 // decompress struct; call before jpeg_create_*.
 void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors);
 
+// Whether the rows output so far stand on data the file lacks: the decoder ran
+// short of bits at the end of the data or at the end-of-image marker. The
+// arithmetic decoder never says when it ran short, so there any end of data
+// before the last row counts. Ask once every row is output.
+bool jpegDataWasCut(const JpegErrorManager &errors, const jpeg_decompress_struct &info);
+
 // Runs step(context); false when libjpeg raised a fatal error inside it.
 bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context);
 
