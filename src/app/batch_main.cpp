@@ -113,7 +113,13 @@ int main(int argc, char **argv)
     }
     QElapsedTimer clock;
     clock.start();
-    const tess::BatchResult result = engine.run(listing.names, folder, canvas, callbacks);
+    tess::BatchResult result;
+    try {
+        result = engine.run(listing.names, folder, canvas, callbacks);
+    } catch (...) {
+        result.end = tess::BatchEnd::Failed;
+        result.failure = tess::Failure{folder, tess::exceptionMessage(std::current_exception())};
+    }
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     const int pictures = result.written + result.skipped;
     const double msPerPicture = pictures > 0 ? seconds * 1000.0 / pictures : 0.0;

@@ -70,7 +70,15 @@ void MainWindow::Cmd_Thumb_Click()
     callbacks.afterFile = [this] { yieldToEvents(); };
     callbacks.whileWaiting = [this] { yieldToEvents(); };
 
-    const BatchResult result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+    BatchResult result;
+    try {
+        result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+    } catch (...) {
+        // The engine turns what it meets into a failed end; this is the last
+        // guard, so that the window never keeps a dead engine and refuses to close.
+        result.end = BatchEnd::Failed;
+        result.failure = Failure{m_listedFolder, exceptionMessage(std::current_exception())};
+    }
     m_engine = nullptr;
     finishRun(result);
 }
