@@ -1,5 +1,6 @@
 #include "platform/private_profile.h"
 
+#include "platform/cp932.h"
 #include "platform/file_services.h"
 
 #include <QFile>
@@ -10,8 +11,6 @@
 namespace tess {
 
 namespace {
-
-constexpr char kCodePage[] = "CP932";
 
 bool isBlank(QChar c)
 {
@@ -62,31 +61,18 @@ QString decodeMarked(const QString &stored)
 
 } // namespace
 
-bool fitsCp932(const QString &text)
-{
-    QStringEncoder encoder(kCodePage);
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return false;
-    QStringDecoder decoder(kCodePage);
-    const QString back = decoder.decode(bytes);
-    return !decoder.hasError() && back == text;
-}
-
 QByteArray PrivateProfile::encode(const QString &text) const
 {
     if (encoding_ != Encoding::Cp932)
         return text.toUtf8();
-    QStringEncoder encoder(kCodePage);
-    return encoder.encode(text);
+    return encodeCp932(text);
 }
 
 QString PrivateProfile::decode(const QByteArray &bytes) const
 {
     if (encoding_ != Encoding::Cp932)
         return QString::fromUtf8(bytes);
-    QStringDecoder decoder(kCodePage);
-    return decoder.decode(bytes);
+    return decodeCp932(bytes);
 }
 
 void PrivateProfile::classify(Line &line, bool inSection)
@@ -220,9 +206,12 @@ std::optional<QString> PrivateProfile::value(const QString &section, const QStri
     if (keyLine < 0)
         return std::nullopt;
     const Line &line = lines_[keyLine];
-    const QString stored = stripQuotes(trimBlanks(line.text.mid(line.valueStart)));
+    QString stored = stripQuotes(trimBlanks(line.text.mid(line.valueStart)));
     if (stored.startsWith(kUtf8Marker))
         return decodeMarked(stored);
+    // The caller's buffer ends at the first NUL: the text before it is the value.
+    if (const qsizetype nul = stored.indexOf(QChar(0)); nul >= 0)
+        stored.truncate(nul);
     return stored;
 }
 
@@ -246,10 +235,16 @@ QString PrivateProfile::readString(const QString &section, const QString &key, c
     while (cut < text.size()) {
         const qsizetype width = (text[cut].isHighSurrogate() && cut + 1 < text.size()) ? 2 : 1;
         const QString character = text.mid(cut, width);
+        // Counted in CP932 whatever the file's encoding, as the ANSI call hands
+        // the value over. A character CP932 lacks counts as its UTF-8 bytes in
+        // a CP932 file (where it is stored so) and as the one "?" the call would
+        // make of it in a Unicode file.
         qsizetype size = 1;
         if (character[0].unicode() >= 0x80) {
-            size = (encoding_ == Encoding::Cp932 && fitsCp932(character)) ? encode(character).size()
-                                                                          : character.toUtf8().size();
+            if (fitsCp932(character))
+                size = encodeCp932(character).size();
+            else if (encoding_ == Encoding::Cp932)
+                size = character.toUtf8().size();
         }
         if (bytes + size > limit)
             break;
@@ -261,7 +256,10 @@ QString PrivateProfile::readString(const QString &section, const QString &key, c
 
 QString PrivateProfile::storedForm(const QString &value) const
 {
-    const bool unstorable = value.startsWith(kUtf8Marker) || value.contains(u'\r') || value.contains(u'\n')
+    // A value that would read as marked once its blanks and quotes are dropped
+    // must be marked itself, or it would be decoded on the way back.
+    const bool unstorable = stripQuotes(trimBlanks(value)).startsWith(kUtf8Marker) || value.contains(u'\r')
+                            || value.contains(u'\n')
                             || value.contains(QChar(0)) || (encoding_ == Encoding::Cp932 && !fitsCp932(value));
     if (!unstorable)
         return value;

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/cp932.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,7 +25,8 @@ namespace tess {
 //    every other byte of the file as it was.
 //
 // Values that the file's code page cannot hold (say "😀" or "€" in a CP932 file),
-// or that hold a line break or NUL, or that begin with the marker itself, are
+// or that hold a line break or NUL, or that begin with the marker itself (also
+// behind blanks or inside quotes, which reading drops), are
 // stored as kUtf8Marker followed by their UTF-8 bytes percent-encoded
 // ("{utf-8}%E2%82%AC"), and read back decoded. The marker cannot come from a
 // plain write, so such a value always reads back as written, while a file whose
@@ -48,14 +51,16 @@ public:
     Encoding encoding() const { return encoding_; }
 
     // The value of the first matching key of the first matching section,
-    // trimmed, quotes stripped, marker decoded; nothing when the section or key
-    // is missing.
+    // trimmed, quotes stripped, marker decoded, cut at a NUL; nothing when the
+    // section or key is missing.
     std::optional<QString> value(const QString &section, const QString &key) const;
 
     // GetPrivateProfileStringA: the value, or the default with trailing spaces
-    // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in the
-    // file's encoding, a character it cannot hold counting as its UTF-8 bytes,
-    // and a character is never split: one that does not fit whole is dropped.
+    // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in
+    // CP932 whatever the file's encoding (so 127 kanji fit 255 bytes in a UTF-8
+    // or UTF-16 file too); a character CP932 lacks counts as its UTF-8 bytes in
+    // a CP932 file and as one byte in a Unicode one. A character is never
+    // split: one that does not fit whole is dropped.
     QString readString(const QString &section, const QString &key, const QString &defaultValue,
                        int bufferSize) const;
 
@@ -103,9 +108,6 @@ private:
     std::vector<Line> lines_;
 };
 
-// Whether the text survives a round trip through CP932 unchanged (ICU maps a few
-// characters one way only, which this catches).
-bool fitsCp932(const QString &text);
 
 // One-shot stand-ins for the Win32 calls, reading or rewriting the file each
 // time. A write returns false when the file could not be written.

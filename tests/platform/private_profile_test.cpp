@@ -80,7 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
                  u"ソ"_qs},
         ReadCase{"UTF-8 byte-order mark", QByteArray("\xEF\xBB\xBF") + u"[Section]\r\n幅=€\r\n"_qs.toUtf8(), S,
                  u"幅"_qs, u"€"_qs},
-        ReadCase{"marked value decoded", "[Section]\r\nkey={utf-8}%E2%82%AC%20\r\n", S, "key", u"€ "_qs}));
+        ReadCase{"marked value decoded", "[Section]\r\nkey={utf-8}%E2%82%AC%20\r\n", S, "key", u"€ "_qs},
+        ReadCase{"NUL ends the value", QByteArray("[Section]\r\nkey=abc\0def\r\n", 24), S, "key", "abc"},
+        ReadCase{"NUL inside quotes", QByteArray("[Section]\r\nkey=\"ab \0c\"\r\n", 24), S, "key", "ab "},
+        ReadCase{"NUL first", QByteArray("[Section]\r\nkey=\0abc\r\n", 21), S, "key", ""},
+        ReadCase{"NUL in another line", QByteArray("[Section]\r\nx=\0\r\nkey=1\r\n", 23), S, "key", "1"}));
 
 TEST(PrivateProfile, NewDocumentIsSectionThenKeysInWriteOrder)
 {
@@ -208,15 +212,21 @@ TEST_P(ProfileUnstorable, ValueIsMarkedAndReadsBackUnchanged)
 INSTANTIATE_TEST_SUITE_P(Values, ProfileUnstorable,
                          testing::Values(u"😀"_qs, u"€100"_qs, u"a〜b"_qs, u"¥"_qs, u"日本語 with € "_qs,
                                          u"two\r\nlines"_qs, u"lf\n[Evil]\nkey=1"_qs, u"{utf-8}"_qs,
-                                         u"{utf-8}%41"_qs, QString(u"nul\0x"_qs)));
+                                         u"{utf-8}%41"_qs, QString(u"nul\0x"_qs), u" {utf-8}"_qs,
+                                         u" {utf-8}%41"_qs, u"\t{utf-8}x "_qs, u"\"{utf-8}%41\""_qs,
+                                         u"'{utf-8}'"_qs, u"  😀  "_qs, u"\"€\""_qs));
 
 TEST(PrivateProfile, StorableValuesAreWrittenVerbatim)
 {
-    for (const QString &value : {u"{UTF-8}x"_qs, u" {utf-8}"_qs, u"サムネ_ソ表能\\"_qs, u"100%"_qs, u"a=b"_qs}) {
+    for (const QString &value : {u"{UTF-8}x"_qs, u"x{utf-8}"_qs, u"\"{utf-8}"_qs, u"サムネ_ソ表能\\"_qs, u"100%"_qs,
+                                 u"a=b"_qs}) {
         PrivateProfile doc;
         doc.setValue("Section", "key", value);
         EXPECT_EQ(doc.serialise(), cp932(u"[Section]\r\nkey="_qs + value + u"\r\n"_qs)) << value.toStdString();
     }
+    PrivateProfile controls;
+    controls.setValue("Section", "key", u"\u001A\u001C\u007F"_qs);
+    EXPECT_EQ(controls.serialise(), QByteArray("[Section]\r\nkey=\x1A\x1C\x7F\r\n"));
 }
 
 struct CutCase {
@@ -259,6 +269,60 @@ INSTANTIATE_TEST_SUITE_P(
                     CutCase{"marked value counted in UTF-8", a253 + u"€"_qs, 256, a253},
                     CutCase{"small buffer", "abcdef", 4, "abc"}, CutCase{"buffer of one", "abc", 1, ""},
                     CutCase{"no buffer", "abc", 0, ""}));
+
+struct UnicodeCutCase {
+    const char *name;
+    QByteArray bom;
+    QString value;
+    QString expected;
+};
+
+void PrintTo(const UnicodeCutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ProfileUnicodeCut : public testing::TestWithParam<UnicodeCutCase>
+{
+};
+
+TEST_P(ProfileUnicodeCut, CountsBytesInCp932AsForAShiftJisFile)
+{
+    const UnicodeCutCase &c = GetParam();
+    QByteArray file = u"[Section]\r\nkey="_qs.toUtf8();
+    file += c.value.toUtf8() + "\r\n";
+    if (c.bom.startsWith("\xFF\xFE")) {
+        QStringEncoder encoder(QStringConverter::Utf16LE);
+        file = QByteArray(encoder.encode(QString::fromUtf8(file)));
+    }
+    const auto doc = PrivateProfile::parse(c.bom + file);
+    EXPECT_EQ(doc.readString("Section", "key", QString(), 256), c.expected);
+}
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+const QByteArray kUtf16Bom("\xFF\xFE");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileUnicodeCut,
+    testing::Values(UnicodeCutCase{"UTF-8 kanji", kUtf8Bom, QString(200, u'幅'), QString(127, u'幅')},
+                    UnicodeCutCase{"UTF-16 kanji", kUtf16Bom, QString(200, u'幅'), QString(127, u'幅')},
+                    UnicodeCutCase{"UTF-8 kanji split", kUtf8Bom, a254 + u"幅"_qs, a254},
+                    UnicodeCutCase{"UTF-16 half-width katakana", kUtf16Bom, QString(300, u'ｻ'), QString(255, u'ｻ')},
+                    UnicodeCutCase{"UTF-16 euro sign is the one byte of its ?", kUtf16Bom, QString(300, u'€'),
+                                   QString(255, u'€')},
+                    UnicodeCutCase{"UTF-8 ascii", kUtf8Bom, QString(300, u'x'), QString(255, u'x')}));
+
+TEST(PrivateProfile, WindowsSingleBytesReadAndWriteAsWindowsDoes)
+{
+    // 0x80, 0xA0 and 0xFD to 0xFF, and the control bytes ICU would swap.
+    const QByteArray file("[Section]\r\nkey=\x80\xA0\xFD\xFE\xFF\x1A\x1C\x7F\r\nend=\x95\x9D\x81\r\n");
+    PrivateProfile doc = PrivateProfile::parse(file);
+    EXPECT_EQ(doc.value("Section", "key"), u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"_qs);
+    EXPECT_EQ(doc.value("Section", "end"), u"幅\u30FB"_qs) << "a lead byte at the end is not lost";
+    EXPECT_EQ(doc.serialise(), file) << "untouched lines keep their bytes";
+    doc.setValue("Section", "key", *doc.value("Section", "key"));
+    EXPECT_EQ(doc.serialise(), file) << "the same text is written back as the same bytes";
+}
 
 TEST(PrivateProfile, MissingKeyGivesDefaultWithoutTrailingSpaces)
 {
