@@ -266,6 +266,15 @@ QString PrivateProfile::storedForm(const QString &value) const
     return kUtf8Marker + QString::fromLatin1(value.toUtf8().toPercentEncoding("/:"));
 }
 
+QString PrivateProfile::quotedForReading(const QString &text)
+{
+    // Reading drops the blanks around a value and one pair of outer quotes;
+    // inside a pair of quotes both survive, as the reader takes off the pair.
+    if (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back()) || stripQuotes(text) != text))
+        return u'"' + text + u'"';
+    return text;
+}
+
 PrivateProfile::Line PrivateProfile::makeLine(const QString &text) const
 {
     Line line;

@@ -70,6 +70,12 @@ public:
     // that cannot be).
     void setValue(const QString &section, const QString &key, const QString &value);
 
+    // A text as setValue should be given it to read back exactly: one with
+    // blanks at either end, or enclosed in a pair of quotes, goes inside
+    // double quotes (which reading takes off); any other is itself. Numbers
+    // written with their leading blank must not go through this.
+    static QString quotedForReading(const QString &text);
+
     // The document of a file: an empty one when the file does not exist,
     // nothing when it exists but cannot be read.
     static std::optional<PrivateProfile> load(const QString &path);

@@ -194,8 +194,10 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
     put(ini_key::Compression, formatIniNumber(s.Compression));
     put(ini_key::MarginColour, formatIniNumber(s.MarginColour));
     put(ini_key::Quality, formatIniNumber(s.Quality));
-    put(ini_key::Prefix, s.Prefix);
-    put(ini_key::SaveFolder, s.SaveFolder);
+    // Texts keep blanks at their ends and outer quotes through a save and a
+    // load; a plain text is still written as it is.
+    put(ini_key::Prefix, PrivateProfile::quotedForReading(s.Prefix));
+    put(ini_key::SaveFolder, PrivateProfile::quotedForReading(s.SaveFolder));
     put(ini_key::DuplicateMode, formatIniNumber(s.DuplicateMode));
     return doc->save(iniPath);
 }

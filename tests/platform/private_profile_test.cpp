@@ -229,6 +229,27 @@ TEST(PrivateProfile, StorableValuesAreWrittenVerbatim)
     EXPECT_EQ(controls.serialise(), QByteArray("[Section]\r\nkey=\x1A\x1C\x7F\r\n"));
 }
 
+TEST(PrivateProfile, ValuesWithOuterBlanksOrQuotesAreQuotedAndReadBackAsTheyWere)
+{
+    struct Case {
+        QString value;
+        QByteArray line;
+    };
+    const Case cases[] = {
+        {u" a "_qs, "key=\" a \""},       {u"\tx"_qs, "key=\"\tx\""},
+        {u"y\v"_qs, "key=\"y\v\""},      {u"\"q\""_qs, "key=\"\"q\"\""},
+        {u"'s'"_qs, "key=\"'s'\""},      {u" "_qs, "key=\" \""},
+        {u"\"open"_qs, "key=\"open"},    {u"a \"b\" c"_qs, "key=a \"b\" c"},
+        {u"''"_qs, "key=\"''\""},        {u"\""_qs, "key=\""},
+    };
+    for (const Case &c : cases) {
+        PrivateProfile doc;
+        doc.setValue("Section", "key", PrivateProfile::quotedForReading(c.value));
+        EXPECT_EQ(doc.serialise(), "[Section]\r\n" + c.line + "\r\n") << c.value.toStdString();
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "key"), c.value) << c.value.toStdString();
+    }
+}
+
 struct CutCase {
     const char *name;
     QString value;

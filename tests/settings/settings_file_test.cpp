@@ -122,6 +122,20 @@ TEST_F(SettingsFile, EveryFieldRoundTrips)
     EXPECT_EQ(load(), s);
 }
 
+TEST_F(SettingsFile, TextsWithOuterBlanksOrQuotesRoundTrip)
+{
+    for (const QString &prefix : {u" サムネ "_qs, u"\"x\""_qs, u"'y'"_qs, u"\tz"_qs, u"plain"_qs}) {
+        ThumbSettings s = defaultSettings(program);
+        s.Prefix = prefix;
+        s.SaveFolder = program + u"/ "_qs; // the folder itself, with a trailing blank
+        ASSERT_TRUE(SaveSettings(s, ini));
+        const ThumbSettings back = load();
+        EXPECT_EQ(back.Prefix, prefix) << prefix.toStdString();
+        EXPECT_EQ(back.SaveFolder, s.SaveFolder);
+    }
+    EXPECT_TRUE(readBytes(ini).contains(cp932(u"\r\n先頭文字=plain\r\n"_qs))) << "plain text is written as it is";
+}
+
 TEST_F(SettingsFile, EmptyPrefixAndVanishedFolderComeBackAsDefaults)
 {
     const QString saveFolder = dir.filePath("gone");
