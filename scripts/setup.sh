@@ -9,6 +9,7 @@ TESS_PACKAGES=(
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()
