@@ -60,10 +60,8 @@ void MainWindow::Cmd_Thumb_Click()
         picHigh->refresh();
         PicProgress->setBackground(kWhite);
         PicProgress->refresh();
-        if (written) {
-            List_Thumb->addItem(outputName);
-            List_Thumb->scrollToBottom();
-        }
+        if (written)
+            List_Thumb->addItemKeepingTheView(outputName);
         List_Thumb->repaint();
         emit runFileDone(index, outputName, written);
     };
