@@ -3,8 +3,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -54,6 +56,8 @@ public:
     // trimmed, quotes stripped, marker decoded, cut at a NUL; nothing when the
     // section or key is missing.
     std::optional<QString> value(const QString &section, const QString &key) const;
+    // The same for several keys of one section, found in one pass over the file.
+    std::vector<std::optional<QString>> values(const QString &section, const QStringList &keys) const;
 
     // GetPrivateProfileStringA: the value, or the default with trailing spaces
     // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in
@@ -63,12 +67,18 @@ public:
     // split: one that does not fit whole is dropped.
     QString readString(const QString &section, const QString &key, const QString &defaultValue,
                        int bufferSize) const;
+    // The same for several keys of one section, in one pass.
+    QStringList readStrings(const QString &section, const QStringList &keys, const QString &defaultValue,
+                            int bufferSize) const;
 
     // WritePrivateProfileStringA with a value: sets the key, creating the key and
     // the section when missing. Blanks around the section and key names are
     // dropped; the value is stored verbatim (see the class comment for values
     // that cannot be).
     void setValue(const QString &section, const QString &key, const QString &value);
+    // The same for several keys of one section, in one pass: as many setValue
+    // calls in this order.
+    void setValues(const QString &section, const std::vector<std::pair<QString, QString>> &keysAndValues);
 
     // A text as setValue should be given it to read back exactly: one with
     // blanks at either end, or enclosed in a pair of quotes, goes inside
@@ -87,33 +97,41 @@ public:
     bool save(const QString &path) const;
 
 private:
-    struct Line {
-        enum class Kind { Other, Section, Key };
-        QByteArray raw; // the line's bytes without its line end
-        QByteArray end; // "\r\n", "\n", "\r", or empty for an unterminated last line
-        QString text;   // raw decoded
-        Kind kind = Kind::Other;
-        QString name;              // section or key name, trimmed
-        qsizetype valueStart = -1; // for keys: index in text just past the '='
+    // The file is held as its bytes and searched afresh for each lookup, so
+    // that a huge file costs its size once and nothing per line. Positions are
+    // byte offsets into body_; a UTF-16 file is searched in two-byte units.
+    struct LineSpan {
+        qsizetype begin = 0;      // first byte of the line
+        qsizetype contentEnd = 0; // just before its line end
+        qsizetype end = 0;        // just past its line end
     };
+    enum class LineKind { Other, Section, Key };
+    struct NameSpan {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+    struct Sought;
+    struct Located;
+
+    qsizetype unitSize() const { return encoding_ == Encoding::Utf16 ? 2 : 1; }
+    unsigned unitAt(qsizetype pos) const;
+    bool nextLine(qsizetype &pos, LineSpan &line) const;
+    LineKind classify(const LineSpan &line, NameSpan &name, qsizetype &valueStart) const;
+    NameSpan trimmed(qsizetype begin, qsizetype end) const;
+    Sought prepare(const QString &name) const;
+    Located locate(const QString &section, const std::vector<Sought> &keys) const;
 
     QByteArray encode(const QString &text) const;
-    QString decode(const QByteArray &bytes) const;
+    QString decode(qsizetype begin, qsizetype end) const;
     QByteArray newLineEnd() const;
-    // Index of the section's header line, or -1.
-    qsizetype findSection(const QString &section) const;
-    // Index of the key's line within the section starting at sectionLine, or -1;
-    // lastKeyLine receives the section's last key line (or its header).
-    qsizetype findKey(qsizetype sectionLine, const QString &key, qsizetype *lastKeyLine) const;
     QString storedForm(const QString &value) const;
-    Line makeLine(const QString &text) const;
-    static void classify(Line &line, bool inSection);
+    QString cutToBuffer(const QString &text, int bufferSize) const;
 
     Encoding encoding_ = Encoding::Cp932;
     QByteArray bom_;
-    std::vector<Line> lines_;
+    QByteArray body_; // the bytes between the byte-order mark and tail_
+    QByteArray tail_; // the odd last byte of a UTF-16 file, kept as it was
 };
-
 
 // One-shot stand-ins for the Win32 calls, reading or rewriting the file each
 // time. A write returns false when the file could not be written.

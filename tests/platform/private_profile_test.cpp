@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace tess;
@@ -181,6 +184,74 @@ TEST(PrivateProfile, Utf16FileIsReadAsUnicodeAndStaysUtf16)
     EXPECT_EQ(doc.value("Section", u"幅"_qs), QStringLiteral("200"));
     doc.setValue("Section", u"高さ"_qs, " 90");
     EXPECT_EQ(doc.serialise(), utf16(u"; 設定\r\n[Section]\r\n幅= 200\r\n高さ= 90\r\n"_qs));
+}
+
+// UTF-16LE bytes unit for unit, lone surrogates included.
+QByteArray rawUtf16(const QString &text)
+{
+    QByteArray out;
+    for (QChar c : text) {
+        out += char(c.unicode() & 0xFF);
+        out += char(c.unicode() >> 8);
+    }
+    return out;
+}
+
+TEST(PrivateProfile, Utf16FileKeepsALoneSurrogateAndAnOddLastByte)
+{
+    const QByteArray bom("\xFF\xFE");
+    const QString lone = u"x"_qs + QChar(0xD800) + u"y"_qs;
+    for (const QByteArray &tail : {QByteArray(), QByteArray("A")}) {
+        const QByteArray file = bom + rawUtf16(u"[Section]\r\nk="_qs + lone + u"\r\nbad"_qs + QChar(0xDC00) + u"\r\n"_qs) + tail;
+        PrivateProfile doc = PrivateProfile::parse(file);
+        EXPECT_EQ(doc.value("Section", "k"), lone);
+        EXPECT_EQ(doc.serialise(), file);
+        doc.setValue("Section", "j", "v");
+        EXPECT_EQ(doc.serialise(), bom + rawUtf16(u"[Section]\r\nk="_qs + lone + u"\r\nj=v\r\nbad"_qs + QChar(0xDC00)
+                                                 + u"\r\n"_qs) + tail)
+            << "the new key follows the last key line; the line without '=' and the odd byte stay";
+        doc.setValue("Section", "k", lone + lone);
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "k"), lone + lone);
+    }
+}
+
+TEST(PrivateProfile, AHugeFileOfJunkIsReadAndRewrittenKeepingEveryOtherByte)
+{
+    // Twenty megabytes of short lines and noise inside the section.
+    QByteArray junk;
+    QRandomGenerator random(12);
+    while (junk.size() < (20 << 20)) {
+        switch (random.bounded(4)) {
+        case 0: junk += "=\n"; break;
+        case 1: junk += "\r\n"; break;
+        case 2: junk += "\x95\x9Dx=1\r\n"; break;
+        default:
+            for (int i = 0; i < 40; ++i)
+                junk += char(0x20 + random.bounded(0x5B - 0x20)); // no '[', no line end
+            junk += "=\r\n";
+        }
+    }
+    const QByteArray head = cp932(u"[Section]\r\n幅= 64\r\n"_qs);
+    const QByteArray file = head + junk;
+    EXPECT_EXIT(
+        {
+            PrivateProfile doc = PrivateProfile::parse(file);
+            const auto values = doc.values("Section", {u"幅"_qs, u"高さ"_qs});
+            doc.setValues("Section", {{u"幅"_qs, u" 100"_qs}, {u"高さ"_qs, u" 7"_qs}});
+            const QByteArray saved = doc.serialise();
+            const QByteArray expected = cp932(u"[Section]\r\n幅= 100\r\n"_qs) + junk + cp932(u"高さ= 7\r\n"_qs);
+            struct rusage usage {};
+            ::getrusage(RUSAGE_SELF, &usage);
+            const bool right = values[0] == u"64"_qs && !values[1] && saved == expected;
+#if defined(__SANITIZE_ADDRESS__)
+            const bool small = true; // the sanitizer's own memory says nothing here
+#else
+            // The file, its copy and the edited copy, with room to spare.
+            const bool small = usage.ru_maxrss < 8 * (file.size() >> 10) + 100 * 1024;
+#endif
+            std::exit(right && small ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(PrivateProfile, Cp932CheckCatchesUnmappableAndOneWayCharacters)
