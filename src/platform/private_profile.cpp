@@ -468,8 +468,11 @@ QString PrivateProfile::storedForm(const QString &value) const
     return kUtf8Marker + QString::fromLatin1(value.toUtf8().toPercentEncoding("/:"));
 }
 
-QString PrivateProfile::quotedForReading(const QString &text)
+QString PrivateProfile::quotedForReading(const QString &text) const
 {
+    // A text that is marked keeps everything as it is.
+    if (storedForm(text) != text)
+        return text;
     // Reading drops the blanks around a value and one pair of outer quotes;
     // inside a pair of quotes both survive, as the reader takes off the pair.
     if (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back()) || stripQuotes(text) != text))

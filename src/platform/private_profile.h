@@ -80,11 +80,12 @@ public:
     // calls in this order.
     void setValues(const QString &section, const std::vector<std::pair<QString, QString>> &keysAndValues);
 
-    // A text as setValue should be given it to read back exactly: one with
-    // blanks at either end, or enclosed in a pair of quotes, goes inside
-    // double quotes (which reading takes off); any other is itself. Numbers
-    // written with their leading blank must not go through this.
-    static QString quotedForReading(const QString &text);
+    // A text as setValue should be given it to read back exactly: one stored
+    // plainly that has blanks at either end, or is enclosed in a pair of
+    // quotes, goes inside double quotes (which reading takes off); any other
+    // (a marked one included) is itself. Numbers written with their leading
+    // blank must not go through this.
+    QString quotedForReading(const QString &text) const;
 
     // The document of a file: an empty one when the file does not exist,
     // nothing when it exists but cannot be read.

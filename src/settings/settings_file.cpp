@@ -200,8 +200,8 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
     put(ini_key::Quality, formatIniNumber(s.Quality));
     // Texts keep blanks at their ends and outer quotes through a save and a
     // load; a plain text is still written as it is.
-    put(ini_key::Prefix, PrivateProfile::quotedForReading(s.Prefix));
-    put(ini_key::SaveFolder, PrivateProfile::quotedForReading(s.SaveFolder));
+    put(ini_key::Prefix, doc->quotedForReading(s.Prefix));
+    put(ini_key::SaveFolder, doc->quotedForReading(s.SaveFolder));
     put(ini_key::DuplicateMode, formatIniNumber(s.DuplicateMode));
     // One pass over the file for all ten.
     doc->setValues(text(kSettingsSection).left(kNameFieldLength), keys);

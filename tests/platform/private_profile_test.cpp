@@ -315,9 +315,16 @@ TEST(PrivateProfile, ValuesWithOuterBlanksOrQuotesAreQuotedAndReadBackAsTheyWere
     };
     for (const Case &c : cases) {
         PrivateProfile doc;
-        doc.setValue("Section", "key", PrivateProfile::quotedForReading(c.value));
+        doc.setValue("Section", "key", doc.quotedForReading(c.value));
         EXPECT_EQ(doc.serialise(), "[Section]\r\n" + c.line + "\r\n") << c.value.toStdString();
         EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "key"), c.value) << c.value.toStdString();
+    }
+    // A text that must be marked is marked as it is, quotes and blanks inside the mark.
+    for (const QString &marked : {u" € "_qs, u"'😀'"_qs, u"\"{utf-8}\""_qs, u" {utf-8}x"_qs}) {
+        PrivateProfile doc;
+        doc.setValue("Section", "key", doc.quotedForReading(marked));
+        EXPECT_TRUE(doc.serialise().startsWith("[Section]\r\nkey={utf-8}")) << marked.toStdString();
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "key"), marked) << marked.toStdString();
     }
 }
 

@@ -124,7 +124,7 @@ TEST_F(SettingsFile, EveryFieldRoundTrips)
 
 TEST_F(SettingsFile, TextsWithOuterBlanksOrQuotesRoundTrip)
 {
-    for (const QString &prefix : {u" サムネ "_qs, u"\"x\""_qs, u"'y'"_qs, u"\tz"_qs, u"plain"_qs}) {
+    for (const QString &prefix : {u" サムネ "_qs, u"\"x\""_qs, u"'y'"_qs, u"\tz"_qs, u"plain"_qs, u" € "_qs, u"\"😀\""_qs}) {
         ThumbSettings s = defaultSettings(program);
         s.Prefix = prefix;
         s.SaveFolder = program + u"/ "_qs; // the folder itself, with a trailing blank
