@@ -132,8 +132,9 @@ TEST_F(SettingsFile, TextsWithOuterBlanksOrQuotesRoundTrip)
         const ThumbSettings back = load();
         EXPECT_EQ(back.Prefix, prefix) << prefix.toStdString();
         EXPECT_EQ(back.SaveFolder, s.SaveFolder);
-        if (prefix == u"plain"_qs)
+        if (prefix == u"plain"_qs) {
             EXPECT_TRUE(readBytes(ini).contains(cp932(u"\r\n先頭文字=plain\r\n"_qs))) << "plain text is written as it is";
+        }
     }
 }
 
