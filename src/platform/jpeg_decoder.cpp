@@ -67,6 +67,7 @@ struct DecodeJob {
     DeviceSource *source;
     Colour *pixels;
     bool cmyk;
+    JpegErrorManager *errors;
 };
 
 void headerStep(void *context)
@@ -123,6 +124,7 @@ void rowsStep(void *context)
         for (JDIMENSION i = 0; i < wanted; ++i)
             rows[i] = reinterpret_cast<JSAMPROW>(job.pixels + (first + i) * width);
         const JDIMENSION got = jpeg_read_scanlines(info, rows, wanted);
+        noteJpegRowsOutput(*job.errors, *info);
         if (job.cmyk) {
             for (JDIMENSION i = 0; i < got; ++i)
                 cmykToColour(rows[i], info->output_width);
@@ -179,7 +181,7 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     auto source = std::make_unique<DeviceSource>();
     source->device = &in;
     Decompressor d;
-    DecodeJob job{&d.info, source.get(), nullptr, false};
+    DecodeJob job{&d.info, source.get(), nullptr, false, &d.errors};
     if (!runJpegStep(d.errors, headerStep, &job))
         return fail(messageFor(d.errors.errorCode));
 

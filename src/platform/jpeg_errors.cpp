@@ -54,9 +54,30 @@ void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors)
     errors.pub.output_message = quiet;
 }
 
+void noteJpegRowsOutput(JpegErrorManager &errors, const jpeg_decompress_struct &info)
+{
+    if (!errors.sawEndMarker && info.unread_marker == JPEG_EOI) {
+        errors.sawEndMarker = true;
+        errors.rowsAtEndMarker = info.output_scanline;
+    }
+}
+
 bool jpegDataWasCut(const JpegErrorManager &errors, const jpeg_decompress_struct &info)
 {
-    return errors.missingData || (errors.hitEndOfData && info.arith_code && errors.rowsAtEndOfData < info.output_height);
+    if (errors.missingData)
+        return true;
+    if (!info.arith_code)
+        return false;
+    if (errors.hitEndOfData && errors.rowsAtEndOfData < info.output_height)
+        return true;
+    // A file of several scans is read whole before the first row comes out.
+    if (!errors.sawEndMarker || jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&info)))
+        return false;
+    // The decoder works a row of blocks ahead of the output at most, and a
+    // whole file meets its marker in its last row of blocks.
+    const unsigned long blockRows = (unsigned long)info.max_v_samp_factor * DCTSIZE;
+    const unsigned long blockRowsOutput = (errors.rowsAtEndMarker + blockRows - 1) / blockRows;
+    return blockRowsOutput + 1 < info.total_iMCU_rows;
 }
 
 bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context)

@@ -228,11 +228,18 @@ TEST(BadJpegFile, CutCopiesClosedWithAnEndMarkerFailToo)
     // out of bytes; the rows below are just as missing.
     for (const char *name : {"good/pillow/hopper.jpg", "good/libjpeg-turbo/testorig.jpg",
                              "good/libjpeg-turbo/testimgp.jpg", "good/jpeg-decoder/progressive3.jpg",
-                             "good/jpeg-decoder/restarts.jpg", "good/mozilla/jpg-progressive.jpg"}) {
+                             "good/jpeg-decoder/restarts.jpg", "good/mozilla/jpg-progressive.jpg",
+                             "good/libjpeg-turbo/testimgari.jpg"}) {
         SCOPED_TRACE(name);
         const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
         ASSERT_TRUE(decodePictureData(whole, QStringLiteral("x.jpg")).ok());
-        for (qsizetype cut : {whole.size() / 2, whole.size() * 3 / 4, whole.size() * 9 / 10}) {
+        // The arithmetic decoder says nothing of the marker; a cut in the last
+        // row of blocks goes unseen there.
+        const bool arithmetic = QByteArray(name).contains("ari");
+        std::vector<qsizetype> cuts = {whole.size() / 3, whole.size() / 2, whole.size() * 3 / 4};
+        if (!arithmetic)
+            cuts.push_back(whole.size() * 9 / 10);
+        for (qsizetype cut : cuts) {
             const QByteArray closed = whole.left(cut) + QByteArray("\xFF\xD9", 2);
             const DecodedPicture decoded = decodePictureData(closed, QStringLiteral("x.jpg"));
             ASSERT_FALSE(decoded.ok()) << "cut at " << cut;
