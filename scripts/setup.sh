@@ -11,6 +11,7 @@ TESS_PACKAGES=(
   fonts-ipafont-gothic xvfb xauth
   qt6-translations-l10n xdotool
   dpkg-dev desktop-file-utils appstream
+  clang libclang-rt-14-dev
 )
 
 missing=()

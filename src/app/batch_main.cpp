@@ -185,7 +185,14 @@ int main(int argc, char **argv)
             if (stopSignals.received())
                 engine.requestStop();
         };
-        const BatchResult result = engine.run(part.names, source, canvas, callbacks);
+        BatchResult result;
+        try {
+            result = engine.run(part.names, source, canvas, callbacks);
+        } catch (...) {
+            // The engine turns a file's exception into its failure; this is the last guard.
+            result.end = BatchEnd::Failed;
+            result.failure = Failure{source, exceptionMessage(std::current_exception())};
+        }
         if (result.end == BatchEnd::Failed) {
             failure = result.failure.value_or(Failure{source, QStringLiteral("失敗しました。")});
             break;

@@ -63,6 +63,28 @@ void ListBox::resizeEvent(QResizeEvent *event)
                                                                   : Qt::ScrollBarAlwaysOff);
 }
 
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    // Qt makes the first entry current when a list without one takes the
+    // focus, which would raise Click (and a preview) on a mere Tab.
+    if (currentIndex().isValid()) {
+        QListWidget::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ListBox::addItemKeepingTheView(const QString &text)
+{
+    // The view follows new entries only when the user has it at the end.
+    const QScrollBar *bar = verticalScrollBar();
+    const bool following = bar->maximum() > 0 && bar->value() == bar->maximum();
+    addFileName(text);
+    if (following)
+        scrollToBottom();
+}
+
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
     m_inMousePress = true;

@@ -7,7 +7,7 @@ namespace tess {
 // list is sorted by whoever fills it, so Qt's own collation never reorders it),
 // the contents scroll sideways over a fixed extent in pixels, and Click is raised
 // whenever the selection is set, by the mouse (also on the entry already
-// selected), the keyboard or code.
+// selected), the keyboard or code; taking the focus sets none.
 class ListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -28,11 +28,15 @@ public:
     // The name kept by the entry at row (its text when it was added as plain
     // text); empty outside the list.
     QString fileName(int row) const;
+    // Appends a file name entry without moving the view, as a list box does,
+    // unless the view shows the end of a list longer than itself: then it follows.
+    void addItemKeepingTheView(const QString &text);
 
 signals:
     void Click();
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void updateGeometries() override;

@@ -56,6 +56,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
+    // A folder named "x<b>y" shows as it is typed.
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(at);
     label->setAlignment(alignment);
     label->setAttribute(Qt::WA_TranslucentBackground);

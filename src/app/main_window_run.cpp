@@ -60,17 +60,23 @@ void MainWindow::Cmd_Thumb_Click()
         picHigh->refresh();
         PicProgress->setBackground(kWhite);
         PicProgress->refresh();
-        if (written) {
-            List_Thumb->addFileName(outputName);
-            List_Thumb->scrollToBottom();
-        }
+        if (written)
+            List_Thumb->addItemKeepingTheView(outputName);
         List_Thumb->repaint();
         emit runFileDone(index, outputName, written);
     };
     callbacks.afterFile = [this] { yieldToEvents(); };
     callbacks.whileWaiting = [this] { yieldToEvents(); };
 
-    const BatchResult result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+    BatchResult result;
+    try {
+        result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+    } catch (...) {
+        // The engine turns what it meets into a failed end; this is the last
+        // guard, so that the window never keeps a dead engine and refuses to close.
+        result.end = BatchEnd::Failed;
+        result.failure = Failure{m_listedFolder, exceptionMessage(std::current_exception())};
+    }
     m_engine = nullptr;
     finishRun(result);
 }

@@ -162,29 +162,31 @@ QString systemErrorText(int errorNumber)
     }
 }
 
-std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray &data)
-{
-    const QByteArray target = nativePath(path);
-    const QString folder = folderOf(path);
+namespace {
 
-    int fd = -1;
-    QByteArray temporary;
-    for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+// A new file beside path, for data that is to replace it. -1 and errno set
+// when the folder takes no new file.
+int openTemporaryBeside(const QString &path, QByteArray &temporary)
+{
+    const QString folder = folderOf(path);
+    for (int attempt = 0; attempt < 64; ++attempt) {
         temporary = nativePath(
             folder + QStringLiteral("/.tess-%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16,
                                                           QLatin1Char('0')));
         // 0666 as an ordinary new file would get, narrowed by the umask.
-        fd = openTemporaryFile(temporary, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return writeFailure(path, errno);
+        const int fd = openTemporaryFile(temporary, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
-    if (fd < 0)
-        return writeFailure(path, EEXIST);
+    errno = EEXIST;
+    return -1;
+}
 
-    int error = 0;
-    struct stat old {};
-    if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
-        error = errno;
+// Writes, flushes and closes the temporary file and renames it over target;
+// on failure the temporary file is gone and the error is returned.
+int commitTemporary(int fd, const QByteArray &temporary, const QByteArray &target, const QByteArray &data,
+                    int error)
+{
     if (error == 0 && !writeAll(fd, data.constData(), data.size()))
         error = errno;
     if (error == 0 && ::fdatasync(fd) != 0 && errno != EINVAL)
@@ -193,10 +195,104 @@ std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray
         error = errno;
     if (error == 0 && !commitTemporaryFile(temporary, target))
         error = errno;
-    if (error != 0) {
+    if (error != 0)
         discardTemporaryFile(temporary);
-        return writeFailure(path, error);
+    return error;
+}
+
+// The file itself takes the new bytes: its inode, links, mode and owner stay.
+// Not atomic, so only for files that can't be replaced.
+int writeInPlace(const QByteArray &target, const QByteArray &data)
+{
+    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    // Written before it is cut, so a failure leaves no shorter file than needed.
+    if (!writeAll(fd, data.constData(), data.size()))
+        error = errno;
+    if (error == 0 && ::ftruncate(fd, off_t(data.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fdatasync(fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+} // namespace
+
+std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = nativePath(path);
+    QByteArray temporary;
+    const int fd = openTemporaryBeside(path, temporary);
+    if (fd < 0)
+        return writeFailure(path, errno);
+
+    int error = 0;
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0)
+        error = errno;
+    if (const int failed = commitTemporary(fd, temporary, target, data, error))
+        return writeFailure(path, failed);
+    return std::nullopt;
+}
+
+std::optional<Failure> rewriteFile(const QString &path, const QByteArray &data)
+{
+    const QByteArray target = nativePath(path);
+    struct stat old {};
+    if (::lstat(target.constData(), &old) != 0) {
+        if (errno != ENOENT)
+            return writeFailure(path, errno);
+        QByteArray temporary;
+        const int fd = openTemporaryBeside(path, temporary);
+        if (fd < 0)
+            return writeFailure(path, errno);
+        if (const int failed = commitTemporary(fd, temporary, target, data, 0))
+            return writeFailure(path, failed);
+        return std::nullopt;
     }
+
+    // Through a link, the file it leads to is the one to keep.
+    const bool isLink = S_ISLNK(old.st_mode);
+    if (isLink && ::stat(target.constData(), &old) != 0)
+        return writeFailure(path, errno);
+    if (S_ISDIR(old.st_mode))
+        return writeFailure(path, EISDIR);
+    if (!S_ISREG(old.st_mode))
+        return writeFailure(path, EINVAL);
+    if (!writableByPermissionBits(old))
+        return writeFailure(path, EACCES);
+
+    const auto inPlace = [&]() -> std::optional<Failure> {
+        if (const int failed = writeInPlace(target, data))
+            return writeFailure(path, failed);
+        return std::nullopt;
+    };
+    // A replacement would leave the other names of the file, or the link, on
+    // the old content.
+    if (isLink || old.st_nlink > 1)
+        return inPlace();
+
+    QByteArray temporary;
+    const int fd = openTemporaryBeside(path, temporary);
+    if (fd < 0)
+        return inPlace(); // a folder that refuses new files may still let its files change
+    int error = 0;
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        error = errno;
+    // Only the superuser may give a file away; anyone else keeps another
+    // user's file by writing into it.
+    if (error == 0 && (old.st_uid != geteuid() || old.st_gid != getegid())
+        && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        ::close(fd);
+        discardTemporaryFile(temporary);
+        return inPlace();
+    }
+    if (const int failed = commitTemporary(fd, temporary, target, data, error))
+        return writeFailure(path, failed);
     return std::nullopt;
 }
 

@@ -54,4 +54,13 @@ QString systemErrorText(int errorNumber);
 // failure names path and the cause ("ファイルを書き込めません。" ...).
 std::optional<Failure> writeFileAtomically(const QString &path, const QByteArray &data);
 
+// Writes data as the whole content of path, a file the user keeps (settings):
+// an existing file the user may not write (by its permission bits, as for the
+// listing) is refused; otherwise it is replaced atomically as above, keeping
+// its mode and owner. Where a replacement would not keep the file (several
+// hard links, a symbolic link, another user's file that only the superuser
+// could give away) or the folder refuses new files (read-only, immutable),
+// the file is written in place instead.
+std::optional<Failure> rewriteFile(const QString &path, const QByteArray &data);
+
 } // namespace tess

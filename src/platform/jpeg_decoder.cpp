@@ -2,6 +2,7 @@
 
 #include "platform/codec_messages.h"
 #include "platform/jpeg_errors.h"
+#include "platform/jpeg_memory.h"
 
 #include <jerror.h>
 
@@ -66,6 +67,7 @@ struct DecodeJob {
     DeviceSource *source;
     Colour *pixels;
     bool cmyk;
+    JpegErrorManager *errors;
 };
 
 void headerStep(void *context)
@@ -122,6 +124,7 @@ void rowsStep(void *context)
         for (JDIMENSION i = 0; i < wanted; ++i)
             rows[i] = reinterpret_cast<JSAMPROW>(job.pixels + (first + i) * width);
         const JDIMENSION got = jpeg_read_scanlines(info, rows, wanted);
+        noteJpegRowsOutput(*job.errors, *info);
         if (job.cmyk) {
             for (JDIMENSION i = 0; i < got; ++i)
                 cmykToColour(rows[i], info->output_width);
@@ -146,6 +149,8 @@ QString messageFor(int errorCode)
     case JERR_NOT_COMPILED:
         return codecmessages::unsupported();
     case JERR_IMAGE_TOO_BIG:
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
         return codecmessages::tooLarge();
     default:
         return codecmessages::corrupt();
@@ -176,7 +181,7 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     auto source = std::make_unique<DeviceSource>();
     source->device = &in;
     Decompressor d;
-    DecodeJob job{&d.info, source.get(), nullptr, false};
+    DecodeJob job{&d.info, source.get(), nullptr, false, &d.errors};
     if (!runJpegStep(d.errors, headerStep, &job))
         return fail(messageFor(d.errors.errorCode));
 
@@ -187,6 +192,7 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     if (width * height > kMaxPicturePixels)
         return fail(codecmessages::tooLarge()); // before a single pixel is allocated
 
+    limitJpegMemory(&d.info);
     if (!runJpegStep(d.errors, startStep, &job))
         return fail(messageFor(d.errors.errorCode));
     if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
@@ -198,13 +204,8 @@ DecodedPicture decodeJpeg(QIODevice &in, const QString &nameForMessages)
     if (!runJpegStep(d.errors, rowsStep, &job) || d.info.output_scanline < d.info.output_height)
         return fail(messageFor(d.errors.errorCode));
 
-    const JpegErrorManager &e = d.errors;
     // A cut file: the decoder ran out of bytes and filled the rest with grey.
-    // The arithmetic decoder never says when it ran short, so there any end of
-    // data before the last row counts.
-    const bool cut = e.hitEndOfData
-        && (e.missingData || (d.info.arith_code && e.rowsAtEndOfData < d.info.output_height));
-    if (cut)
+    if (jpegDataWasCut(d.errors, d.info))
         return fail(codecmessages::corrupt());
 
     // Every row is in; trouble after the last row (a bad trailer) costs nothing.

@@ -31,8 +31,13 @@ void note(j_common_ptr info, int level)
         errors.rowsAtEndOfData = reinterpret_cast<j_decompress_ptr>(info)->output_scanline;
     }
     // The Huffman decoders say this only when they really ran short of bits,
-    // not when they merely looked ahead past the last byte.
-    if (info->err->msg_code == JWRN_HIT_MARKER && errors.hitEndOfData)
+    // not when they merely looked ahead past the last byte. Running into the
+    // end-of-image marker is the same cut as running out of bytes: a file cut
+    // and closed with a marker is no less cut. Short of bits before another
+    // marker (a scan cut short, the next one following) costs only that scan's
+    // refinement, and the picture stands.
+    if (info->err->msg_code == JWRN_HIT_MARKER && info->is_decompressor
+        && (errors.hitEndOfData || reinterpret_cast<j_decompress_ptr>(info)->unread_marker == JPEG_EOI))
         errors.missingData = true;
     ++info->err->num_warnings;
 }
@@ -47,6 +52,32 @@ void installJpegErrors(jpeg_common_struct *info, JpegErrorManager &errors)
     errors.pub.error_exit = leave;
     errors.pub.emit_message = note;
     errors.pub.output_message = quiet;
+}
+
+void noteJpegRowsOutput(JpegErrorManager &errors, const jpeg_decompress_struct &info)
+{
+    if (!errors.sawEndMarker && info.unread_marker == JPEG_EOI) {
+        errors.sawEndMarker = true;
+        errors.rowsAtEndMarker = info.output_scanline;
+    }
+}
+
+bool jpegDataWasCut(const JpegErrorManager &errors, const jpeg_decompress_struct &info)
+{
+    if (errors.missingData)
+        return true;
+    if (!info.arith_code)
+        return false;
+    if (errors.hitEndOfData && errors.rowsAtEndOfData < info.output_height)
+        return true;
+    // A file of several scans is read whole before the first row comes out.
+    if (!errors.sawEndMarker || jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&info)))
+        return false;
+    // The decoder works a row of blocks ahead of the output at most, and a
+    // whole file meets its marker in its last row of blocks.
+    const unsigned long blockRows = (unsigned long)info.max_v_samp_factor * DCTSIZE;
+    const unsigned long blockRowsOutput = (errors.rowsAtEndMarker + blockRows - 1) / blockRows;
+    return blockRowsOutput + 1 < info.total_iMCU_rows;
 }
 
 bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context)

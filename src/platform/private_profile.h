@@ -1,8 +1,12 @@
 #pragma once
+#include "platform/cp932.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -23,7 +27,8 @@ namespace tess {
 //    every other byte of the file as it was.
 //
 // Values that the file's code page cannot hold (say "😀" or "€" in a CP932 file),
-// or that hold a line break or NUL, or that begin with the marker itself, are
+// or that hold a line break or NUL, or that begin with the marker itself (also
+// behind blanks or inside quotes, which reading drops), are
 // stored as kUtf8Marker followed by their UTF-8 bytes percent-encoded
 // ("{utf-8}%E2%82%AC"), and read back decoded. The marker cannot come from a
 // plain write, so such a value always reads back as written, while a file whose
@@ -48,63 +53,86 @@ public:
     Encoding encoding() const { return encoding_; }
 
     // The value of the first matching key of the first matching section,
-    // trimmed, quotes stripped, marker decoded; nothing when the section or key
-    // is missing.
+    // trimmed, quotes stripped, marker decoded, cut at a NUL; nothing when the
+    // section or key is missing.
     std::optional<QString> value(const QString &section, const QString &key) const;
+    // The same for several keys of one section, found in one pass over the file.
+    std::vector<std::optional<QString>> values(const QString &section, const QStringList &keys) const;
 
     // GetPrivateProfileStringA: the value, or the default with trailing spaces
-    // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in the
-    // file's encoding, a character it cannot hold counting as its UTF-8 bytes,
-    // and a character is never split: one that does not fit whole is dropped.
+    // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in
+    // CP932 whatever the file's encoding (so 127 kanji fit 255 bytes in a UTF-8
+    // or UTF-16 file too); a character CP932 lacks counts as its UTF-8 bytes in
+    // a CP932 file and as one byte in a Unicode one. A character is never
+    // split: one that does not fit whole is dropped.
     QString readString(const QString &section, const QString &key, const QString &defaultValue,
                        int bufferSize) const;
+    // The same for several keys of one section, in one pass.
+    QStringList readStrings(const QString &section, const QStringList &keys, const QString &defaultValue,
+                            int bufferSize) const;
 
     // WritePrivateProfileStringA with a value: sets the key, creating the key and
     // the section when missing. Blanks around the section and key names are
     // dropped; the value is stored verbatim (see the class comment for values
     // that cannot be).
     void setValue(const QString &section, const QString &key, const QString &value);
+    // The same for several keys of one section, in one pass: as many setValue
+    // calls in this order.
+    void setValues(const QString &section, const std::vector<std::pair<QString, QString>> &keysAndValues);
+
+    // A text as setValue should be given it to read back exactly: one stored
+    // plainly that has blanks at either end, or is enclosed in a pair of
+    // quotes, goes inside double quotes (which reading takes off); any other
+    // (a marked one included) is itself. Numbers written with their leading
+    // blank must not go through this.
+    QString quotedForReading(const QString &text) const;
 
     // The document of a file: an empty one when the file does not exist,
     // nothing when it exists but cannot be read.
     static std::optional<PrivateProfile> load(const QString &path);
-    // Writes the whole document to a temporary file beside path and renames it
-    // over path, so the old file is either fully replaced or left untouched.
-    // Refuses a path whose existing file the user may not write. False on any
-    // failure; nothing is thrown or shown.
+    // Writes the whole document with rewriteFile: the old file is replaced in
+    // one step where it can be, keeping its mode, owner and links, and written
+    // in place where the folder takes no new file. Refuses a file the user may
+    // not write by its permission bits. False on any failure; nothing is
+    // thrown or shown.
     bool save(const QString &path) const;
 
 private:
-    struct Line {
-        enum class Kind { Other, Section, Key };
-        QByteArray raw; // the line's bytes without its line end
-        QByteArray end; // "\r\n", "\n", "\r", or empty for an unterminated last line
-        QString text;   // raw decoded
-        Kind kind = Kind::Other;
-        QString name;              // section or key name, trimmed
-        qsizetype valueStart = -1; // for keys: index in text just past the '='
+    // The file is held as its bytes and searched afresh for each lookup, so
+    // that a huge file costs its size once and nothing per line. Positions are
+    // byte offsets into body_; a UTF-16 file is searched in two-byte units.
+    struct LineSpan {
+        qsizetype begin = 0;      // first byte of the line
+        qsizetype contentEnd = 0; // just before its line end
+        qsizetype end = 0;        // just past its line end
     };
+    enum class LineKind { Other, Section, Key };
+    struct NameSpan {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+    struct Sought;
+    struct Located;
+
+    qsizetype unitSize() const { return encoding_ == Encoding::Utf16 ? 2 : 1; }
+    unsigned unitAt(qsizetype pos) const;
+    bool nextLine(qsizetype &pos, LineSpan &line) const;
+    LineKind classify(const LineSpan &line, NameSpan &name, qsizetype &valueStart) const;
+    NameSpan trimmed(qsizetype begin, qsizetype end) const;
+    Sought prepare(const QString &name) const;
+    Located locate(const QString &section, const std::vector<Sought> &keys) const;
 
     QByteArray encode(const QString &text) const;
-    QString decode(const QByteArray &bytes) const;
+    QString decode(qsizetype begin, qsizetype end) const;
     QByteArray newLineEnd() const;
-    // Index of the section's header line, or -1.
-    qsizetype findSection(const QString &section) const;
-    // Index of the key's line within the section starting at sectionLine, or -1;
-    // lastKeyLine receives the section's last key line (or its header).
-    qsizetype findKey(qsizetype sectionLine, const QString &key, qsizetype *lastKeyLine) const;
     QString storedForm(const QString &value) const;
-    Line makeLine(const QString &text) const;
-    static void classify(Line &line, bool inSection);
+    QString cutToBuffer(const QString &text, int bufferSize) const;
 
     Encoding encoding_ = Encoding::Cp932;
     QByteArray bom_;
-    std::vector<Line> lines_;
+    QByteArray body_; // the bytes between the byte-order mark and tail_
+    QByteArray tail_; // the odd last byte of a UTF-16 file, kept as it was
 };
-
-// Whether the text survives a round trip through CP932 unchanged (ICU maps a few
-// characters one way only, which this catches).
-bool fitsCp932(const QString &text);
 
 // One-shot stand-ins for the Win32 calls, reading or rewriting the file each
 // time. A write returns false when the file could not be written.

@@ -22,11 +22,6 @@ QString text(const char16_t *literal)
     return QString::fromUtf16(literal);
 }
 
-QString readValue(const PrivateProfile &doc, const char16_t *key)
-{
-    return doc.readString(text(kSettingsSection), text(key), QString(), kValueBufferSize);
-}
-
 void writeValue(PrivateProfile &doc, const QString &section, const QString &key, const QString &value)
 {
     doc.setValue(section.left(kNameFieldLength), key.left(kNameFieldLength), value);
@@ -150,28 +145,35 @@ void LoadSettings(ThumbSettings &s, const QString &iniPath, const QString &progr
     const ThumbSettings defaults = defaultSettings(programFolder);
     // An unreadable file reads as a missing one: every field its default.
     const PrivateProfile doc = PrivateProfile::load(iniPath).value_or(PrivateProfile());
+    // The ten keys are read in one pass over the file, however long it is.
+    QStringList keys;
+    for (const char16_t *key : {ini_key::Width, ini_key::Height, ini_key::RatioMode, ini_key::FileType,
+                                ini_key::Compression, ini_key::MarginColour, ini_key::Quality, ini_key::Prefix,
+                                ini_key::SaveFolder, ini_key::DuplicateMode})
+        keys.append(text(key));
+    const QStringList values = doc.readStrings(text(kSettingsSection), keys, QString(), kValueBufferSize);
 
-    loadInteger(s.Width, readValue(doc, ini_key::Width), defaults.Width);
-    loadInteger(s.Height, readValue(doc, ini_key::Height), defaults.Height);
-    loadInteger(s.RatioMode, readValue(doc, ini_key::RatioMode), defaults.RatioMode);
-    loadInteger(s.FileType, readValue(doc, ini_key::FileType), defaults.FileType);
-    loadInteger(s.Compression, readValue(doc, ini_key::Compression), defaults.Compression);
+    loadInteger(s.Width, values[0], defaults.Width);
+    loadInteger(s.Height, values[1], defaults.Height);
+    loadInteger(s.RatioMode, values[2], defaults.RatioMode);
+    loadInteger(s.FileType, values[3], defaults.FileType);
+    loadInteger(s.Compression, values[4], defaults.Compression);
 
-    const QString colour = readValue(doc, ini_key::MarginColour);
+    const QString &colour = values[5];
     if (colour.isEmpty())
         s.MarginColour = defaults.MarginColour;
     else if (const auto parsed = parseIniColour(colour))
         s.MarginColour = *parsed;
 
-    loadInteger(s.Quality, readValue(doc, ini_key::Quality), defaults.Quality);
+    loadInteger(s.Quality, values[6], defaults.Quality);
 
-    const QString prefix = readValue(doc, ini_key::Prefix);
+    const QString &prefix = values[7];
     s.Prefix = prefix.isEmpty() ? defaults.Prefix : prefix;
 
-    const QString folder = readValue(doc, ini_key::SaveFolder);
+    const QString &folder = values[8];
     s.SaveFolder = folder.isEmpty() || !FolderExists(folder) ? defaults.SaveFolder : folder;
 
-    loadInteger(s.DuplicateMode, readValue(doc, ini_key::DuplicateMode), defaults.DuplicateMode);
+    loadInteger(s.DuplicateMode, values[9], defaults.DuplicateMode);
 }
 
 void LoadSettings(ThumbSettings &settings)
@@ -187,8 +189,10 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
     auto doc = PrivateProfile::load(iniPath);
     if (!doc)
         return false; // rewriting a file we could not read would lose its other lines
-    const QString section = text(kSettingsSection);
-    const auto put = [&](const char16_t *key, const QString &value) { writeValue(*doc, section, text(key), value); };
+    std::vector<std::pair<QString, QString>> keys;
+    const auto put = [&](const char16_t *key, const QString &value) {
+        keys.emplace_back(text(key).left(kNameFieldLength), value);
+    };
     put(ini_key::Width, formatIniNumber(s.Width));
     put(ini_key::Height, formatIniNumber(s.Height));
     put(ini_key::RatioMode, formatIniNumber(s.RatioMode));
@@ -196,9 +200,13 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
     put(ini_key::Compression, formatIniNumber(s.Compression));
     put(ini_key::MarginColour, formatIniNumber(s.MarginColour));
     put(ini_key::Quality, formatIniNumber(s.Quality));
-    put(ini_key::Prefix, s.Prefix);
-    put(ini_key::SaveFolder, s.SaveFolder);
+    // Texts keep blanks at their ends and outer quotes through a save and a
+    // load; a plain text is still written as it is.
+    put(ini_key::Prefix, doc->quotedForReading(s.Prefix));
+    put(ini_key::SaveFolder, doc->quotedForReading(s.SaveFolder));
     put(ini_key::DuplicateMode, formatIniNumber(s.DuplicateMode));
+    // One pass over the file for all ten.
+    doc->setValues(text(kSettingsSection).left(kNameFieldLength), keys);
     return doc->save(iniPath);
 }
 

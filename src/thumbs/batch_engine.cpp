@@ -21,11 +21,42 @@ BatchEngine::BatchEngine(const ThumbSettings &liveSettings, int decodeThreads)
 {
 }
 
+QString exceptionMessage(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("メモリが足りません。");
+    } catch (...) {
+        return QStringLiteral("処理中にエラーが発生しました。");
+    }
+}
+
 BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, Picture &canvas,
                              const BatchCallbacks &callbacks)
 {
-    m_stopRequested = false;
+    // Whatever is thrown while a file is in hand ends the run at that file, as
+    // any other failure of it does; the caller's window must stay usable.
+    int current = -1;
     BatchResult result;
+    try {
+        return runFiles(entries, folder, canvas, callbacks, result, current);
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        canvas.clear();
+        result.end = BatchEnd::Failed;
+        const QString file = current >= 0 && current < entries.size()
+                                 ? folder + QLatin1Char('/') + entries[current]
+                                 : folder;
+        result.failure = Failure{file, exceptionMessage(error)};
+        return result;
+    }
+}
+
+BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &folder, Picture &canvas,
+                                  const BatchCallbacks &callbacks, BatchResult &result, int &current)
+{
+    m_stopRequested = false;
 
     QStringList paths;
     paths.reserve(entries.size());
@@ -44,6 +75,7 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
 
     // One file from decode to write; the failure that stops it, if any.
     const auto processFile = [&](int i) -> std::optional<Failure> {
+        current = i;
         DecodedPicture decoded = ahead.take(i, callbacks.whileWaiting);
         if (!decoded.ok())
             return *decoded.failure;
@@ -83,7 +115,15 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
     };
 
     for (int i = 0; i < paths.size(); ++i) {
-        if (std::optional<Failure> failure = processFile(i)) {
+        std::optional<Failure> failure;
+        try {
+            failure = processFile(i);
+        } catch (...) {
+            // What is thrown while a file is in hand is that file's failure.
+            canvas.clear();
+            failure = Failure{paths[i], exceptionMessage(std::current_exception())};
+        }
+        if (failure) {
             if (!m_keepGoing)
                 return fail(std::move(*failure));
             ++result.failed;

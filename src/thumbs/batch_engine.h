@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -47,7 +48,9 @@ struct BatchResult {
 // settings record is read afresh for every file (a change made while the run
 // yields applies from the next file on), a stop request is honoured after the
 // file in hand, and the first file that fails ends the run, the thumbnails
-// written before it staying in place. Pictures are decoded ahead on worker
+// written before it staying in place. An exception thrown while a file is in
+// hand (by the work or by a callback: out of memory, say) is such a failure
+// too, naming that file; run() itself never throws. Pictures are decoded ahead on worker
 // threads; composing and writing stay on the calling thread.
 class BatchEngine {
 public:
@@ -68,6 +71,10 @@ public:
                     const BatchCallbacks &callbacks = {});
 
 private:
+    // The run itself, counting into result; current is the index of the file in hand.
+    BatchResult runFiles(const QStringList &entries, const QString &folder, Picture &canvas,
+                         const BatchCallbacks &callbacks, BatchResult &result, int &current);
+
     const ThumbSettings &m_settings;
     const int m_decodeThreads;
     std::atomic<bool> m_stopRequested{false};
@@ -76,5 +83,8 @@ private:
 
 // One decode thread per core.
 int defaultDecodeThreads();
+
+// The cause told for an exception that ended a run: a short Japanese sentence.
+QString exceptionMessage(const std::exception_ptr &error);
 
 } // namespace tess

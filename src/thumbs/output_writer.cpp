@@ -74,9 +74,21 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
     if (settings.SaveFolder.isEmpty())
         return failed(std::move(outcome), QStringLiteral("保存フォルダが指定されていません。"));
 
-    if (FileExists(outcome.outputPath) && settings.DuplicateMode != DuplicateOverwrite) {
+    const bool readable = FileExists(outcome.outputPath);
+    if (readable && settings.DuplicateMode != DuplicateOverwrite) {
         outcome.kind = WriteOutcome::Skipped;
         return outcome;
+    }
+    // A file that is there but can't be read, or that the user may not write,
+    // is the user's: the old program could neither read it to skip it nor
+    // delete it to overwrite it, and stopped there. Writing over it would lose
+    // it (and hand its mode on to the thumbnail).
+    if (const auto attributes = fileAttributes(outcome.outputPath);
+        attributes && !(*attributes & AttributeDirectory)) {
+        if (settings.DuplicateMode != DuplicateOverwrite && !readable)
+            return failed(std::move(outcome), QStringLiteral("既にあるファイルを読み取れません。"));
+        if (settings.DuplicateMode == DuplicateOverwrite && (*attributes & AttributeReadOnly))
+            return failed(std::move(outcome), QStringLiteral("読み取り専用のファイルは上書きできません。"));
     }
     if (sources.contains(outcome.outputPath))
         return failed(std::move(outcome), QStringLiteral("元の画像に上書きするため中止しました。"));

@@ -40,7 +40,9 @@ struct WriteOutcome {
 
 // Writes the canvas as one thumbnail file. When the name is already taken:
 // DuplicateMode 0 replaces it, any other value skips it (Skipped, nothing
-// touched). A bitmap is 24-bit; a JPEG uses Compression (clamped to 1..100)
+// touched). A file in the way is never lost: one the user may not write
+// (judged by its permission bits, as the listing does) is not replaced, and
+// one that can't be read is not replaced when skipping; both are failures. A bitmap is 24-bit; a JPEG uses Compression (clamped to 1..100)
 // as its quality, with full colour resolution from 90 up. The file is written
 // whole or not at all; a file it replaces stays as it was on failure.
 // Failures, each naming the output path: a name that would leave SaveFolder

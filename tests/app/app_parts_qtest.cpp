@@ -8,9 +8,13 @@
 #include "app_test_support.h"
 #include "chrome/window_animation.h"
 #include "platform/file_names.h"
+#include "platform/ui/dialogs.h"
 #include "settings/settings_file.h"
 
 #include <QLockFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -276,6 +280,79 @@ private slots:
         QCOMPARE(clicks.size(), 3);
         list.clear(); // the selection goes: raised, with no entry selected
         QCOMPARE(list.currentRow(), -1);
+    }
+
+    void listTakingTheFocusSelectsNothing_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::newRow("no entry selected") << -1;
+        QTest::newRow("an entry selected") << 1;
+    }
+    void listTakingTheFocusSelectsNothing()
+    {
+        QFETCH(int, current);
+        QWidget window;
+        auto *before = new QPushButton(QStringLiteral("before"), &window);
+        auto *list = new ListBox(&window);
+        list->setGeometry(0, 30, 169, 200);
+        list->addItems({QStringLiteral("a.bmp"), QStringLiteral("b.bmp")});
+        list->setCurrentRow(current);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
+        before->setFocus();
+        QSignalSpy clicks(list, &ListBox::Click);
+        QTest::keyClick(before, Qt::Key_Tab);
+        QVERIFY(list->hasFocus());
+        QCOMPARE(clicks.size(), 0);
+        QCOMPARE(list->currentRow(), current);
+    }
+
+    void appendingKeepsTheViewUnlessItShowsTheEnd()
+    {
+        ListBox list;
+        list.resize(169, 80);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QScrollBar *bar = list.verticalScrollBar();
+        for (int i = 0; i < 30; ++i)
+            list.addItemKeepingTheView(QStringLiteral("Thumb_%1.jpg").arg(i));
+        QCoreApplication::processEvents();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0); // an untouched view stays at the top
+
+        bar->setValue(3); // the user scrolled a little: the view stays there
+        list.addItemKeepingTheView(QStringLiteral("more.jpg"));
+        QCoreApplication::processEvents();
+        QCOMPARE(bar->value(), 3);
+
+        bar->setValue(bar->maximum()); // at the end: it follows
+        for (int i = 0; i < 5; ++i) {
+            list.addItemKeepingTheView(QStringLiteral("end_%1.jpg").arg(i));
+            QCoreApplication::processEvents();
+            QCOMPARE(bar->value(), bar->maximum());
+        }
+        QCOMPARE(list.count(), 36);
+        QCOMPARE(list.item(35)->text(), QStringLiteral("end_4.jpg"));
+    }
+
+    void messagesShowTheirTextAsPlainText()
+    {
+        setDialogsForTesting(nullptr);
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            format = box->textFormat();
+            shown = box->text();
+            box->accept();
+        });
+        const QString text = QStringLiteral("/home/u/x<b>y</b>/a.jpg\n画像データが壊れています。");
+        dialogs().message(nullptr, text);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, text);
     }
 };
 

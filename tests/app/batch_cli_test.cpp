@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 using namespace tess;
 using namespace test_files;
 using namespace batch_cli;
@@ -165,6 +167,41 @@ TEST_F(BatchCli, WithoutSettingsOptionReadsTheFileBesideTheProgramAndLeavesNoneB
     o = runBatch({src("")}, program);
     ASSERT_EQ(o.exitCode, 0);
     EXPECT_TRUE(QFileInfo::exists(out("Thumb_a.bmp")));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESS_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESS_UNDER_ASAN 1
+#endif
+#endif
+
+TEST_F(BatchCli, ACanvasTooLargeForMemoryExitsOneNamingTheFile)
+{
+#ifdef TESS_UNDER_ASAN
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    // A hand-edited 16384 x 16384 wants a gigabyte of canvas; with less address
+    // space than that the allocation throws, and the run must end, not abort.
+    settings.Width = 16384;
+    settings.Height = 16384;
+    settings.RatioMode = StretchToBoth;
+    saveIni();
+    QProcess p;
+    p.setChildProcessModifier([] {
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = rlim_t(768) << 20;
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    p.start(QStringLiteral(TESS_BIN_DIR "/tessarolith-batch"), {"--settings", ini(), "--jobs", "1", work.filePath("src")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(src("a.jpg"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("メモリが足りません。"))) << err.toStdString();
+    EXPECT_TRUE(QDir(work.filePath("out")).entryList(QDir::Files).isEmpty());
 }
 
 } // namespace

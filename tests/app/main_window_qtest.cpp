@@ -240,6 +240,18 @@ private slots:
         QVERIFY(fake->messages.isEmpty());
     }
 
+    void folderNamedLikeMarkupShowsAsTyped()
+    {
+        const QString folder = pictures->filePath(QStringLiteral("x<b>y</b>&amp;"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeBmp(folder + QStringLiteral("/a.bmp"), quadrantPicture(8, 8)));
+        MainWindow &w = open();
+        listFolder(folder);
+        QCOMPARE(w.Folder_Path->text(), folder);
+        QCOMPARE(w.Folder_Path->textFormat(), Qt::PlainText);
+        QCOMPARE(entries(w.List_Pic), QStringList{"a.bmp"});
+    }
+
     void cancelChangesNothing()
     {
         QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(64, 32)));

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QtTest>
 #include <functional>
+#include <stdexcept>
+#include <sys/resource.h>
 #include <memory>
 
 using namespace tess;
@@ -335,6 +337,66 @@ private slots:
         ThumbSettings saved;
         LoadSettings(saved, program->file(QStringLiteral("Tessarolith.ini")), program->path());
         QCOMPARE(saved.Prefix, QStringLiteral("Run_"));
+    }
+
+    // Throws out of the run at the given row of the first file.
+    void exceptionDuringRun_data()
+    {
+        QTest::addColumn<bool>("outOfMemory");
+        QTest::newRow("std::bad_alloc from a 16384 x 16384 canvas") << true;
+        QTest::newRow("an exception thrown while the run yields") << false;
+    }
+
+    void exceptionDuringRun()
+    {
+        QFETCH(bool, outOfMemory);
+        QVERIFY(writeBmp(source("a.bmp"), quadrantPicture(64, 48)));
+        QVERIFY(writeBmp(source("b.bmp"), quadrantPicture(64, 48)));
+        MainWindow &w = openAndList();
+        struct rlimit saved {};
+        QCOMPARE(::getrlimit(RLIMIT_AS, &saved), 0);
+        if (outOfMemory) {
+            // A gigabyte of canvas, with less address space than that left.
+            settings->Width = 16384;
+            settings->Height = 16384;
+            QFile status(QStringLiteral("/proc/self/status"));
+            QVERIFY(status.open(QIODevice::ReadOnly));
+            long long vmKb = 0;
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("VmSize:"))
+                    vmKb = line.mid(7).trimmed().split(' ').first().toLongLong();
+            }
+            QVERIFY(vmKb > 0);
+            struct rlimit limited = saved;
+            limited.rlim_cur = rlim_t(vmKb + 512 * 1024) * 1024;
+            QCOMPARE(::setrlimit(RLIMIT_AS, &limited), 0);
+        } else {
+            atRow(0, 3, [] { throw std::runtime_error("thrown while the run yields"); });
+        }
+        clickCommand(w.Cmd_Thumb);
+        ::setrlimit(RLIMIT_AS, &saved);
+
+        QCOMPARE(ends, QList<BatchEnd>{BatchEnd::Failed});
+        QVERIFY(!w.running());
+        QCOMPARE(fake->messages.size(), 1);
+        QVERIFY2(fake->messages[0].contains(source("a.bmp")), qPrintable(fake->messages[0]));
+        QVERIFY(w.Cmd_InFolder->enabledFlag());
+        QVERIFY(!w.Cmd_Stop->enabledFlag());
+        QCOMPARE(w.List_Thumb->count(), 0);
+
+        // The window is still itself: a second run works, and it closes and saves.
+        settings->Width = 32;
+        settings->Height = 32;
+        settings->Prefix = QStringLiteral("Again_");
+        if (!outOfMemory)
+            QVERIFY(disconnect(window.get(), &MainWindow::runRowDone, this, nullptr));
+        w.Cmd_Thumb->setEnabled(true);
+        clickCommand(w.Cmd_Thumb);
+        QCOMPARE(entries(w.List_Thumb), (QStringList{"Again_a.bmp", "Again_b.bmp"}));
+        QVERIFY(w.close());
+        ThumbSettings reread;
+        LoadSettings(reread, program->file(QStringLiteral("Tessarolith.ini")), program->path());
+        QCOMPARE(reread.Prefix, QStringLiteral("Again_"));
     }
 };
 

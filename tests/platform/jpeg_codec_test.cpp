@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csetjmp>
+#include <cstdlib>
+#include <sys/resource.h>
 #include <cstdio>
 #include <jpeglib.h>
 
@@ -171,9 +173,9 @@ TEST(BadJpegFile, KnownOutcomes)
 }
 
 // Start-of-frame height and width patched into a small valid JPEG.
-QByteArray withFrameSize(QByteArray jpeg, int width, int height)
+QByteArray withFrameSize(QByteArray jpeg, int width, int height, char frameMarker = '\xC0')
 {
-    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF", 1) + frameMarker);
     if (sof < 0)
         return {};
     jpeg[sof + 5] = char(height >> 8);
@@ -218,6 +220,54 @@ TEST(BadJpegFile, CutCopiesOfGoodFilesFail)
     const DecodedPicture decoded = decodePictureFile(cutFile);
     ASSERT_FALSE(decoded.ok());
     EXPECT_EQ(decoded.failure->file, cutFile);
+}
+
+TEST(BadJpegFile, CutCopiesClosedWithAnEndMarkerFailToo)
+{
+    // The marker makes the decoder stop where the data does, without running
+    // out of bytes; the rows below are just as missing.
+    for (const char *name : {"good/pillow/hopper.jpg", "good/libjpeg-turbo/testorig.jpg",
+                             "good/libjpeg-turbo/testimgp.jpg", "good/jpeg-decoder/progressive3.jpg",
+                             "good/jpeg-decoder/restarts.jpg", "good/mozilla/jpg-progressive.jpg",
+                             "good/libjpeg-turbo/testimgari.jpg"}) {
+        SCOPED_TRACE(name);
+        const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
+        ASSERT_TRUE(decodePictureData(whole, QStringLiteral("x.jpg")).ok());
+        // The arithmetic decoder says nothing of the marker; a cut in the last
+        // row of blocks goes unseen there.
+        const bool arithmetic = QByteArray(name).contains("ari");
+        std::vector<qsizetype> cuts = {whole.size() / 3, whole.size() / 2, whole.size() * 3 / 4};
+        if (!arithmetic)
+            cuts.push_back(whole.size() * 9 / 10);
+        for (qsizetype cut : cuts) {
+            const QByteArray closed = whole.left(cut) + QByteArray("\xFF\xD9", 2);
+            const DecodedPicture decoded = decodePictureData(closed, QStringLiteral("x.jpg"));
+            ASSERT_FALSE(decoded.ok()) << "cut at " << cut;
+            EXPECT_EQ(decoded.failure->message, kCorrupt);
+        }
+    }
+}
+
+TEST(BadJpegFile, ASmallProgressiveFileClaimingTheLargestSizeTakesLittleMemory)
+{
+    // A progressive file keeps every coefficient of the picture until its last
+    // scan; for 16384 x 16384 that store alone would outweigh the largest
+    // picture's pixel buffer.
+    const QByteArray small = readAll(corpus(QStringLiteral("jpeg/good/mozilla/jpg-progressive.jpg")));
+    const QByteArray huge = withFrameSize(small, 16384, 16384, '\xC2');
+    ASSERT_FALSE(huge.isEmpty());
+    EXPECT_EXIT(
+        {
+            const DecodedPicture decoded = decodePictureData(huge, QStringLiteral("huge.jpg"));
+            struct rusage usage {};
+            ::getrusage(RUSAGE_SELF, &usage);
+            const bool refused = !decoded.ok() && decoded.failure->message == kTooLarge;
+            std::exit(refused && usage.ru_maxrss < 400 * 1024 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // A progressive picture of an ordinary size is still read.
+    const DecodedPicture normal = decodePictureData(withFrameSize(small, 640, 480, '\xC2'), QStringLiteral("n.jpg"));
+    EXPECT_TRUE(normal.ok() || normal.failure->message == kCorrupt) << "not refused as too large";
 }
 
 TEST(BadJpegFile, MissingEndMarkerAloneIsNotACut)

@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace tess;
@@ -80,7 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
                  u"ソ"_qs},
         ReadCase{"UTF-8 byte-order mark", QByteArray("\xEF\xBB\xBF") + u"[Section]\r\n幅=€\r\n"_qs.toUtf8(), S,
                  u"幅"_qs, u"€"_qs},
-        ReadCase{"marked value decoded", "[Section]\r\nkey={utf-8}%E2%82%AC%20\r\n", S, "key", u"€ "_qs}));
+        ReadCase{"marked value decoded", "[Section]\r\nkey={utf-8}%E2%82%AC%20\r\n", S, "key", u"€ "_qs},
+        ReadCase{"NUL ends the value", QByteArray("[Section]\r\nkey=abc\0def\r\n", 24), S, "key", "abc"},
+        ReadCase{"NUL inside quotes", QByteArray("[Section]\r\nkey=\"ab \0c\"\r\n", 24), S, "key", "ab "},
+        ReadCase{"NUL first", QByteArray("[Section]\r\nkey=\0abc\r\n", 21), S, "key", ""},
+        ReadCase{"NUL in another line", QByteArray("[Section]\r\nx=\0\r\nkey=1\r\n", 23), S, "key", "1"}));
 
 TEST(PrivateProfile, NewDocumentIsSectionThenKeysInWriteOrder)
 {
@@ -179,6 +186,74 @@ TEST(PrivateProfile, Utf16FileIsReadAsUnicodeAndStaysUtf16)
     EXPECT_EQ(doc.serialise(), utf16(u"; 設定\r\n[Section]\r\n幅= 200\r\n高さ= 90\r\n"_qs));
 }
 
+// UTF-16LE bytes unit for unit, lone surrogates included.
+QByteArray rawUtf16(const QString &text)
+{
+    QByteArray out;
+    for (QChar c : text) {
+        out += char(c.unicode() & 0xFF);
+        out += char(c.unicode() >> 8);
+    }
+    return out;
+}
+
+TEST(PrivateProfile, Utf16FileKeepsALoneSurrogateAndAnOddLastByte)
+{
+    const QByteArray bom("\xFF\xFE");
+    const QString lone = u"x"_qs + QChar(0xD800) + u"y"_qs;
+    for (const QByteArray &tail : {QByteArray(), QByteArray("A")}) {
+        const QByteArray file = bom + rawUtf16(u"[Section]\r\nk="_qs + lone + u"\r\nbad"_qs + QChar(0xDC00) + u"\r\n"_qs) + tail;
+        PrivateProfile doc = PrivateProfile::parse(file);
+        EXPECT_EQ(doc.value("Section", "k"), lone);
+        EXPECT_EQ(doc.serialise(), file);
+        doc.setValue("Section", "j", "v");
+        EXPECT_EQ(doc.serialise(), bom + rawUtf16(u"[Section]\r\nk="_qs + lone + u"\r\nj=v\r\nbad"_qs + QChar(0xDC00)
+                                                 + u"\r\n"_qs) + tail)
+            << "the new key follows the last key line; the line without '=' and the odd byte stay";
+        doc.setValue("Section", "k", lone + lone);
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "k"), lone + lone);
+    }
+}
+
+TEST(PrivateProfile, AHugeFileOfJunkIsReadAndRewrittenKeepingEveryOtherByte)
+{
+    // Twenty megabytes of short lines and noise inside the section.
+    QByteArray junk;
+    QRandomGenerator random(12);
+    while (junk.size() < (20 << 20)) {
+        switch (random.bounded(4)) {
+        case 0: junk += "=\n"; break;
+        case 1: junk += "\r\n"; break;
+        case 2: junk += "\x95\x9Dx=1\r\n"; break;
+        default:
+            for (int i = 0; i < 40; ++i)
+                junk += char(0x20 + random.bounded(0x5B - 0x20)); // no '[', no line end
+            junk += "=\r\n";
+        }
+    }
+    const QByteArray head = cp932(u"[Section]\r\n幅= 64\r\n"_qs);
+    const QByteArray file = head + junk;
+    EXPECT_EXIT(
+        {
+            PrivateProfile doc = PrivateProfile::parse(file);
+            const auto values = doc.values("Section", {u"幅"_qs, u"高さ"_qs});
+            doc.setValues("Section", {{u"幅"_qs, u" 100"_qs}, {u"高さ"_qs, u" 7"_qs}});
+            const QByteArray saved = doc.serialise();
+            const QByteArray expected = cp932(u"[Section]\r\n幅= 100\r\n"_qs) + junk + cp932(u"高さ= 7\r\n"_qs);
+            struct rusage usage {};
+            ::getrusage(RUSAGE_SELF, &usage);
+            const bool right = values[0] == u"64"_qs && !values[1] && saved == expected;
+#if defined(__SANITIZE_ADDRESS__)
+            const bool small = true; // the sanitizer's own memory says nothing here
+#else
+            // The file, its copy and the edited copy, with room to spare.
+            const bool small = usage.ru_maxrss < 8 * (file.size() >> 10) + 100 * 1024;
+#endif
+            std::exit(right && small ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST(PrivateProfile, Cp932CheckCatchesUnmappableAndOneWayCharacters)
 {
     for (const QString &fits : {u"幅ｻﾑﾈｲﾙ"_qs, u"C:\\pics~"_qs, u"～①Ⅰ㈱"_qs, QString()})
@@ -208,14 +283,48 @@ TEST_P(ProfileUnstorable, ValueIsMarkedAndReadsBackUnchanged)
 INSTANTIATE_TEST_SUITE_P(Values, ProfileUnstorable,
                          testing::Values(u"😀"_qs, u"€100"_qs, u"a〜b"_qs, u"¥"_qs, u"日本語 with € "_qs,
                                          u"two\r\nlines"_qs, u"lf\n[Evil]\nkey=1"_qs, u"{utf-8}"_qs,
-                                         u"{utf-8}%41"_qs, QString(u"nul\0x"_qs)));
+                                         u"{utf-8}%41"_qs, QString(u"nul\0x"_qs), u" {utf-8}"_qs,
+                                         u" {utf-8}%41"_qs, u"\t{utf-8}x "_qs, u"\"{utf-8}%41\""_qs,
+                                         u"'{utf-8}'"_qs, u"  😀  "_qs, u"\"€\""_qs));
 
 TEST(PrivateProfile, StorableValuesAreWrittenVerbatim)
 {
-    for (const QString &value : {u"{UTF-8}x"_qs, u" {utf-8}"_qs, u"サムネ_ソ表能\\"_qs, u"100%"_qs, u"a=b"_qs}) {
+    for (const QString &value : {u"{UTF-8}x"_qs, u"x{utf-8}"_qs, u"\"{utf-8}"_qs, u"サムネ_ソ表能\\"_qs, u"100%"_qs,
+                                 u"a=b"_qs}) {
         PrivateProfile doc;
         doc.setValue("Section", "key", value);
         EXPECT_EQ(doc.serialise(), cp932(u"[Section]\r\nkey="_qs + value + u"\r\n"_qs)) << value.toStdString();
+    }
+    PrivateProfile controls;
+    controls.setValue("Section", "key", u"\u001A\u001C\u007F"_qs);
+    EXPECT_EQ(controls.serialise(), QByteArray("[Section]\r\nkey=\x1A\x1C\x7F\r\n"));
+}
+
+TEST(PrivateProfile, ValuesWithOuterBlanksOrQuotesAreQuotedAndReadBackAsTheyWere)
+{
+    struct Case {
+        QString value;
+        QByteArray line;
+    };
+    const Case cases[] = {
+        {u" a "_qs, "key=\" a \""},       {u"\tx"_qs, "key=\"\tx\""},
+        {u"y\v"_qs, "key=\"y\v\""},      {u"\"q\""_qs, "key=\"\"q\"\""},
+        {u"'s'"_qs, "key=\"'s'\""},      {u" "_qs, "key=\" \""},
+        {u"\"open"_qs, "key=\"open"},    {u"a \"b\" c"_qs, "key=a \"b\" c"},
+        {u"''"_qs, "key=\"''\""},        {u"\""_qs, "key=\""},
+    };
+    for (const Case &c : cases) {
+        PrivateProfile doc;
+        doc.setValue("Section", "key", doc.quotedForReading(c.value));
+        EXPECT_EQ(doc.serialise(), "[Section]\r\n" + c.line + "\r\n") << c.value.toStdString();
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "key"), c.value) << c.value.toStdString();
+    }
+    // A text that must be marked is marked as it is, quotes and blanks inside the mark.
+    for (const QString &marked : {u" € "_qs, u"'😀'"_qs, u"\"{utf-8}\""_qs, u" {utf-8}x"_qs}) {
+        PrivateProfile doc;
+        doc.setValue("Section", "key", doc.quotedForReading(marked));
+        EXPECT_TRUE(doc.serialise().startsWith("[Section]\r\nkey={utf-8}")) << marked.toStdString();
+        EXPECT_EQ(PrivateProfile::parse(doc.serialise()).value("Section", "key"), marked) << marked.toStdString();
     }
 }
 
@@ -259,6 +368,60 @@ INSTANTIATE_TEST_SUITE_P(
                     CutCase{"marked value counted in UTF-8", a253 + u"€"_qs, 256, a253},
                     CutCase{"small buffer", "abcdef", 4, "abc"}, CutCase{"buffer of one", "abc", 1, ""},
                     CutCase{"no buffer", "abc", 0, ""}));
+
+struct UnicodeCutCase {
+    const char *name;
+    QByteArray bom;
+    QString value;
+    QString expected;
+};
+
+void PrintTo(const UnicodeCutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ProfileUnicodeCut : public testing::TestWithParam<UnicodeCutCase>
+{
+};
+
+TEST_P(ProfileUnicodeCut, CountsBytesInCp932AsForAShiftJisFile)
+{
+    const UnicodeCutCase &c = GetParam();
+    QByteArray file = u"[Section]\r\nkey="_qs.toUtf8();
+    file += c.value.toUtf8() + "\r\n";
+    if (c.bom.startsWith("\xFF\xFE")) {
+        QStringEncoder encoder(QStringConverter::Utf16LE);
+        file = QByteArray(encoder.encode(QString::fromUtf8(file)));
+    }
+    const auto doc = PrivateProfile::parse(c.bom + file);
+    EXPECT_EQ(doc.readString("Section", "key", QString(), 256), c.expected);
+}
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+const QByteArray kUtf16Bom("\xFF\xFE");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileUnicodeCut,
+    testing::Values(UnicodeCutCase{"UTF-8 kanji", kUtf8Bom, QString(200, u'幅'), QString(127, u'幅')},
+                    UnicodeCutCase{"UTF-16 kanji", kUtf16Bom, QString(200, u'幅'), QString(127, u'幅')},
+                    UnicodeCutCase{"UTF-8 kanji split", kUtf8Bom, a254 + u"幅"_qs, a254},
+                    UnicodeCutCase{"UTF-16 half-width katakana", kUtf16Bom, QString(300, u'ｻ'), QString(255, u'ｻ')},
+                    UnicodeCutCase{"UTF-16 euro sign is the one byte of its ?", kUtf16Bom, QString(300, u'€'),
+                                   QString(255, u'€')},
+                    UnicodeCutCase{"UTF-8 ascii", kUtf8Bom, QString(300, u'x'), QString(255, u'x')}));
+
+TEST(PrivateProfile, WindowsSingleBytesReadAndWriteAsWindowsDoes)
+{
+    // 0x80, 0xA0 and 0xFD to 0xFF, and the control bytes ICU would swap.
+    const QByteArray file("[Section]\r\nkey=\x80\xA0\xFD\xFE\xFF\x1A\x1C\x7F\r\nend=\x95\x9D\x81\r\n");
+    PrivateProfile doc = PrivateProfile::parse(file);
+    EXPECT_EQ(doc.value("Section", "key"), u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"_qs);
+    EXPECT_EQ(doc.value("Section", "end"), u"幅\u30FB"_qs) << "a lead byte at the end is not lost";
+    EXPECT_EQ(doc.serialise(), file) << "untouched lines keep their bytes";
+    doc.setValue("Section", "key", *doc.value("Section", "key"));
+    EXPECT_EQ(doc.serialise(), file) << "the same text is written back as the same bytes";
+}
 
 TEST(PrivateProfile, MissingKeyGivesDefaultWithoutTrailingSpaces)
 {

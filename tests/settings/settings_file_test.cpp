@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tess;
@@ -118,6 +120,22 @@ TEST_F(SettingsFile, EveryFieldRoundTrips)
     s.DuplicateMode = DuplicateSkip;
     ASSERT_TRUE(SaveSettings(s, ini));
     EXPECT_EQ(load(), s);
+}
+
+TEST_F(SettingsFile, TextsWithOuterBlanksOrQuotesRoundTrip)
+{
+    for (const QString &prefix : {u" サムネ "_qs, u"\"x\""_qs, u"'y'"_qs, u"\tz"_qs, u"plain"_qs, u" € "_qs, u"\"😀\""_qs}) {
+        ThumbSettings s = defaultSettings(program);
+        s.Prefix = prefix;
+        s.SaveFolder = program + u"/ "_qs; // the folder itself, with a trailing blank
+        ASSERT_TRUE(SaveSettings(s, ini));
+        const ThumbSettings back = load();
+        EXPECT_EQ(back.Prefix, prefix) << prefix.toStdString();
+        EXPECT_EQ(back.SaveFolder, s.SaveFolder);
+        if (prefix == u"plain"_qs) {
+            EXPECT_TRUE(readBytes(ini).contains(cp932(u"\r\n先頭文字=plain\r\n"_qs))) << "plain text is written as it is";
+        }
+    }
 }
 
 TEST_F(SettingsFile, EmptyPrefixAndVanishedFolderComeBackAsDefaults)
@@ -385,19 +403,134 @@ TEST_F(SettingsFile, ReplacedFileKeepsItsPermissions)
     EXPECT_EQ(QFile::permissions(ini) & 0x7077, mode) << "owner, group and others bits";
 }
 
-TEST_F(SettingsFile, SaveIntoReadOnlyFolderLeavesTheOldFile)
+TEST_F(SettingsFile, SaveIntoReadOnlyFolderWritesTheFileInPlace)
 {
+    // The folder takes no new file, but the file itself may still be written.
     writeSection(u"幅= 64\r\n"_qs);
-    const QByteArray before = readBytes(ini);
     ASSERT_TRUE(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     ThumbSettings s = load();
     s.Width = 100;
     const bool saved = SaveSettings(s, ini);
     QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (saved && geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only folders";
-    EXPECT_FALSE(saved);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(load().Width, 100);
+    EXPECT_EQ(QDir(program).entryList(QDir::Files | QDir::Hidden), QStringList{"Tessarolith.ini"});
+}
+
+struct StatOf {
+    struct stat st {};
+    bool ok = false;
+    explicit StatOf(const QString &path, bool follow = true)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        ok = (follow ? ::stat(name.constData(), &st) : ::lstat(name.constData(), &st)) == 0;
+    }
+};
+
+struct ReadOnlyCase {
+    mode_t mode;
+    uid_t owner; // 0: the test's own user
+};
+
+class ReadOnlySettingsFile : public SettingsFile, public testing::WithParamInterface<ReadOnlyCase> {};
+
+TEST_P(ReadOnlySettingsFile, IsNeverReplacedNotEvenByTheSuperuser)
+{
+    const ReadOnlyCase &c = GetParam();
+    if (c.owner != 0 && geteuid() != 0)
+        GTEST_SKIP() << "only the superuser gives files away";
+    writeSection(u"幅= 64\r\n"_qs);
+    const QByteArray before = readBytes(ini);
+    if (c.owner != 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(ini).constData(), c.owner, c.owner), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(ini).constData(), c.mode), 0);
+    const StatOf old(ini);
+    ThumbSettings s = load();
+    s.Width = 100;
+    EXPECT_FALSE(SaveSettings(s, ini));
+    EXPECT_FALSE(WriteIniValue("Section", "k", "v", ini));
+    const StatOf now(ini);
+    EXPECT_EQ(now.st.st_ino, old.st.st_ino);
+    EXPECT_EQ(now.st.st_mode, old.st.st_mode);
     EXPECT_EQ(readBytes(ini), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsFile, ReadOnlySettingsFile,
+                         testing::Values(ReadOnlyCase{0444, 0}, ReadOnlyCase{0400, 0}, ReadOnlyCase{0464, 0},
+                                         ReadOnlyCase{0664, 4321}, ReadOnlyCase{0466, 0}));
+
+TEST_F(SettingsFile, AnotherUsersFileKeepsItsOwnerAndMode)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser gives files away";
+    writeSection(u"幅= 64\r\n"_qs);
+    const QByteArray name = QFile::encodeName(ini);
+    ASSERT_EQ(::chown(name.constData(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(name.constData(), 0646), 0);
+    ThumbSettings s = load();
+    s.Width = 100;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const StatOf now(ini);
+    EXPECT_EQ(now.st.st_uid, 4321u);
+    EXPECT_EQ(now.st.st_gid, 4322u);
+    EXPECT_EQ(now.st.st_mode & 07777, 0646u);
+    EXPECT_EQ(load().Width, 100);
+}
+
+TEST_F(SettingsFile, AFileWithSeveralLinksIsWrittenInPlace)
+{
+    writeSection(u"幅= 64\r\n"_qs);
+    const QString other = dir.filePath("other-name.ini");
+    ASSERT_EQ(::link(QFile::encodeName(ini).constData(), QFile::encodeName(other).constData()), 0);
+    const StatOf old(ini);
+    ThumbSettings s = load();
+    s.Width = 100;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    EXPECT_EQ(StatOf(ini).st.st_ino, old.st.st_ino);
+    EXPECT_EQ(StatOf(ini).st.st_nlink, 2u);
+    EXPECT_EQ(readBytes(other), readBytes(ini));
+    EXPECT_EQ(load().Width, 100);
+    // A shorter document leaves no tail of the longer one behind.
+    writeSection(u"幅="_qs + QString(300, u' ') + u"64\r\n"_qs);
+    ASSERT_TRUE(SaveSettings(s, ini));
+    ThumbSettings fromOther;
+    LoadSettings(fromOther, other, program);
+    EXPECT_EQ(fromOther.Width, 100);
+    EXPECT_EQ(readBytes(other), readBytes(ini));
+    EXPECT_FALSE(readBytes(other).contains(QByteArray(50, ' '))) << "the old, longer file is cut";
+    EXPECT_EQ(StatOf(other).st.st_ino, old.st.st_ino);
+}
+
+TEST_F(SettingsFile, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
+{
+    const QString real = dir.filePath("real.ini");
+    writeBytes(real, cp932(u"[Section]\r\n幅= 64\r\n"_qs));
+    ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(ini).constData()), 0);
+    ThumbSettings s = load();
+    ASSERT_EQ(s.Width, 64);
+    s.Width = 100;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    EXPECT_TRUE(S_ISLNK(StatOf(ini, false).st.st_mode));
+    ThumbSettings fromReal;
+    LoadSettings(fromReal, real, program);
+    EXPECT_EQ(fromReal.Width, 100);
+}
+
+TEST_F(SettingsFile, SavingIntoAnImmutableFolderWritesTheFileInPlace)
+{
+    writeSection(u"幅= 64\r\n"_qs);
+    const QString command = QStringLiteral("chattr +i '%1' 2>/dev/null").arg(program);
+    if (std::system(command.toLocal8Bit().constData()) != 0)
+        GTEST_SKIP() << "no immutable folders here (needs the superuser and a file system that has them)";
+    ThumbSettings s = load();
+    s.Width = 100;
+    const bool saved = SaveSettings(s, ini);
+    const QStringList entries = QDir(program).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(std::system(QStringLiteral("chattr -i '%1'").arg(program).toLocal8Bit().constData()), 0);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(load().Width, 100);
+    EXPECT_EQ(entries, QStringList{"Tessarolith.ini"});
 }
 
 TEST_F(SettingsFile, UnreadableFileIsNotOverwritten)

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -494,6 +495,83 @@ private slots:
         release(target, Qt::MouseButton(mouseButton));
         QVERIFY(!(afterPress == record));
         QCOMPARE(w->workingCopy(), afterPress); // the release adds nothing
+    }
+
+    void sideButtonsPressNoOption_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("mouseButton");
+        for (const char *name : {"Img_Pr_4", "lbl_Pr_0", "Img_Sel_0", "lbl_Sel_0", "Img_Extension_1",
+                                 "lbl_Extension_1", "Img_Dup_1", "lbl_Dup_1"}) {
+            QTest::addRow("%s, back", name) << QString::fromLatin1(name) << int(Qt::BackButton);
+            QTest::addRow("%s, forward", name) << QString::fromLatin1(name) << int(Qt::ForwardButton);
+        }
+    }
+    void sideButtonsPressNoOption()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, mouseButton);
+        ThumbSettings record = sampleRecord();
+        record.DuplicateMode = DuplicateOverwrite;
+        SettingsWindow *w = open(record);
+        pressAndRelease(child<QWidget>(name), Qt::MouseButton(mouseButton));
+        QCOMPARE(w->workingCopy(), record);
+    }
+
+    void slidersTakeTheFocusAndMoveWithTheKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("change");
+        QTest::newRow("right") << int(Qt::Key_Right) << 1;
+        QTest::newRow("left") << int(Qt::Key_Left) << -1;
+        QTest::newRow("down") << int(Qt::Key_Down) << 1;
+        QTest::newRow("up") << int(Qt::Key_Up) << -1;
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << 10;
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << -10;
+    }
+    void slidersTakeTheFocusAndMoveWithTheKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, change);
+        ThumbSettings record = sampleRecord();
+        record.Width = 300;
+        record.Height = 200;
+        SettingsWindow *w = open(record);
+        QApplication::setActiveWindow(w);
+        // Every slider lies in the window's Tab order and takes the focus by Tab.
+        QSet<QWidget *> reached;
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key_Tab);
+            reached.insert(QApplication::focusWidget());
+        }
+        for (const char *name : {"HS_w", "HS_h"})
+            QVERIFY2(reached.contains(slider(name)), name);
+        QScrollBar *width = slider("HS_w");
+        width->setFocus(Qt::TabFocusReason);
+        QVERIFY(width->hasFocus());
+        QTest::keyClick(width, Qt::Key(key));
+        QCOMPARE(width->value(), 300 + change);
+        QCOMPARE(text("lbl_w"), QString::number(300 + change));
+        QTest::keyClick(width, Qt::Key_End);
+        QCOMPARE(width->value(), width->maximum());
+        QTest::keyClick(width, Qt::Key_Home);
+        QCOMPARE(width->value(), width->minimum());
+    }
+
+    void panelLiesOverTheTitleStripsLastRows()
+    {
+        SettingsWindow *w = open(sampleRecord());
+        QWidget *strip = child<QWidget>("Image1");
+        QWidget *panel = child<QWidget>("Pic_C");
+        QVERIFY(panel->geometry().top() < strip->geometry().bottom());
+        const QPoint shared(strip->width() / 2, strip->geometry().bottom());
+        QWidget *top = w->childAt(shared);
+        QVERIFY(top);
+        QVERIFY2(top == panel || panel->isAncestorOf(top), qPrintable(top->objectName()));
+        // The strip's other rows, the title and the close image stay in view.
+        QCOMPARE(w->childAt(QPoint(strip->width() / 2, panel->geometry().top() - 1)), strip);
+        QVERIFY(child<QWidget>("ImgExit")->geometry().bottom() < panel->geometry().top()
+                || w->childAt(child<QWidget>("ImgExit")->geometry().center()) == child<QWidget>("ImgExit"));
     }
 
     void fileTypeSwitchesTheCompressionSlider()

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+#include <sys/resource.h>
+
 using namespace tess;
 using namespace test_files;
 
@@ -210,6 +214,99 @@ TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
         else
             EXPECT_EQ(outputs, reference) << threads << " threads";
     }
+}
+
+enum class Thrower { CanvasPlaced, RowDone, FileDone, AfterFile };
+enum class Thrown { BadAlloc, RuntimeError, NotAnException };
+
+struct ThrowCase {
+    Thrower where;
+    Thrown what;
+    int written; // thumbnails counted before the throw
+    const char *message;
+};
+
+class ExceptionInARun : public BatchEngineTest, public ::testing::WithParamInterface<ThrowCase> {};
+
+TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
+{
+    const ThrowCase &c = GetParam();
+    for (int i = 0; i < 3; ++i)
+        addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
+    int file = 0;
+    const auto maybeThrow = [&](Thrower here) {
+        if (here != c.where || file != 1)
+            return;
+        switch (c.what) {
+        case Thrown::BadAlloc: throw std::bad_alloc();
+        case Thrown::RuntimeError: throw std::runtime_error("boom");
+        case Thrown::NotAnException: throw 42;
+        }
+    };
+    BatchCallbacks callbacks;
+    callbacks.canvasPlaced = [&](int, int) { maybeThrow(Thrower::CanvasPlaced); };
+    callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
+    callbacks.fileDone = [&](int, const QString &, bool) { maybeThrow(Thrower::FileDone); };
+    callbacks.afterFile = [&] {
+        maybeThrow(Thrower::AfterFile);
+        ++file;
+    };
+    BatchResult result;
+    EXPECT_NO_THROW(result = run({"p0.bmp", "p1.bmp", "p2.bmp"}, callbacks));
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->file, source("p1.bmp"));
+    EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
+    EXPECT_EQ(result.written, c.written);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BatchEngineTest, ExceptionInARun,
+    ::testing::Values(ThrowCase{Thrower::CanvasPlaced, Thrown::BadAlloc, 1, "メモリが足りません。"},
+                      ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
+                      ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
+                      ThrowCase{Thrower::AfterFile, Thrown::BadAlloc, 2, "メモリが足りません。"}));
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESS_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESS_UNDER_ASAN 1
+#endif
+#endif
+
+TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
+{
+#ifdef TESS_UNDER_ASAN
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    // 16384 x 16384 pixels want a gigabyte; the address space left is smaller.
+    addPicture("p.bmp", 20, 20, 1);
+    settings.Width = 16384;
+    settings.Height = 16384;
+    settings.RatioMode = StretchToBoth;
+    QFile status("/proc/self/status");
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    long long vmKb = 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            vmKb = line.mid(7).trimmed().split(' ').first().toLongLong();
+    }
+    ASSERT_GT(vmKb, 0);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = rlim_t(vmKb + 512 * 1024) * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limited), 0);
+    BatchResult result;
+    EXPECT_NO_THROW(result = run({"p.bmp"}, {}, 1));
+    ::setrlimit(RLIMIT_AS, &saved);
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->file, source("p.bmp"));
+    EXPECT_EQ(result.failure->message, QStringLiteral("メモリが足りません。"));
+#endif
 }
 
 } // namespace

@@ -207,15 +207,69 @@ TEST_F(OutputWriter, OverwriteReplacesAnExistingFileWhole)
     EXPECT_EQ(outEntries(), QStringList{"Thumb_a.bmp"});
 }
 
-TEST_F(OutputWriter, AnUnreadableExistingNameIsWrittenOverEvenWhenSkipping)
+struct GuardedCase {
+    const char *what;
+    mode_t mode;
+    int duplicateMode;
+    // Failed, or (for the superuser, who reads every file) Skipped.
+    WriteOutcome::Kind asUser;
+    WriteOutcome::Kind asRoot;
+    const char *message; // when Failed
+};
+
+class GuardedExisting : public OutputWriter, public ::testing::WithParamInterface<GuardedCase> {};
+
+TEST_P(GuardedExisting, IsNeitherReplacedNorDeleted)
 {
-    // Existence means "opens for reading"; a name that doesn't is written anew.
-    if (geteuid() == 0)
-        GTEST_SKIP() << "the superuser reads every file";
-    settings.DuplicateMode = DuplicateSkip;
+    const GuardedCase &c = GetParam();
+    settings.DuplicateMode = std::int16_t(c.duplicateMode);
+    for (const int type : {int(FileTypeBitmap), int(FileTypeJpeg)}) {
+        settings.FileType = std::int16_t(type);
+        const QString name = type == FileTypeBitmap ? "Thumb_a.bmp" : "Thumb_a.jpg";
+        const QByteArray target = QFile::encodeName(out(name));
+        writeBytes(out(name), "the user's file");
+        ASSERT_EQ(::chmod(target.constData(), c.mode), 0);
+        const WriteOutcome outcome = write(patterned(3, 3), "a");
+        const WriteOutcome::Kind expected = geteuid() == 0 ? c.asRoot : c.asUser;
+        EXPECT_EQ(outcome.kind, expected) << c.what;
+        if (expected == WriteOutcome::Failed) {
+            ASSERT_TRUE(outcome.failure.has_value()) << c.what;
+            EXPECT_EQ(outcome.failure->file, out(name));
+            EXPECT_EQ(outcome.failure->message, QString::fromUtf8(c.message));
+        }
+        struct stat st {};
+        ASSERT_EQ(::stat(target.constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << c.what;
+        ::chmod(target.constData(), 0644);
+        EXPECT_EQ(readAll(out(name)), "the user's file") << c.what;
+    }
+    EXPECT_EQ(outEntries(), (QStringList{"Thumb_a.bmp", "Thumb_a.jpg"})) << "no temporary file is left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputWriter, GuardedExisting,
+    ::testing::Values(
+        GuardedCase{"read-only, overwrite", 0444, DuplicateOverwrite, WriteOutcome::Failed, WriteOutcome::Failed,
+                    "読み取り専用のファイルは上書きできません。"},
+        GuardedCase{"no access, overwrite", 0000, DuplicateOverwrite, WriteOutcome::Failed, WriteOutcome::Failed,
+                    "読み取り専用のファイルは上書きできません。"},
+        GuardedCase{"group-only write bit, overwrite", 0464, DuplicateOverwrite, WriteOutcome::Failed,
+                    WriteOutcome::Failed, "読み取り専用のファイルは上書きできません。"},
+        GuardedCase{"no access, skip", 0000, DuplicateSkip, WriteOutcome::Failed, WriteOutcome::Skipped,
+                    "既にあるファイルを読み取れません。"},
+        GuardedCase{"write only, skip", 0200, DuplicateSkip, WriteOutcome::Failed, WriteOutcome::Skipped,
+                    "既にあるファイルを読み取れません。"},
+        GuardedCase{"read-only, skip", 0444, DuplicateSkip, WriteOutcome::Skipped, WriteOutcome::Skipped, ""}));
+
+TEST_F(OutputWriter, AnUnreadableFileTheUserMayWriteIsStillOverwritten)
+{
+    // Overwriting asks only whether the old file may go; reading it is not needed.
     writeBytes(out("Thumb_a.bmp"), "old");
     ASSERT_EQ(::chmod(QFile::encodeName(out("Thumb_a.bmp")).constData(), 0200), 0);
-    EXPECT_EQ(write(patterned(3, 3), "a").kind, WriteOutcome::Written);
+    const Picture canvas = patterned(3, 3);
+    EXPECT_EQ(write(canvas, "a").kind, WriteOutcome::Written);
+    ::chmod(QFile::encodeName(out("Thumb_a.bmp")).constData(), 0644);
+    EXPECT_EQ(readAll(out("Thumb_a.bmp")), encodeBmp(canvas));
 }
 
 // Replacing a source would destroy the picture being read, or one still to come.

@@ -47,6 +47,8 @@ public:
     {
         QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? QStringLiteral("Tessarolith") : title,
                         text, QMessageBox::Ok, owner);
+        // Messages name files, whose names may look like markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     }
 };

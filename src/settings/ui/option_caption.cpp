@@ -8,8 +8,8 @@ OptionCaption::OptionCaption(const QString &text, QWidget *parent) : QLabel(text
 
 void OptionCaption::mousePressEvent(QMouseEvent *event)
 {
-    m_click.press(event);
-    emit pressed();
+    if (m_click.press(event))
+        emit pressed();
 }
 
 void OptionCaption::mouseReleaseEvent(QMouseEvent *event)

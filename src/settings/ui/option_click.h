@@ -4,15 +4,19 @@
 
 namespace tess {
 
-// The mouse rule an option's image and its caption share: any button going
-// down is a press; a left press that comes up again over the same control is
-// a click.
+// The mouse rule an option's image and its caption share: the left, right or
+// middle button going down is a press (a mouse's side buttons, back and
+// forward, are not: they press nothing they hover); a left press that comes
+// up again over the same control is a click.
 class OptionClick {
 public:
-    void press(const QMouseEvent *event)
+    // True when this is a press.
+    bool press(const QMouseEvent *event)
     {
+        constexpr Qt::MouseButtons kPressButtons = Qt::LeftButton | Qt::RightButton | Qt::MiddleButton;
         if (event->button() == Qt::LeftButton)
             m_leftDown = true;
+        return (event->button() & kPressButtons) != 0;
     }
 
     // True when this release completes a click.

@@ -29,8 +29,8 @@ void OptionImage::paintEvent(QPaintEvent *)
 
 void OptionImage::mousePressEvent(QMouseEvent *event)
 {
-    m_click.press(event);
-    emit pressed();
+    if (m_click.press(event))
+        emit pressed();
 }
 
 void OptionImage::mouseReleaseEvent(QMouseEvent *event)

@@ -5,6 +5,7 @@
 #include "chrome/picture_box.h"
 #include "chrome/tile_background.h"
 #include "chrome/title_strip.h"
+#include "settings/ui/slider_keys.h"
 #include "chrome/twips.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
@@ -135,6 +136,7 @@ QScrollBar *makeSlider(QWidget *panel, const QString &name, int left, int top, i
     slider->setPageStep(pageStep);
     slider->setValue(position);
     slider->setGeometry(twipsRect(left, top, width, height));
+    takeKeysAsScrollBar(slider);
     return slider;
 }
 
@@ -205,6 +207,8 @@ void SettingsWindow::buildControls()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setImage(chromeImage(ChromeArt::TitleStrip));
     Image1->setGeometry(twipsRect(0, 0, kPanelWidth, kTitleHeight));
+    // As in the main window, the panel lies over the strip's last rows.
+    Image1->stackUnder(Pic_C);
 
     lblTitle = new QLabel(QStringLiteral("各種設定"), this);
     lblTitle->setObjectName(QStringLiteral("lbl_1"));

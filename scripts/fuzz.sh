@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang into build-fuzz/ and runs each for
+# SECONDS (default 60), seeded from the shared corpus folder beside the
+# repository (or TESS_CORPUS_DIR) and from tests/fuzz/seeds. What a run finds
+# stays in build-fuzz/corpus/<target>/; a crash leaves its input in
+# build-fuzz/crashes/ and ends the script with status 1.
+#   bash scripts/fuzz.sh [SECONDS] [TARGET...]   targets: decode_picture settings_file compose
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+seconds=${1:-60}
+shift || true
+targets=("$@")
+((${#targets[@]})) || targets=(decode_picture settings_file compose)
+
+corpus=${TESS_CORPUS_DIR:-$PWD/../shared/corpus}
+build_tree build-fuzz -DTESS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+seeds_of() { # target
+  case $1 in
+    decode_picture | compose) echo "$corpus" ;;
+    settings_file) echo "$PWD/tests/fuzz/seeds/settings" ;;
+  esac
+}
+
+mkdir -p build-fuzz/crashes
+status=0
+for target in "${targets[@]}"; do
+  work=build-fuzz/corpus/$target
+  mkdir -p "$work"
+  echo "fuzz_$target: ${seconds} s"
+  # A picture may take the gigabyte of the largest pixel buffer, and more
+  # under the address sanitizer.
+  if ! ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
+      -malloc_limit_mb=2048 -print_final_stats=0 -artifact_prefix="build-fuzz/crashes/$target-" \
+      "$work" "$(seeds_of "$target")" 2> "build-fuzz/$target.log"; then
+    tail -n 40 "build-fuzz/$target.log"
+    status=1
+  fi
+done
+exit $status
