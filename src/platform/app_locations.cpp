@@ -1,10 +1,10 @@
 #include "platform/app_locations.h"
 
+#include "platform/file_names.h"
+#include "platform/file_services.h"
 #include "platform/program_folder.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -19,6 +19,13 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
+// By the path's bytes, as every other look at the file system.
+bool isFolder(const QString &path)
+{
+    const std::optional<int> attributes = fileAttributes(path);
+    return attributes && (*attributes & AttributeDirectory);
+}
+
 } // namespace
 
 QString installMarkerPath()
@@ -28,10 +35,13 @@ QString installMarkerPath()
 
 bool isInstalledLayout(const QString &programFolder)
 {
-    if (programFolder.isEmpty() || QFileInfo(programFolder).fileName() != QLatin1String("bin"))
+    const QString folder = QDir::cleanPath(programFolder);
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    if (programFolder.isEmpty() || folder.mid(slash + 1) != QLatin1String("bin"))
         return false;
-    const QString prefix = QFileInfo(programFolder).path();
-    return QFileInfo(joined(prefix, installMarkerPath())).isFile();
+    const QString prefix = slash > 0 ? folder.left(slash) : QStringLiteral("/");
+    const std::optional<int> marker = fileAttributes(joined(prefix, installMarkerPath()));
+    return marker && (*marker & (AttributeArchive | AttributeReadOnly));
 }
 
 AppLocations appLocationsFor(const QString &programFolder, const UserFolders &user)
@@ -45,7 +55,7 @@ AppLocations appLocationsFor(const QString &programFolder, const UserFolders &us
         at.workFolder = programFolder;
     } else {
         at.settingsFolder = QDir::cleanPath(joined(user.configHome, QStringLiteral("tessarolith")));
-        at.defaultSaveFolder = !user.pictures.isEmpty() && QFileInfo(user.pictures).isDir()
+        at.defaultSaveFolder = !user.pictures.isEmpty() && isFolder(user.pictures)
                                    ? QDir::cleanPath(user.pictures)
                                    : QDir::cleanPath(user.home);
         at.workFolder = at.settingsFolder;
@@ -58,7 +68,7 @@ UserFolders currentUserFolders()
 {
     UserFolders user;
     user.home = QDir::homePath();
-    const QString config = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    const QString config = nameFromNative(qgetenv("XDG_CONFIG_HOME"));
     user.configHome = QDir::isAbsolutePath(config) ? config : joined(user.home, QStringLiteral(".config"));
     user.pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return user;
@@ -71,7 +81,7 @@ AppLocations appLocations()
 
 bool makeSettingsFolder(const AppLocations &locations)
 {
-    if (QFileInfo(locations.settingsFolder).isDir())
+    if (isFolder(locations.settingsFolder))
         return true;
     // Each missing level is made in turn, so the configuration folder itself
     // gets the same private mode when this is the user's first program to need it.
@@ -81,12 +91,12 @@ bool makeSettingsFolder(const AppLocations &locations)
         qsizetype slash = folder.indexOf(u'/', from);
         if (slash < 0)
             slash = folder.size();
-        const QByteArray level = QFile::encodeName(folder.left(slash));
+        const QByteArray level = nativePath(folder.left(slash));
         if (::mkdir(level.constData(), 0700) != 0 && errno != EEXIST)
             return false;
         from = slash + 1;
     }
-    return QFileInfo(folder).isDir();
+    return isFolder(folder);
 }
 
 } // namespace tess
