@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <optional>
 
@@ -26,8 +27,11 @@ struct BatchCallbacks {
     std::function<void(int index, const QString &outputName, bool written)> fileDone;
     // After each file, before the stop request is looked at: the GUI yields here.
     std::function<void()> afterFile;
-    // While the run waits for a picture still being decoded.
+    // While the run waits for a picture still being made, every few milliseconds.
     std::function<void()> whileWaiting;
+    // With keep-going on: the file failed, nothing was written for it, and the
+    // run goes on.
+    std::function<void(int index, const Failure &failure)> fileFailed;
 };
 
 enum class BatchEnd { Completed, Stopped, Failed };
@@ -37,17 +41,28 @@ struct BatchResult {
     std::optional<Failure> failure; // set when end == Failed: the file and the cause
     int written = 0;
     int skipped = 0;
+    int failed = 0; // files that failed with keep-going on
 };
 
 // Turns every listed picture of a folder into a thumbnail, in list order. The
-// settings record is read afresh for every file (a change made while the run
-// yields applies from the next file on), a stop request is honoured after the
-// file in hand, and the first file that fails ends the run, the thumbnails
-// written before it staying in place. Pictures are decoded ahead on worker
-// threads; composing and writing stay on the calling thread.
+// settings record is read when the run reaches each file (a change made while
+// the run yields applies from the next file on; thumbnails made ahead with the
+// old settings are made again), a stop request is honoured after the file in
+// hand, and the first file that fails ends the run when the run reaches it,
+// the thumbnails written before it staying in place and nothing after it
+// written. Worker threads make the thumbnails ahead (read band by band,
+// composed, encoded) within a memory budget; the calling thread follows the
+// file in hand on its canvas, row by row, and writes the files in order.
 class BatchEngine {
 public:
     explicit BatchEngine(const ThumbSettings &liveSettings, int decodeThreads = 0);
+
+    // Off (the default): the first failure in list order ends the run as
+    // Failed. On: a failing file is reported through fileFailed, counted in
+    // `failed`, nothing is written for it, and the run goes on.
+    void setKeepGoing(bool keepGoing) { m_keepGoing = keepGoing; }
+    // Bytes the pictures in flight may take together (see ThumbnailWorkers).
+    void setMemoryBudget(std::size_t bytes) { m_memoryBudget = bytes; }
 
     // Sets StopRequested; safe from a callback or another thread.
     void requestStop() { m_stopRequested = true; }
@@ -61,6 +76,8 @@ public:
 private:
     const ThumbSettings &m_settings;
     const int m_decodeThreads;
+    bool m_keepGoing = false;
+    std::size_t m_memoryBudget;
     std::atomic<bool> m_stopRequested{false};
 };
 
