@@ -95,7 +95,7 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
     }
     // A thumbnail must never land on a picture of the listing.
     const SourceFiles sources(paths);
-    ThumbnailWorkers workers(paths, baseNames, m_settings, m_decodeThreads, m_memoryBudget);
+    ThumbnailWorkers workers(paths, baseNames, m_settings, m_decodeThreads, m_memoryBudget, m_maker);
     const bool following = callbacks.beforeRow || callbacks.rowDone || callbacks.canvasPlaced
         || callbacks.whileWaiting;
 

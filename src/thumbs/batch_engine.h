@@ -2,6 +2,7 @@
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
+#include "thumbs/thumbnail_workers.h"
 
 #include <QString>
 #include <QStringList>
@@ -63,6 +64,8 @@ public:
     void setKeepGoing(bool keepGoing) { m_keepGoing = keepGoing; }
     // Bytes the pictures in flight may take together (see ThumbnailWorkers).
     void setMemoryBudget(std::size_t bytes) { m_memoryBudget = bytes; }
+    // What makes one file's thumbnail on a worker; tests slow files down with it.
+    void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
 
     // Sets StopRequested; safe from a callback or another thread.
     void requestStop() { m_stopRequested = true; }
@@ -78,6 +81,7 @@ private:
     const int m_decodeThreads;
     bool m_keepGoing = false;
     std::size_t m_memoryBudget;
+    ThumbnailWorkers::Maker m_maker = makeThumbnail;
     std::atomic<bool> m_stopRequested{false};
 };
 

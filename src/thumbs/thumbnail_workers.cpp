@@ -1,8 +1,24 @@
 #include "thumbs/thumbnail_workers.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 namespace tess {
+
+namespace {
+
+// makeThumbnail catches its own exceptions; any other maker's still fails
+// only its file.
+void failWork(ThumbnailWork &work, const QString &message)
+{
+    if (work.finished.load(std::memory_order_acquire))
+        return;
+    work.failure = Failure{work.path, message};
+    work.finished.store(true, std::memory_order_release);
+}
+
+} // namespace
 
 ThumbnailWorkers::ThumbnailWorkers(QStringList paths, QStringList baseNames, const ThumbSettings &settings,
                                    int threads, std::size_t memoryBudget, Maker maker)
@@ -61,10 +77,22 @@ void ThumbnailWorkers::admit(const std::shared_ptr<ThumbnailWork> &work, const W
                              std::unique_lock<std::mutex> &lock)
 {
     const std::size_t total = cost.making + cost.holding;
+    // Files are let in in list order, so a later one never takes the memory
+    // an earlier one waits for.
+    const auto firstInLine = [&] {
+        for (const auto &[index, slot] : m_slots) {
+            if (index >= work->index)
+                return true;
+            if (!slot.admitted)
+                return false;
+        }
+        return true;
+    };
     m_changed.wait(lock, [&] {
         const auto slot = m_slots.find(work->index);
         const bool dropped = slot == m_slots.end() || slot->second.work != work;
-        return m_cancelled || dropped || work->index == m_followed || m_inFlight + total <= m_budget;
+        return m_cancelled || dropped || work->index == m_followed
+            || (m_inFlight + total <= m_budget && firstInLine());
     });
     const auto slot = m_slots.find(work->index);
     if (m_cancelled || slot == m_slots.end() || slot->second.work != work) {
@@ -102,12 +130,18 @@ void ThumbnailWorkers::run()
         m_slots[index] = Slot{work, {}, false};
         m_changed.notify_all(); // the run may be waiting for this file to be taken up
         lock.unlock();
-        m_maker(*work, [&](const WorkCost &cost) {
-            std::unique_lock admitting(m_mutex);
-            admit(work, cost, admitting);
-            if (work->abandoned)
-                throw std::runtime_error("abandoned before it started");
-        });
+        try {
+            m_maker(*work, [&](const WorkCost &cost) {
+                std::unique_lock admitting(m_mutex);
+                admit(work, cost, admitting);
+                if (work->abandoned)
+                    throw std::runtime_error("abandoned before it started");
+            });
+        } catch (const std::bad_alloc &) {
+            failWork(*work, QStringLiteral("メモリが足りません。"));
+        } catch (...) {
+            failWork(*work, QStringLiteral("画像を読み込めません。"));
+        }
         finish(work);
         lock.lock();
         m_changed.notify_all();
