@@ -114,8 +114,10 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
             if (finished)
                 break;
             if (following) {
+                // Rows of a large picture may come slower than the front end
+                // wants to serve its events.
                 workers.wait(*work, kFollowInterval);
-                if (callbacks.whileWaiting && !work->placed.load(std::memory_order_acquire))
+                if (callbacks.whileWaiting)
                     callbacks.whileWaiting();
             } else {
                 workers.wait(*work, std::nullopt);

@@ -97,11 +97,14 @@ struct SlowFirstMaker {
     ThumbnailWorkers::Maker maker()
     {
         return [this](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
-            if (work.index == slowIndex) {
-                std::unique_lock lock(mutex);
-                changed.wait_for(lock, std::chrono::seconds(1), [&] { return finishedAfterSlow() >= waitFor; });
-            }
-            makeThumbnail(work, start);
+            // Slow once it has its memory, as a large picture being decoded is.
+            makeThumbnail(work, [&](const WorkCost &cost) {
+                start(cost);
+                if (work.index == slowIndex) {
+                    std::unique_lock lock(mutex);
+                    changed.wait_for(lock, std::chrono::seconds(5), [&] { return finishedAfterSlow() >= waitFor; });
+                }
+            });
             std::lock_guard lock(mutex);
             made.emplace_back(work.index, work.settings.Width);
             changed.notify_all();
