@@ -85,9 +85,9 @@ echo "16 bitmaps of 1600 x 1200, all cores: $bmp ms per picture (target <= 4)"
 
 display=(env QT_QPA_PLATFORM=offscreen)
 command -v xvfb-run >/dev/null && display=(xvfb-run -a -s "-screen 0 1280x1024x24")
-echo "window against the engine alone, same folder: $("${display[@]}" "$build/bin/window_run" "$ini" "$photos" 3) (target ratio <= 1.10)"
+echo "window against the engine alone, same folder: $("${display[@]}" "$build/bin/window_run" "$ini" "$photos" 3 2>/dev/null) (target ratio <= 1.10)"
 
 echo "peak resident memory, all cores:"
-echo "  12-megapixel folder    $(peak_kb batch "$cores" "$photos") KB (target <= 49152)"
-echo "  four 16000 x 8000      $(peak_kb batch "$cores" "$panoramas") KB (target <= 65536)"
+echo "  12-megapixel folder    $(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$photos") KB (target <= 49152)"
+echo "  four 16000 x 8000      $(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$panoramas") KB (target <= 65536)"
 echo "  vipsthumbnail, same    $(peak_kb vipsthumbnail -s '128x128!' -o "$out/vips_%s.jpg[Q=100]" "${pan[@]}") KB"

@@ -13,6 +13,7 @@
 #include <jerror.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 

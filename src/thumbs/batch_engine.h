@@ -16,7 +16,8 @@ namespace tess {
 // What the front end hears from a run. Every callback is optional and runs on
 // the thread that called run().
 struct BatchCallbacks {
-    // Before each canvas row while averaging: the GUI yields to its event loop here.
+    // Before each canvas row of the file in hand is reported (the row is
+    // already on the canvas): the GUI may serve its event loop here.
     std::function<void()> beforeRow;
     // Rows painted so far out of the picture's rows: the progress bar.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;

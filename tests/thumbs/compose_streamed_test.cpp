@@ -185,6 +185,28 @@ INSTANTIATE_TEST_SUITE_P(
                                          Kind::Bmp32TopDown),
                        ::testing::Values(Size{1, 1}, Size{3, 200}, Size{211, 5}, Size{257, 191}, Size{640, 481})));
 
+// Large pictures, where the window spans many bands and the ring wraps many
+// times.
+TEST(StreamedMatchesWholeLarge, PhotoSizedPictures)
+{
+    QTemporaryDir dir;
+    const std::vector<std::tuple<Kind, Size>> files = {{Kind::Jpeg, {3000, 2000}}, {Kind::Bmp24BottomUp, {2500, 1700}},
+                                                       {Kind::Jpeg, {6000, 500}}};
+    for (const auto &[kind, size] : files) {
+        const QString path = dir.filePath(QStringLiteral("large"));
+        writeBytes(path, fileFor(kind, busyPicture(size.width, size.height)));
+        for (int mode : {1, 2, 3, 5})
+            for (int quality : {1, 3}) {
+                const ThumbSettings s = settingsFor(mode, 128, 96, quality);
+                PictureStream stream = openPictureStream(path);
+                ASSERT_EQ(stream.kind, PictureStream::Streamed);
+                expectSame(whole(path, s), streamed(*stream.rows, s, kStreamBandRows),
+                           std::to_string(size.width) + "x" + std::to_string(size.height) + " mode "
+                               + std::to_string(mode) + " quality " + std::to_string(quality));
+            }
+    }
+}
+
 // ---------------------------------------------------------------- what streams and what does not
 
 QString corpus(const char *relative) { return QStringLiteral(TESS_CORPUS_DIR "/") + QLatin1String(relative); }
