@@ -103,6 +103,7 @@ void ThumbnailWorkers::admit(const std::shared_ptr<ThumbnailWork> &work, const W
     slot->second.admitted = true;
     m_inFlight += total;
     m_peak = std::max(m_peak, m_inFlight);
+    m_changed.notify_all(); // the file after it may have waited only for its turn
 }
 
 void ThumbnailWorkers::finish(const std::shared_ptr<ThumbnailWork> &work)

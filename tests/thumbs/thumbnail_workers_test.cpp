@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 using namespace tess;
@@ -124,6 +126,33 @@ TEST(ThumbnailWorkers, NewSettingsRemakeTheFilesFromThereOn)
     }
     EXPECT_EQ(widths, (std::vector<int>{10, 10, 10, 20, 20, 20}));
     EXPECT_GT(made.load(), 6) << "some files were made twice";
+}
+
+TEST(ThumbnailWorkers, AFileWaitingForItsTurnStartsOnceTheOneBeforeItIsLetIn)
+{
+    // File 0 is slow to read its header, then slow to make: file 1 asks for
+    // its memory first and must not wait for file 0 to finish.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool secondDone = false;
+    bool secondDoneWhileFirstMade = false;
+    auto maker = [&](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+        if (work.index == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        start({10, 0});
+        std::unique_lock lock(mutex);
+        if (work.index == 0) {
+            secondDoneWhileFirstMade = changed.wait_for(lock, std::chrono::seconds(3), [&] { return secondDone; });
+        } else {
+            secondDone = true;
+            changed.notify_all();
+        }
+        work.finished = true;
+    };
+    ThumbnailWorkers workers(numbered(2), numbered(2), defaultSettings(QString()), 2, kDefaultMemoryBudget, maker);
+    const auto first = workers.follow(0);
+    workers.wait(*first, std::nullopt);
+    EXPECT_TRUE(secondDoneWhileFirstMade);
 }
 
 TEST(ThumbnailWorkers, CancelStopsWorkUnderWayAtItsNextRow)
