@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,8 +222,15 @@ PictureStream openJpegRowStream(int fd, const QString &path)
     if (!plain)
         return whole();
     if (hasExifBlock(info)) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || jpegOrientation(file) != QImageIOHandler::TransformationNone)
+        // A descriptor of its own: the decoder reads on from where ours stands.
+        QFile file;
+        const int own = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (own < 0 || !file.open(own, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            if (own >= 0)
+                ::close(own);
+            return whole();
+        }
+        if (jpegOrientation(file) != QImageIOHandler::TransformationNone)
             return whole();
     }
     if ((long long)info.image_width * info.image_height > kMaxPicturePixels) {
