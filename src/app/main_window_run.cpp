@@ -3,6 +3,7 @@
 // every written name joins List_Thumb.
 #include "app/main_window.h"
 
+#include "app/frame_pacer.h"
 #include "app/list_box.h"
 #include "chrome/picture_box.h"
 #include "chrome/twips.h"
@@ -42,31 +43,39 @@ void MainWindow::Cmd_Thumb_Click()
     BatchEngine engine(m_settings);
     m_engine = &engine;
 
+    // The canvas, the bar and the list are marked for repainting as they
+    // change and reach the screen once a frame, when the run serves the event
+    // loop; the workers never wait for either.
+    FramePacer pacer;
+    const auto serveEvents = [this, &pacer] {
+        if (pacer.due())
+            yieldToEvents();
+    };
     BatchCallbacks callbacks;
     callbacks.canvasPlaced = [this](int left, int top) {
         const Picture &canvas = picHigh->picture();
         picHigh->setGeometry(left, top, canvas.width(), canvas.height());
-        picHigh->refresh();
+        picHigh->update();
     };
-    callbacks.beforeRow = [this] {
-        picHigh->refresh();
-        yieldToEvents();
+    callbacks.beforeRow = [this, serveEvents] {
+        picHigh->update();
+        serveEvents();
     };
     callbacks.rowDone = [this](int rowsDone, int rowsTotal) {
         drawProgress(rowsDone, rowsTotal);
         emit runRowDone(rowsDone, rowsTotal);
     };
     callbacks.fileDone = [this](int index, const QString &outputName, bool written) {
-        picHigh->refresh();
+        picHigh->update();
         PicProgress->setBackground(kWhite);
-        PicProgress->refresh();
+        PicProgress->update();
         if (written)
             List_Thumb->addItemKeepingTheView(outputName);
-        List_Thumb->repaint();
+        List_Thumb->update();
         emit runFileDone(index, outputName, written);
     };
-    callbacks.afterFile = [this] { yieldToEvents(); };
-    callbacks.whileWaiting = [this] { yieldToEvents(); };
+    callbacks.afterFile = serveEvents;
+    callbacks.whileWaiting = serveEvents;
 
     BatchResult result;
     try {
@@ -96,7 +105,7 @@ void MainWindow::drawProgress(int rowsDone, int rowsTotal)
     const float unit = float(bar.width()) / float(rowsTotal);
     const int right = int(roundHalfEven(double(float(rowsDone) * unit)));
     bar.fillBox(0, 0, right, bar.height(), kProgressColour);
-    PicProgress->refresh();
+    PicProgress->update();
 }
 
 void MainWindow::finishRun(const BatchResult &result)

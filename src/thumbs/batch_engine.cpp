@@ -1,14 +1,68 @@
 #include "thumbs/batch_engine.h"
 
-#include "thumbs/compose.h"
-#include "thumbs/decode_ahead.h"
 #include "thumbs/output_writer.h"
 #include "thumbs/path_parts.h"
+#include "thumbs/rounding.h"
+#include "thumbs/thumbnail_workers.h"
 
 #include <QThread>
 #include <algorithm>
+#include <chrono>
+#include <new>
 
 namespace tess {
+
+namespace {
+
+// How often the run looks at the file in hand while a front end follows it.
+constexpr std::chrono::milliseconds kFollowInterval(4);
+
+// Shows the rows of the file in hand on the front end's canvas as the worker
+// draws them, and reports them row by row.
+class CanvasFollower {
+public:
+    CanvasFollower(Picture &canvas, const BatchCallbacks &callbacks) : m_canvas(canvas), m_callbacks(callbacks) {}
+
+    void update(const ThumbnailWork &work, bool finished)
+    {
+        if (!m_placed) {
+            if (!work.placed.load(std::memory_order_acquire))
+                return;
+            m_placed = true;
+            m_canvas.setBackground(work.canvas.background());
+            m_canvas.resize(work.canvas.width(), work.canvas.height());
+            if (m_callbacks.canvasPlaced)
+                m_callbacks.canvasPlaced(work.placement.left, work.placement.top);
+        }
+        const int done = work.rowsDone.load(std::memory_order_acquire);
+        const int total = work.rowsTotal.load(std::memory_order_relaxed);
+        if (finished) {
+            std::copy_n(work.canvas.bits(), std::size_t(m_canvas.width()) * std::size_t(m_canvas.height()),
+                        m_canvas.bits());
+        } else if (done > m_rowsShown && total > 0) {
+            // The rows above the fitted picture and those drawn so far are final.
+            const int top = int(roundHalfEven((m_canvas.height() - total) / 2.0));
+            const int end = std::min(m_canvas.height(), top + done);
+            const int from = m_rowsShown == 0 ? 0 : top + m_rowsShown;
+            for (int y = std::max(0, from); y < end; ++y)
+                std::copy_n(work.canvas.row(y), m_canvas.width(), m_canvas.row(y));
+        }
+        for (; m_rowsShown < done; ++m_rowsShown) {
+            if (m_callbacks.beforeRow)
+                m_callbacks.beforeRow();
+            if (m_callbacks.rowDone)
+                m_callbacks.rowDone(m_rowsShown + 1, total);
+        }
+    }
+
+private:
+    Picture &m_canvas;
+    const BatchCallbacks &m_callbacks;
+    bool m_placed = false;
+    int m_rowsShown = 0;
+};
+
+} // namespace
 
 int defaultDecodeThreads()
 {
@@ -18,6 +72,7 @@ int defaultDecodeThreads()
 BatchEngine::BatchEngine(const ThumbSettings &liveSettings, int decodeThreads)
     : m_settings(liveSettings)
     , m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
+    , m_memoryBudget(kDefaultMemoryBudget)
 {
 }
 
@@ -59,82 +114,87 @@ BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &fol
     m_stopRequested = false;
 
     QStringList paths;
+    QStringList baseNames;
     paths.reserve(entries.size());
-    for (const QString &entry : entries)
+    baseNames.reserve(entries.size());
+    for (const QString &entry : entries) {
         paths.append(folder + QLatin1Char('/') + entry);
-    // A thumbnail must never land on a picture of the listing.
-    const SourceFiles sources(paths);
-    DecodeAhead ahead(paths, m_decodeThreads);
-
-    const auto fail = [&](Failure failure) {
-        ahead.cancel();
-        result.end = BatchEnd::Failed;
-        result.failure = std::move(failure);
-        return result;
-    };
-
-    // One file from decode to write; the failure that stops it, if any.
-    const auto processFile = [&](int i) -> std::optional<Failure> {
-        current = i;
-        DecodedPicture decoded = ahead.take(i, callbacks.whileWaiting);
-        if (!decoded.ok())
-            return *decoded.failure;
-
         QString baseName;
         QString extension;
-        SplitName(entries[i], baseName, extension);
-
-        // The settings are read when each file is composed, and again when it is
-        // written: a change made while the run yielded applies from there on.
-        const ThumbSettings composeSettings = m_settings;
-        canvas.setBackground(Colour(composeSettings.MarginColour));
-        ResampleProgress progress{callbacks.beforeRow, callbacks.rowDone};
-        const Composition composition = ComposeThumbnail(
-            decoded.picture, canvas, composeSettings, progress, [&](const CanvasPlacement &placement) {
-                if (callbacks.canvasPlaced)
-                    callbacks.canvasPlaced(placement.left, placement.top);
-            });
-        decoded.picture.reset();
-        if (composition.failure) {
-            Failure failure = *composition.failure;
-            failure.file = paths[i];
-            return failure;
-        }
-
-        const ThumbSettings writeSettings = m_settings;
-        const WriteOutcome outcome = WriteThumbnail(canvas, baseName, writeSettings, sources);
-        if (outcome.kind == WriteOutcome::Failed)
-            return outcome.failure.value_or(Failure{outcome.outputPath, QString()});
-        if (outcome.kind == WriteOutcome::Written)
-            ++result.written;
-        else
-            ++result.skipped;
-        if (callbacks.fileDone)
-            callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
-        return std::nullopt;
-    };
+        SplitName(entry, baseName, extension);
+        baseNames.append(baseName);
+    }
+    // A thumbnail must never land on a picture of the listing.
+    const SourceFiles sources(paths);
+    ThumbnailWorkers workers(paths, baseNames, m_settings, m_decodeThreads, m_memoryBudget, m_maker);
+    const bool following = callbacks.beforeRow || callbacks.rowDone || callbacks.canvasPlaced
+        || callbacks.whileWaiting;
 
     for (int i = 0; i < paths.size(); ++i) {
-        std::optional<Failure> failure;
-        try {
-            failure = processFile(i);
-        } catch (...) {
-            // What is thrown while a file is in hand is that file's failure.
-            canvas.clear();
-            failure = Failure{paths[i], exceptionMessage(std::current_exception())};
+        current = i;
+        // The settings as they are now apply to this file and those after it.
+        const ThumbSettings now = m_settings;
+        if (!(now == workers.settings()))
+            workers.changeSettings(i, now);
+
+        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.whileWaiting);
+        CanvasFollower follower(canvas, callbacks);
+        for (;;) {
+            const bool finished = work->finished.load(std::memory_order_acquire);
+            if (following)
+                follower.update(*work, finished);
+            if (finished)
+                break;
+            if (following) {
+                // Rows of a large picture may come slower than the front end
+                // wants to serve its events.
+                workers.wait(*work, kFollowInterval);
+                if (callbacks.whileWaiting)
+                    callbacks.whileWaiting();
+            } else {
+                workers.wait(*work, std::nullopt);
+            }
         }
+
+        std::optional<Failure> failure = work->failure;
+        WriteOutcome outcome;
+        if (!failure) {
+            try {
+                outcome = WriteThumbnail(work->canvas, work->baseName, work->settings, sources, &work->encoded);
+                if (outcome.kind == WriteOutcome::Failed)
+                    failure = outcome.failure.value_or(Failure{outcome.outputPath, QString()});
+            } catch (const std::bad_alloc &) {
+                failure = Failure{outputFilePath(work->baseName, work->settings), QStringLiteral("メモリが足りません。")};
+            } catch (...) {
+                failure = Failure{outputFilePath(work->baseName, work->settings),
+                                  QStringLiteral("サムネイルを保存できません。")};
+            }
+        }
+        workers.done(*work);
+
         if (failure) {
-            if (!m_keepGoing)
-                return fail(std::move(*failure));
+            if (!m_keepGoing) {
+                workers.cancel();
+                result.end = BatchEnd::Failed;
+                result.failure = std::move(failure);
+                return result;
+            }
             ++result.failed;
             if (callbacks.fileFailed)
                 callbacks.fileFailed(i, *failure);
+        } else {
+            if (outcome.kind == WriteOutcome::Written)
+                ++result.written;
+            else
+                ++result.skipped;
+            if (callbacks.fileDone)
+                callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
         }
 
         if (callbacks.afterFile)
             callbacks.afterFile();
         if (m_stopRequested) {
-            ahead.cancel();
+            workers.cancel();
             result.end = BatchEnd::Stopped;
             canvas.clear();
             return result;

@@ -93,16 +93,15 @@ ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sw, int sh)
     return layout;
 }
 
-Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings)
+IntermediateMaps intermediateMaps(int sw, int sh, const ThumbSettings &settings)
 {
-    Intermediate result;
-    const int sw = source.width();
-    const int sh = source.height();
+    IntermediateMaps result;
     const int W = settings.Width;
     const int H = settings.Height;
-    const Colour margin = Colour(settings.MarginColour) & 0xFFFFFF;
+    result.margin = Colour(settings.MarginColour) & 0xFFFFFF;
     if (settings.RatioMode < StretchToBoth || settings.RatioMode > NoStretchByHeight)
         return result; // the other modes draw the source itself
+    result.used = true;
     if (sw <= 0 || sh <= 0) {
         result.failure = failureOf(kEmptySource);
         return result;
@@ -128,32 +127,44 @@ Intermediate intermediateFor(const Picture &source, const ThumbSettings &setting
         return result;
     }
 
-    std::vector<int> columns;
-    std::vector<const Colour *> rows;
     if (stretch) {
-        columns = stretchMap(sw, int(iw), StretchAxis::Columns);
-        const std::vector<int> rowMap = stretchMap(sh, int(ih), StretchAxis::Rows);
-        rows.reserve(rowMap.size());
-        for (int r : rowMap)
-            rows.push_back(source.row(r));
+        result.columns = stretchMap(sw, int(iw), StretchAxis::Columns);
+        result.rows = stretchMap(sh, int(ih), StretchAxis::Rows);
     } else {
         // The source's top-left corner on the square, halves to even; the copy
         // is clipped to the square, margin colour where the source is not.
         const int left = settings.RatioMode == NoStretchByHeight ? int(roundHalfEven((double(sh) - sw) / 2.0)) : 0;
         const int top = settings.RatioMode == NoStretchByWidth ? int(roundHalfEven((double(sw) - sh) / 2.0)) : 0;
-        columns.resize(std::size_t(iw));
+        result.columns.resize(std::size_t(iw));
         for (int x = 0; x < int(iw); ++x) {
             const int sx = x - left;
-            columns[std::size_t(x)] = sx >= 0 && sx < sw ? sx : -1;
+            result.columns[std::size_t(x)] = sx >= 0 && sx < sw ? sx : -1;
         }
-        rows.resize(std::size_t(ih), nullptr);
+        result.rows.resize(std::size_t(ih));
         for (int y = 0; y < int(ih); ++y) {
             const int sy = y - top;
-            if (sy >= 0 && sy < sh)
-                rows[std::size_t(y)] = source.row(sy);
+            result.rows[std::size_t(y)] = sy >= 0 && sy < sh ? sy : -1;
         }
     }
-    result.rows.emplace(std::move(columns), std::move(rows), margin);
+    return result;
+}
+
+Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings)
+{
+    Intermediate result;
+    IntermediateMaps maps = intermediateMaps(source.width(), source.height(), settings);
+    if (!maps.used)
+        return result;
+    if (maps.failure) {
+        result.failure = maps.failure;
+        return result;
+    }
+    std::vector<const Colour *> rows(maps.rows.size(), nullptr);
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        if (maps.rows[y] >= 0)
+            rows[y] = source.row(maps.rows[y]);
+    }
+    result.rows.emplace(std::move(maps.columns), std::move(rows), maps.margin);
     return result;
 }
 

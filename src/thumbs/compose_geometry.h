@@ -6,6 +6,7 @@
 #include "thumbs/resample_source.h"
 
 #include <optional>
+#include <vector>
 
 namespace tess {
 
@@ -55,5 +56,19 @@ struct Intermediate {
 };
 
 Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings);
+
+// The index tables of that intermediate picture for a sw x sh source: for each
+// column and row the source column and row it shows, -1 for margin. Both only
+// ever grow, so a source read top to bottom serves them. `used` is false for
+// the modes that draw the source itself.
+struct IntermediateMaps {
+    bool used = false;
+    std::vector<int> columns;
+    std::vector<int> rows;
+    Colour margin = 0;
+    std::optional<Failure> failure;
+};
+
+IntermediateMaps intermediateMaps(int sw, int sh, const ThumbSettings &settings);
 
 } // namespace tess

@@ -2,6 +2,7 @@
 
 #include "platform/file_names.h"
 #include "platform/picture_codecs.h"
+#include "thumbs/thumbnail_encoding.h"
 
 #include <algorithm>
 
@@ -62,7 +63,7 @@ QString outputFilePath(const QString &baseName, const ThumbSettings &settings)
 }
 
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
-                            const SourceFiles &sources)
+                            const SourceFiles &sources, const EncodedThumbnail *preEncoded)
 {
     WriteOutcome outcome;
     outcome.outputName = outputFileName(baseName, settings);
@@ -95,27 +96,13 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
     if (canvas.isEmpty())
         return failed(std::move(outcome), QStringLiteral("サムネイルの画像がありません。"));
 
-    QByteArray bytes;
-    if (settings.FileType == FileTypeBitmap) {
-        bytes = encodeBmp(canvas);
-        if (bytes.isEmpty())
-            return failed(std::move(outcome), QStringLiteral("ビットマップに変換できません。"));
-    } else {
-        JpegOptions options;
-        options.quality = std::clamp<int>(settings.Compression, 1, 100);
-        options.fullChroma = settings.Compression >= 90;
-        options.optimiseHuffman = true;
-        Failure failure;
-        auto jpeg = encodeJpeg(canvas, options, outcome.outputPath, &failure);
-        if (!jpeg) {
-            outcome.kind = WriteOutcome::Failed;
-            if (failure.message.isEmpty())
-                failure = {outcome.outputPath, QStringLiteral("JPEGに変換できません。")};
-            outcome.failure = failure;
-            return outcome;
-        }
-        bytes = std::move(*jpeg);
+    const EncodedThumbnail encoded = preEncoded ? *preEncoded : encodeThumbnail(canvas, settings, outcome.outputPath);
+    if (!encoded.ok()) {
+        outcome.kind = WriteOutcome::Failed;
+        outcome.failure = encoded.failure;
+        return outcome;
     }
+    const QByteArray &bytes = encoded.bytes;
 
     if (auto failure = writeFileAtomically(outcome.outputPath, bytes)) {
         outcome.kind = WriteOutcome::Failed;

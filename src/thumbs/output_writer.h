@@ -3,6 +3,7 @@
 #include "platform/file_services.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
+#include "thumbs/thumbnail_encoding.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,8 +50,11 @@ struct WriteOutcome {
 // (a "/" in Prefix) or is too long for the file system, an empty SaveFolder,
 // an existing name that is one of the sources, an empty canvas, an encoder
 // failure, and any write error.
+// preEncoded (optional): the canvas already encoded with these settings, as a
+// worker thread does ahead of the write; its failure counts where the
+// encoder's would.
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
-                            const SourceFiles &sources);
+                            const SourceFiles &sources, const EncodedThumbnail *preEncoded = nullptr);
 // The same, examining every source afresh: a run over many files should build
 // one SourceFiles when it starts instead.
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,

@@ -53,6 +53,8 @@ void plainStretch(const Source &source, Picture &canvas, const ResampleFit &fit)
         const int yBegin = std::max(0, -fit.y0);
         const int yEnd = std::min(fit.height, canvas.height() - fit.y0);
         for (int y = yBegin; y < yEnd; ++y) {
+            if constexpr (requires { source.release(0); })
+                source.release(rows[std::size_t(y)]);
             const auto in = source.row(rows[std::size_t(y)]);
             Colour *out = canvas.row(fit.y0 + y) + fit.x0;
             for (int x = xBegin; x < xEnd; ++x)
@@ -111,6 +113,12 @@ bool resampleRows(const Source &source, Picture &canvas, int quality, const Resa
             const std::int64_t top = std::int64_t(window.centre(y)) - R; // source row of b = 0
             const std::int64_t bLo = std::max<std::int64_t>(0, -top);
             const std::int64_t bHi = std::min<std::int64_t>(2 * R, sh - 1 - top);
+            // Windows only move down: rows above this one are never read again,
+            // so a source streaming its rows may let them go.
+            if constexpr (requires { source.release(0); }) {
+                if (bLo <= bHi)
+                    source.release(int(top + bLo));
+            }
             // Source rows in memory order; within each, every canvas column's
             // sampled window columns.
             for (std::int64_t b = bLo; b <= bHi; ++b) {

@@ -13,7 +13,9 @@ namespace tess {
 // decoded picture, a picture still being decoded row by row, or an intermediate
 // picture described by index tables instead of being allocated. A source held
 // in memory may also offer `void prefetch(int y, int x) const`, a hint that
-// pixel (x, y) is wanted soon.
+// pixel (x, y) is wanted soon. A source that reads its picture top to bottom
+// and holds only a band of it offers `void release(int y) const`: rows above y
+// will not be asked for again.
 
 // A decoded picture, read through plain row pointers.
 class PictureRows {
@@ -66,6 +68,39 @@ public:
 private:
     std::vector<int> m_columns;
     std::vector<const Colour *> m_rows;
+    Colour m_margin;
+};
+
+// The same kind of picture over a source that streams its rows: row y is
+// source row rows[y], or margin where that is negative. The maps only ever move
+// down the source, so releasing an intermediate row releases its source row.
+template <class Source>
+class MappedStream {
+public:
+    using RowView = MappedRows::RowView;
+
+    MappedStream(const Source &source, std::vector<int> columns, std::vector<int> rows, Colour margin)
+        : m_source(source), m_columns(std::move(columns)), m_rows(std::move(rows)), m_margin(margin & 0xFFFFFF)
+    {
+    }
+    int width() const { return int(m_columns.size()); }
+    int height() const { return int(m_rows.size()); }
+    RowView row(int y) const
+    {
+        const int r = m_rows[std::size_t(y)];
+        return {r < 0 ? nullptr : &m_source.row(r)[0], m_columns.data(), m_margin};
+    }
+    void release(int y) const
+    {
+        const int r = m_rows[std::size_t(y)];
+        if (r >= 0)
+            m_source.release(r);
+    }
+
+private:
+    const Source &m_source;
+    std::vector<int> m_columns;
+    std::vector<int> m_rows;
     Colour m_margin;
 };
 

@@ -1,7 +1,9 @@
 #include "file_bytes.h"
 #include "platform/picture_codecs.h"
 #include "settings/thumb_settings.h"
+#include "thumbs/compose.h"
 #include "thumbs/batch_engine.h"
+#include "thumbs/thumbnail_workers.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,9 @@
 #include <new>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 using namespace tess;
 using namespace test_files;
@@ -50,6 +55,9 @@ protected:
     BatchResult run(const QStringList &entries, BatchCallbacks callbacks = {}, int threads = 2)
     {
         BatchEngine engine(settings, threads);
+        engine.setKeepGoing(keepGoing);
+        if (maker)
+            engine.setThumbnailMaker(maker);
         engineInUse = &engine;
         Picture canvas;
         auto fileDone = callbacks.fileDone;
@@ -75,6 +83,45 @@ protected:
     ThumbSettings settings;
     std::vector<Done> done;
     BatchEngine *engineInUse = nullptr;
+    bool keepGoing = false;
+    ThumbnailWorkers::Maker maker;
+};
+
+// The real maker, with file `slowIndex` held back until the later files are
+// made (or a second has passed), and a record of what was made with which
+// settings width.
+struct SlowFirstMaker {
+    int slowIndex = 0;
+    int waitFor = 0; // files after the slow one to see finished first
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<int, int>> made; // (index, Width) in the order finished
+
+    ThumbnailWorkers::Maker maker()
+    {
+        return [this](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+            // Slow once it has its memory, as a large picture being decoded is.
+            makeThumbnail(work, [&](const WorkCost &cost) {
+                start(cost);
+                if (work.index == slowIndex) {
+                    std::unique_lock lock(mutex);
+                    changed.wait_for(lock, std::chrono::seconds(5), [&] { return finishedAfterSlow() >= waitFor; });
+                }
+            });
+            std::lock_guard lock(mutex);
+            made.emplace_back(work.index, work.settings.Width);
+            changed.notify_all();
+        };
+    }
+    int finishedAfterSlow() const
+    {
+        return int(std::count_if(made.begin(), made.end(), [&](const auto &m) { return m.first > slowIndex; }));
+    }
+    int timesMade(int index)
+    {
+        std::lock_guard lock(mutex);
+        return int(std::count_if(made.begin(), made.end(), [&](const auto &m) { return m.first == index; }));
+    }
 };
 
 TEST_F(BatchEngineTest, EmptyListCompletesWithoutWriting)
@@ -368,6 +415,112 @@ TEST_F(BatchEngineTest, KeepGoingReportsEachBadFileAndWritesTheRest)
 }
 
 TEST_F(BatchEngineTest, KeepGoingAlsoCoversWriteFailuresAndStillHonoursAStop)
+// ---------------------------------------------------------------- workers composing ahead
+
+TEST_F(BatchEngineTest, ASlowFirstFileIsStillWrittenFirstWhileLaterOnesAreMadeAhead)
+{
+    QStringList entries;
+    for (int i = 0; i < 4; ++i) {
+        entries << QStringLiteral("p%1.bmp").arg(i);
+        addPicture(entries.back(), 60, 40, i);
+    }
+    SlowFirstMaker slow;
+    slow.waitFor = 3;
+    maker = slow.maker();
+    int madeAheadWhenFirstWritten = -1;
+    BatchCallbacks callbacks;
+    callbacks.fileDone = [&](int index, const QString &, bool) {
+        if (index == 0) {
+            std::lock_guard lock(slow.mutex);
+            madeAheadWhenFirstWritten = slow.finishedAfterSlow();
+        }
+    };
+    const BatchResult result = run(entries, callbacks, 2);
+    EXPECT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_EQ(madeAheadWhenFirstWritten, 3) << "the later files were made while the first was in hand";
+    const std::vector<Done> expected = {
+        {0, "Thumb_p0.bmp", true}, {1, "Thumb_p1.bmp", true}, {2, "Thumb_p2.bmp", true}, {3, "Thumb_p3.bmp", true}};
+    EXPECT_EQ(done, expected);
+}
+
+TEST_F(BatchEngineTest, AFailureMadeAheadEndsTheRunOnlyWhenTheRunReachesIt)
+{
+    addPicture("a.bmp", 30, 30, 1);
+    writeBytes(source("b.bmp"), "BM but nothing after it");
+    addPicture("c.bmp", 30, 30, 3);
+    addPicture("d.bmp", 30, 30, 4);
+    SlowFirstMaker slow;
+    slow.waitFor = 3; // b, c and d are made, b failing, before a is
+    maker = slow.maker();
+    const BatchResult result = run({"a.bmp", "b.bmp", "c.bmp", "d.bmp"}, {}, 2);
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(QFileInfo(result.failure->file).fileName(), QStringLiteral("b.bmp"));
+    EXPECT_EQ(result.written, 1);
+    EXPECT_TRUE(QFileInfo::exists(saved("Thumb_a.bmp")));
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp"))) << "made ahead, but after the failure";
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_d.bmp")));
+}
+
+TEST_F(BatchEngineTest, ASettingsChangeMidRunRemakesWhatWasMadeAheadWithTheOldOnes)
+{
+    QStringList entries;
+    for (int i = 0; i < 4; ++i) {
+        entries << QStringLiteral("p%1.bmp").arg(i);
+        addPicture(entries.back(), 60, 60, i);
+    }
+    settings.RatioMode = KeepRatioWithinBoth;
+    SlowFirstMaker slow;
+    slow.waitFor = 3;
+    maker = slow.maker();
+    BatchCallbacks callbacks;
+    bool changed = false;
+    callbacks.beforeRow = [&] {
+        if (!changed) {
+            changed = true;
+            settings.Width = 64; // while the first file is on the canvas
+            settings.Height = 32;
+        }
+    };
+    const BatchResult result = run(entries, callbacks, 2);
+    ASSERT_EQ(result.end, BatchEnd::Completed);
+    ASSERT_TRUE(changed);
+    const DecodedPicture first = decodePictureFile(saved("Thumb_p0.bmp"));
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(first.picture.width(), 128);
+    for (int i = 1; i < 4; ++i) {
+        const DecodedPicture later = decodePictureFile(saved(QStringLiteral("Thumb_p%1.bmp").arg(i)));
+        ASSERT_TRUE(later.ok());
+        EXPECT_EQ(later.picture.width(), 64) << i;
+        EXPECT_EQ(later.picture.height(), 32) << i;
+    }
+    EXPECT_EQ(slow.timesMade(1), 2) << "made ahead with 128, then again with 64";
+}
+
+TEST_F(BatchEngineTest, KeepGoingReportsAFailedFileWritesNothingForItAndCompletes)
+{
+    addPicture("a.bmp", 20, 20, 1);
+    writeBytes(source("b.jpg"), "not a picture");
+    addPicture("c.bmp", 20, 20, 3);
+    keepGoing = true;
+    std::vector<std::pair<int, QString>> failures;
+    BatchCallbacks callbacks;
+    callbacks.fileFailed = [&](int index, const Failure &failure) {
+        failures.emplace_back(index, QFileInfo(failure.file).fileName());
+        EXPECT_FALSE(failure.message.isEmpty());
+    };
+    const BatchResult result = run({"a.bmp", "b.jpg", "c.bmp"}, callbacks);
+    EXPECT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_FALSE(result.failure.has_value());
+    EXPECT_EQ(result.written, 2);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(failures, (std::vector<std::pair<int, QString>>{{1, "b.jpg"}}));
+    const std::vector<Done> expected = {{0, "Thumb_a.bmp", true}, {2, "Thumb_c.bmp", true}};
+    EXPECT_EQ(done, expected);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_b.bmp")));
+}
+
+TEST_F(BatchEngineTest, KeepGoingAlsoPassesAWriteFailureAndStillStops)
 {
     addPicture("a.bmp", 20, 20, 1);
     addPicture("b.bmp", 20, 20, 2);
@@ -390,6 +543,82 @@ TEST_F(BatchEngineTest, KeepGoingAlsoCoversWriteFailuresAndStillHonoursAStop)
     EXPECT_EQ(result.failed, 1);
     EXPECT_EQ(result.written, 1);
     EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp"))) << "the stop after the failed file holds";
+    ASSERT_TRUE(QDir(saveDir.path()).mkdir(QStringLiteral("Thumb_b.bmp")));
+    keepGoing = true;
+    int failuresSeen = 0;
+    BatchCallbacks callbacks;
+    callbacks.fileFailed = [&](int index, const Failure &) {
+        ++failuresSeen;
+        EXPECT_EQ(index, 1);
+    };
+    callbacks.afterFile = [&] {
+        if (failuresSeen == 1)
+            engineInUse->requestStop(); // honoured after the failed file too
+    };
+    const BatchResult result = run({"a.bmp", "b.bmp", "c.bmp"}, callbacks);
+    EXPECT_EQ(result.end, BatchEnd::Stopped);
+    EXPECT_EQ(result.failed, 1);
+    EXPECT_EQ(result.written, 1);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp")));
+}
+
+TEST_F(BatchEngineTest, AnExceptionInAWorkerFailsOnlyThatFile)
+{
+    for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
+        addPicture(name, 20, 20, 1);
+    maker = [](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+        if (work.index == 1)
+            throw std::bad_alloc();
+        makeThumbnail(work, start);
+    };
+    const BatchResult failing = run({"a.bmp", "b.bmp", "c.bmp"});
+    EXPECT_EQ(failing.end, BatchEnd::Failed);
+    ASSERT_TRUE(failing.failure.has_value());
+    EXPECT_EQ(QFileInfo(failing.failure->file).fileName(), QStringLiteral("b.bmp"));
+    EXPECT_EQ(failing.failure->message, QStringLiteral("メモリが足りません。"));
+
+    keepGoing = true;
+    done.clear();
+    const BatchResult going = run({"a.bmp", "b.bmp", "c.bmp"});
+    EXPECT_EQ(going.end, BatchEnd::Completed);
+    EXPECT_EQ(going.failed, 1);
+    EXPECT_EQ(going.written, 2);
+}
+
+TEST_F(BatchEngineTest, AHugeJpegClaimOverAFewBytesFailsTheRun)
+{
+    QByteArray jpeg = *encodeJpeg(testPicture(32, 32, 1), {}, QStringLiteral("x.jpg"));
+    const int sof = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    for (int i : {5, 7}) {
+        jpeg[sof + i] = char(0xFF);
+        jpeg[sof + i + 1] = char(0xDC); // 65500
+    }
+    writeBytes(source("huge.jpg"), jpeg);
+    const BatchResult result = run({"huge.jpg"});
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(QFileInfo(result.failure->file).fileName(), QStringLiteral("huge.jpg"));
+}
+
+TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
+{
+    // A baseline JPEG and a plain bitmap stream through the workers; what they
+    // write is the whole-picture composition, encoded.
+    const Picture p = testPicture(300, 200, 5);
+    writeBytes(source("base.jpg"), *encodeJpeg(p, {}, QStringLiteral("base.jpg")));
+    writeBytes(source("plain.bmp"), encodeBmp(p));
+    const BatchResult result = run({"base.jpg", "plain.bmp"});
+    ASSERT_EQ(result.end, BatchEnd::Completed);
+    for (const char *name : {"base.jpg", "plain.bmp"}) {
+        DecodedPicture decoded = decodePictureFile(source(name));
+        ASSERT_TRUE(decoded.ok());
+        Picture canvas;
+        canvas.setBackground(Colour(settings.MarginColour));
+        ASSERT_FALSE(ComposeThumbnail(decoded.picture, canvas, settings).failure);
+        const QString base = QString::fromLatin1(name).section(QLatin1Char('.'), 0, 0);
+        EXPECT_EQ(readBytes(saved(QStringLiteral("Thumb_") + base + QStringLiteral(".bmp"))), encodeBmp(canvas)) << name;
+    }
 }
 
 } // namespace

@@ -1,0 +1,32 @@
+#pragma once
+#include "platform/colour.h"
+
+#include <QString>
+#include <cstddef>
+
+namespace tess {
+
+// Largest side of a picture read row by row. Such a picture is never held
+// whole, so its size is bounded by the formats (a JPEG's own limit), not by
+// memory.
+inline constexpr int kMaxStreamedSide = 65500;
+
+// A picture handed out top to bottom, a band of rows at a time. Rows are in
+// the picture's pixel form (see colour.h); nothing else of the picture is kept.
+class RowStream {
+public:
+    virtual ~RowStream() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // Fills the next `count` rows, rows[0] the topmost. False when the file
+    // turns out broken: message() says why, and the stream gives nothing more.
+    virtual bool readRows(Colour *const *rows, int count) = 0;
+    // After the last row: false when the file, read to its end, still proves
+    // broken (a cut file whose decoder padded the last rows).
+    virtual bool finish() = 0;
+    virtual QString message() const = 0;
+    // Memory the reader itself holds beside the rows it hands out.
+    virtual std::size_t workingBytes() const = 0;
+};
+
+} // namespace tess

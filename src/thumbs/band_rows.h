@@ -1,0 +1,57 @@
+#pragma once
+#include "platform/colour.h"
+#include "platform/row_stream.h"
+
+#include <QString>
+#include <stdexcept>
+#include <vector>
+
+namespace tess {
+
+// Thrown out of the resampler when the stream breaks, so that a broken file
+// stops its picture at once instead of being averaged to the end.
+struct StreamBroken : std::runtime_error {
+    explicit StreamBroken(QString why) : std::runtime_error("stream broken"), message(std::move(why)) {}
+    QString message;
+};
+
+// A row source (see resample_source.h) over a RowStream. It keeps the rows
+// from the lowest one still wanted to the last one read, in one ring of flat
+// memory that grows only while that span does: for the resampler, its window's
+// height plus one band.
+class BandRows {
+public:
+    // bandRows: how many rows are read at a time (any number >= 1);
+    // expectedRows: the span to make room for at once (the ring still grows
+    // when the reader's span turns out larger).
+    BandRows(RowStream &stream, int bandRows, long long expectedRows = 0);
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    // Reads on as far as row y (0 <= y < height(), not above a released row);
+    // throws StreamBroken when the stream fails.
+    const Colour *row(int y) const;
+    void release(int y) const;
+    // Reads every row not read yet, so the file is checked to its end.
+    void drain() const;
+    // The most rows held at once so far.
+    int peakRows() const { return m_capacity; }
+
+private:
+    Colour *slot(int y) const { return m_ring.data() + std::size_t(y % m_capacity) * std::size_t(m_width); }
+    void readBand() const;
+    void grow(int rows) const;
+
+    RowStream &m_stream;
+    const int m_width;
+    const int m_height;
+    const int m_band;
+    // The stream is read lazily behind a const row source.
+    mutable std::vector<Colour> m_ring;
+    mutable int m_capacity = 0;
+    mutable int m_released = 0; // rows above this may be overwritten
+    mutable int m_read = 0;     // rows [0, m_read) have been read
+    mutable std::vector<Colour *> m_pointers;
+};
+
+} // namespace tess

@@ -1,0 +1,88 @@
+#pragma once
+#include "settings/thumb_settings.h"
+#include "thumbs/thumbnail_work.h"
+
+#include <QStringList>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tess {
+
+// Memory all pictures in flight may take together by default.
+inline constexpr std::size_t kDefaultMemoryBudget = std::size_t(256) << 20;
+
+// Worker threads that make the thumbnails of a run ahead of the file the run
+// is at, each file whole (decoded band by band, composed, encoded), so the run
+// itself only writes. Files are started in list order, no further ahead than
+// a few per thread, and only while their memory fits the budget together; the
+// file the run waits for is always let in, so one larger than the budget runs
+// as well, with as little else beside it as can be. Every file is made with
+// the settings current when it was started; the run hands in new settings
+// when they change, and what was made with the old ones from there on is
+// made again.
+class ThumbnailWorkers {
+public:
+    using Maker = std::function<void(ThumbnailWork &, const std::function<void(const WorkCost &)> &start)>;
+
+    ThumbnailWorkers(QStringList paths, QStringList baseNames, const ThumbSettings &settings, int threads,
+                     std::size_t memoryBudget = kDefaultMemoryBudget, Maker maker = makeThumbnail);
+    ~ThumbnailWorkers();
+    ThumbnailWorkers(const ThumbnailWorkers &) = delete;
+    ThumbnailWorkers &operator=(const ThumbnailWorkers &) = delete;
+
+    // The settings files are made with from here on.
+    const ThumbSettings &settings() const { return m_settings; }
+    // Files from `index` on are made (again) with these settings.
+    void changeSettings(int index, const ThumbSettings &settings);
+
+    // The work for file `index`, started if it was not (indexes go up); the
+    // files before it are let go. whileWaiting, if given, is called every few
+    // milliseconds until a worker has taken the file up.
+    std::shared_ptr<ThumbnailWork> follow(int index, const std::function<void()> &whileWaiting = {});
+    // Waits until work is finished, or at most `timeout` when given.
+    void wait(const ThumbnailWork &work, std::optional<std::chrono::milliseconds> timeout);
+    // The run is done with the file it follows: its memory is free.
+    void done(const ThumbnailWork &work);
+    // Starts nothing more; work under way stops at its next row.
+    void cancel();
+
+    // The most memory reckoned in flight at once, for tests.
+    std::size_t peakCost() const;
+
+private:
+    struct Slot {
+        std::shared_ptr<ThumbnailWork> work;
+        WorkCost cost;
+        bool admitted = false;
+    };
+    void run();
+    void admit(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost, std::unique_lock<std::mutex> &lock);
+    void dropFrom(int index);
+    void finish(const std::shared_ptr<ThumbnailWork> &work);
+
+    const QStringList m_paths;
+    const QStringList m_baseNames;
+    const std::size_t m_budget;
+    const Maker m_maker;
+    const int m_lookahead;
+    ThumbSettings m_settings;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<int, Slot> m_slots;     // files started and not yet let go
+    std::size_t m_inFlight = 0;      // their reckoned memory
+    std::size_t m_peak = 0;
+    int m_next = 0;                  // the next file to start
+    int m_followed = 0;              // the file the run is at
+    bool m_cancelled = false;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace tess

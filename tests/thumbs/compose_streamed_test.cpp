@@ -1,0 +1,415 @@
+#include "file_bytes.h"
+#include "platform/picture_codecs.h"
+#include "platform/picture_stream.h"
+#include "thumbs/band_rows.h"
+#include "thumbs/compose.h"
+#include "thumbs/compose_streamed.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace tess;
+using namespace test_files;
+
+namespace {
+
+// Pixels that change in both directions at several rates, so a row or column
+// taken from the wrong place shows.
+Picture busyPicture(int width, int height)
+{
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.setPixel(x, y, rgb((x * 37 + y * 3) & 0xFF, (y * 29 + x / 3) & 0xFF, (x * y + 11 * (x ^ y)) & 0xFF));
+    return p;
+}
+
+enum class Kind { Jpeg, Bmp24BottomUp, Bmp24TopDown, Bmp32BottomUp, Bmp32TopDown };
+
+void putLe(QByteArray &b, int at, std::uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A bitmap with the plain 40-byte header, as encodeBmp does not write them all.
+QByteArray plainBmp(const Picture &p, int bits, bool topDown)
+{
+    const int stride = (p.width() * bits + 31) / 32 * 4;
+    QByteArray b(54 + stride * p.height(), '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    putLe(b, 2, std::uint32_t(b.size()), 4);
+    putLe(b, 10, 54, 4);
+    putLe(b, 14, 40, 4);
+    putLe(b, 18, std::uint32_t(p.width()), 4);
+    putLe(b, 22, std::uint32_t(topDown ? -p.height() : p.height()), 4);
+    putLe(b, 26, 1, 2);
+    putLe(b, 28, std::uint32_t(bits), 2);
+    for (int y = 0; y < p.height(); ++y) {
+        const int fileRow = topDown ? y : p.height() - 1 - y;
+        char *out = b.data() + 54 + fileRow * stride;
+        for (int x = 0; x < p.width(); ++x) {
+            const Colour c = p.pixel(x, y);
+            *out++ = char(blueOf(c));
+            *out++ = char(greenOf(c));
+            *out++ = char(redOf(c));
+            if (bits == 32)
+                *out++ = char((x * 13 + y) & 0xFF); // unused byte, never a colour
+        }
+    }
+    return b;
+}
+
+QByteArray fileFor(Kind kind, const Picture &p)
+{
+    switch (kind) {
+    case Kind::Jpeg: return *encodeJpeg(p, {}, QStringLiteral("t.jpg"));
+    case Kind::Bmp24BottomUp: return plainBmp(p, 24, false);
+    case Kind::Bmp24TopDown: return plainBmp(p, 24, true);
+    case Kind::Bmp32BottomUp: return plainBmp(p, 32, false);
+    case Kind::Bmp32TopDown: return plainBmp(p, 32, true);
+    }
+    return {};
+}
+
+ThumbSettings settingsFor(int mode, int width, int height, int quality)
+{
+    ThumbSettings s = defaultSettings(QString());
+    s.RatioMode = std::int16_t(mode);
+    s.Width = std::int16_t(width);
+    s.Height = std::int16_t(height);
+    s.Quality = std::int16_t(quality);
+    s.MarginColour = std::int32_t(rgb(1, 2, 250));
+    return s;
+}
+
+struct Drawn {
+    std::optional<Failure> failure;
+    Picture canvas;
+    CanvasPlacement placement;
+    int rowsReported = 0;
+};
+
+Drawn whole(const QString &path, const ThumbSettings &settings)
+{
+    Drawn d;
+    DecodedPicture decoded = decodePictureFile(path);
+    if (!decoded.ok()) {
+        d.failure = decoded.failure;
+        return d;
+    }
+    d.canvas.setBackground(Colour(settings.MarginColour));
+    ResampleProgress progress{{}, [&](int done, int) { d.rowsReported = done; }};
+    const Composition c = ComposeThumbnail(decoded.picture, d.canvas, settings, progress);
+    d.failure = c.failure;
+    d.placement = c.placement;
+    return d;
+}
+
+Drawn streamed(RowStream &stream, const ThumbSettings &settings, int band)
+{
+    Drawn d;
+    d.canvas.setBackground(Colour(settings.MarginColour));
+    ResampleProgress progress{{}, [&](int done, int) { d.rowsReported = done; }};
+    const Composition c = ComposeStreamed(stream, d.canvas, settings, progress, {}, band);
+    d.failure = c.failure;
+    d.placement = c.placement;
+    return d;
+}
+
+void expectSame(const Drawn &a, const Drawn &b, const std::string &what)
+{
+    ASSERT_EQ(a.failure.has_value(), b.failure.has_value()) << what;
+    if (a.failure) {
+        EXPECT_EQ(a.failure->message, b.failure->message) << what;
+        return;
+    }
+    EXPECT_EQ(a.placement, b.placement) << what;
+    EXPECT_EQ(a.rowsReported, b.rowsReported) << what;
+    ASSERT_EQ(a.canvas.width(), b.canvas.width()) << what;
+    ASSERT_EQ(a.canvas.height(), b.canvas.height()) << what;
+    for (int y = 0; y < a.canvas.height(); ++y)
+        ASSERT_TRUE(std::equal(a.canvas.row(y), a.canvas.row(y) + a.canvas.width(), b.canvas.row(y)))
+            << what << " canvas row " << y;
+}
+
+// ---------------------------------------------------------------- streamed = whole, over a table
+
+struct Size {
+    int width, height;
+};
+
+class StreamedMatchesWhole : public ::testing::TestWithParam<std::tuple<Kind, Size>> {};
+
+TEST_P(StreamedMatchesWhole, EveryModeQualityAndBand)
+{
+    const auto [kind, size] = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p"));
+    writeBytes(path, fileFor(kind, busyPicture(size.width, size.height)));
+
+    // Canvas sizes: the default square, a flat and a tall box (the stretch
+    // and keep-ratio modes differ there), and one larger than the picture.
+    const std::vector<Size> boxes = {{128, 128}, {90, 37}, {41, 100}, {300, 250}};
+    int drawnCount = 0;
+    for (const Size box : boxes)
+        for (int mode = 0; mode <= 5; ++mode)
+            for (int quality = 0; quality <= 3; ++quality) {
+                const ThumbSettings s = settingsFor(mode, box.width, box.height, quality);
+                // A canvas side over the cap fails both ways alike.
+                const Drawn reference = whole(path, s);
+                drawnCount += reference.failure ? 0 : 1;
+                // Bands of one row, of a size that divides nothing, and taller
+                // than most of the pictures.
+                for (int band : {1, 7, 16, 500}) {
+                    PictureStream stream = openPictureStream(path);
+                    ASSERT_EQ(stream.kind, PictureStream::Streamed);
+                    const std::string what = "box " + std::to_string(box.width) + "x" + std::to_string(box.height)
+                        + " mode " + std::to_string(mode) + " quality " + std::to_string(quality) + " band "
+                        + std::to_string(band);
+                    expectSame(reference, streamed(*stream.rows, s, band), what);
+                }
+            }
+    EXPECT_GE(drawnCount, int(boxes.size()) * 6 * 4 - 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KindsAndSizes, StreamedMatchesWhole,
+    ::testing::Combine(::testing::Values(Kind::Jpeg, Kind::Bmp24BottomUp, Kind::Bmp24TopDown, Kind::Bmp32BottomUp,
+                                         Kind::Bmp32TopDown),
+                       ::testing::Values(Size{1, 1}, Size{3, 200}, Size{211, 5}, Size{257, 191}, Size{640, 481})));
+
+// Large pictures, where the window spans many bands and the ring wraps many
+// times.
+TEST(StreamedMatchesWholeLarge, PhotoSizedPictures)
+{
+    QTemporaryDir dir;
+    const std::vector<std::tuple<Kind, Size>> files = {{Kind::Jpeg, {3000, 2000}}, {Kind::Bmp24BottomUp, {2500, 1700}},
+                                                       {Kind::Jpeg, {6000, 500}}};
+    for (const auto &[kind, size] : files) {
+        const QString path = dir.filePath(QStringLiteral("large"));
+        writeBytes(path, fileFor(kind, busyPicture(size.width, size.height)));
+        for (int mode : {1, 2, 3, 5})
+            for (int quality : {1, 3}) {
+                const ThumbSettings s = settingsFor(mode, 128, 96, quality);
+                PictureStream stream = openPictureStream(path);
+                ASSERT_EQ(stream.kind, PictureStream::Streamed);
+                expectSame(whole(path, s), streamed(*stream.rows, s, kStreamBandRows),
+                           std::to_string(size.width) + "x" + std::to_string(size.height) + " mode "
+                               + std::to_string(mode) + " quality " + std::to_string(quality));
+            }
+    }
+}
+
+// ---------------------------------------------------------------- what streams and what does not
+
+QString corpus(const char *relative) { return QStringLiteral(TESS_CORPUS_DIR "/") + QLatin1String(relative); }
+
+struct KindCase {
+    const char *file;
+    PictureStream::Kind kind;
+};
+
+class StreamKind : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(StreamKind, ChosenByTheFilesContent)
+{
+    const KindCase &c = GetParam();
+    ASSERT_TRUE(QFileInfo::exists(corpus(c.file))) << c.file;
+    EXPECT_EQ(openPictureStream(corpus(c.file)).kind, c.kind) << c.file;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, StreamKind,
+    ::testing::Values(
+        // Turned and mirrored photos are decoded whole; the upright ones stream.
+        KindCase{"exif/recurser/Portrait_1.jpg", PictureStream::Streamed},
+        KindCase{"exif/recurser/Portrait_0.jpg", PictureStream::Streamed},
+        KindCase{"exif/recurser/Portrait_2.jpg", PictureStream::Whole},
+        KindCase{"exif/recurser/Portrait_3.jpg", PictureStream::Whole},
+        KindCase{"exif/recurser/Portrait_6.jpg", PictureStream::Whole},
+        KindCase{"bmpsuite/g/rgb24.bmp", PictureStream::Streamed},
+        KindCase{"bmpsuite/g/rgb32.bmp", PictureStream::Streamed},
+        KindCase{"bmpsuite/g/rgb24pal.bmp", PictureStream::Streamed},
+        KindCase{"bmpsuite/g/rgb32bf.bmp", PictureStream::Whole},
+        KindCase{"bmpsuite/g/rgb32bfdef.bmp", PictureStream::Whole},
+        KindCase{"bmpsuite/g/pal8rle.bmp", PictureStream::Whole},
+        KindCase{"bmpsuite/g/pal8.bmp", PictureStream::Whole},
+        KindCase{"bmpsuite/g/pal8v5.bmp", PictureStream::Whole}));
+
+// Every picture of the corpus that streams gives the whole path's canvas, or
+// its failure; one refused at once is refused by the whole path too.
+TEST(StreamedCorpus, MatchesTheWholePath)
+{
+    const std::vector<ThumbSettings> table = {settingsFor(2, 128, 128, 3), settingsFor(3, 64, 100, 1),
+                                              settingsFor(5, 96, 96, 0), settingsFor(0, 50, 50, 2)};
+    int streamedFiles = 0;
+    QDirIterator it(QStringLiteral(TESS_CORPUS_DIR), {QStringLiteral("*.jpg"), QStringLiteral("*.bmp")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        for (const ThumbSettings &s : table) {
+            PictureStream stream = openPictureStream(path);
+            if (stream.kind == PictureStream::Whole)
+                break;
+            const Drawn reference = whole(path, s);
+            if (stream.kind == PictureStream::Refused) {
+                EXPECT_TRUE(reference.failure.has_value()) << path.toStdString();
+                break;
+            }
+            expectSame(reference, streamed(*stream.rows, s, kStreamBandRows), path.toStdString());
+            ++streamedFiles;
+        }
+    }
+    EXPECT_GT(streamedFiles, 40); // the corpus is really read, and most of it streams
+}
+
+// ---------------------------------------------------------------- huge claims
+
+// A real JPEG whose frame header is made to claim width x height, cut after
+// `keep` bytes of scan data.
+QByteArray claiming(int width, int height, int keep)
+{
+    QByteArray b = *encodeJpeg(busyPicture(64, 64), {}, QStringLiteral("t.jpg"));
+    const int sof = b.indexOf("\xFF\xC0");
+    EXPECT_GT(sof, 0);
+    b[sof + 5] = char(height >> 8);
+    b[sof + 6] = char(height & 0xFF);
+    b[sof + 7] = char(width >> 8);
+    b[sof + 8] = char(width & 0xFF);
+    const int sos = b.indexOf("\xFF\xDA");
+    EXPECT_GT(sos, sof);
+    return b.left(sos + 2 + ((uchar(b[sos + 2]) << 8) | uchar(b[sos + 3])) + keep);
+}
+
+TEST(StreamedClaims, AHugeHeaderOverAFewBytesIsRefusedBeforeDecoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.jpg"));
+    writeBytes(path, claiming(65500, 65500, 40));
+    const PictureStream stream = openPictureStream(path);
+    EXPECT_EQ(stream.kind, PictureStream::Refused);
+    EXPECT_FALSE(stream.message.isEmpty());
+    EXPECT_EQ(stream.width, 65500);
+    EXPECT_EQ(stream.height, 65500);
+    EXPECT_FALSE(stream.rows);
+}
+
+TEST(StreamedClaims, ACutPictureStopsAtTheBandWhereItsDataEnds)
+{
+    // Within the whole-picture cap, so it streams; its data ends early on.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.jpg"));
+    writeBytes(path, claiming(4000, 4000, 2000));
+    PictureStream stream = openPictureStream(path);
+    ASSERT_EQ(stream.kind, PictureStream::Streamed);
+    const Drawn d = streamed(*stream.rows, settingsFor(2, 128, 128, 3), kStreamBandRows);
+    ASSERT_TRUE(d.failure.has_value());
+    EXPECT_LT(d.rowsReported, 20) << "the canvas stops near the end of the data, not after every row";
+    EXPECT_EQ(d.failure->message, whole(path, settingsFor(2, 128, 128, 3)).failure.value_or(Failure{}).message);
+}
+
+// ---------------------------------------------------------------- the band ring
+
+// Rows whose first pixel is their own number; fails at failAt.
+class CountingStream : public RowStream {
+public:
+    CountingStream(int width, int height, int failAt = -1) : m_width(width), m_height(height), m_failAt(failAt) {}
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    bool readRows(Colour *const *rows, int count) override
+    {
+        for (int i = 0; i < count; ++i, ++m_next) {
+            if (m_next == m_failAt)
+                return false;
+            std::fill_n(rows[i], m_width, Colour(m_next));
+        }
+        return true;
+    }
+    bool finish() override { return m_next == m_height; }
+    QString message() const override { return QStringLiteral("broken"); }
+    std::size_t workingBytes() const override { return 0; }
+    int read() const { return m_next; }
+
+private:
+    int m_width, m_height, m_failAt, m_next = 0;
+};
+
+TEST(BandRowsRing, HoldsOnlyTheSpanBetweenTheReleasedRowAndTheLastRead)
+{
+    CountingStream stream(5, 1000);
+    const BandRows rows(stream, 7);
+    for (int y = 0; y < 1000; ++y) {
+        rows.release(std::max(0, y - 20)); // a window of 21 rows moving down
+        for (int back = std::max(0, y - 20); back <= y; back += 5)
+            ASSERT_EQ(rows.row(back)[4], Colour(back)) << y;
+    }
+    EXPECT_LE(rows.peakRows(), 21 + 7);
+    EXPECT_EQ(stream.read(), 1000);
+}
+
+TEST(BandRowsRing, AskingForARowOutsideThePictureOrAlreadyOverwrittenThrows)
+{
+    CountingStream stream(3, 100);
+    const BandRows rows(stream, 4);
+    EXPECT_THROW(rows.row(100), std::out_of_range);
+    EXPECT_THROW(rows.row(-1), std::out_of_range);
+    ASSERT_EQ(rows.row(60)[0], Colour(60));
+    rows.release(50);
+    ASSERT_EQ(rows.row(80)[0], Colour(80));
+    EXPECT_EQ(rows.row(50)[0], Colour(50));
+    EXPECT_THROW(rows.row(10), std::out_of_range);
+}
+
+TEST(BandRowsRing, ABrokenStreamThrowsWithItsMessageAndDrainReadsTheRest)
+{
+    CountingStream broken(3, 50, 33);
+    const BandRows rows(broken, 8);
+    EXPECT_EQ(rows.row(31)[0], Colour(31));
+    try {
+        rows.row(33);
+        ADD_FAILURE() << "no throw";
+    } catch (const StreamBroken &e) {
+        EXPECT_EQ(e.message, QStringLiteral("broken"));
+    }
+    CountingStream good(3, 50);
+    const BandRows all(good, 8);
+    all.row(3);
+    all.drain();
+    EXPECT_EQ(good.read(), 50);
+    EXPECT_TRUE(good.finish());
+}
+
+TEST(StreamedCompose, BadSettingsFailAfterTheFileIsReadAndABrokenFileWins)
+{
+    ThumbSettings bad = settingsFor(9, 128, 128, 3); // no such ratio mode
+    CountingStream good(20, 20);
+    Picture canvas;
+    const Composition settingsFailure = ComposeStreamed(good, canvas, bad);
+    ASSERT_TRUE(settingsFailure.failure.has_value());
+    EXPECT_NE(settingsFailure.failure->message, QStringLiteral("broken"));
+    EXPECT_EQ(good.read(), 20);
+
+    CountingStream broken(20, 20, 15);
+    const Composition fileFailure = ComposeStreamed(broken, canvas, bad);
+    ASSERT_TRUE(fileFailure.failure.has_value());
+    EXPECT_EQ(fileFailure.failure->message, QStringLiteral("broken"));
+}
+
+TEST(StreamedCompose, RowsHeldStayFarBelowThePicture)
+{
+    // A panorama shrunk to 128 wide needs its window, not its height.
+    const ThumbSettings s = settingsFor(2, 128, 128, 3);
+    const long long held = streamedRowsHeld(16000, 8000, s);
+    EXPECT_GE(held, 126); // the 125-row step's window at least
+    EXPECT_LT(held, 200);
+    EXPECT_EQ(streamedRowsHeld(100, 10, s), 10); // never more than the picture
+}
+
+} // namespace
