@@ -11,12 +11,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <new>
-#include <stdexcept>
-#include <sys/resource.h>
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <new>
+#include <stdexcept>
+#include <sys/resource.h>
 
 using namespace tess;
 using namespace test_files;
@@ -263,158 +263,6 @@ TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
     }
 }
 
-enum class Thrower { CanvasPlaced, RowDone, FileDone, AfterFile };
-enum class Thrown { BadAlloc, RuntimeError, NotAnException };
-
-struct ThrowCase {
-    Thrower where;
-    Thrown what;
-    int written; // thumbnails counted before the throw
-    const char *message;
-};
-
-class ExceptionInARun : public BatchEngineTest, public ::testing::WithParamInterface<ThrowCase> {};
-
-TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
-{
-    const ThrowCase &c = GetParam();
-    for (int i = 0; i < 3; ++i)
-        addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
-    int file = 0;
-    const auto maybeThrow = [&](Thrower here) {
-        if (here != c.where || file != 1)
-            return;
-        switch (c.what) {
-        case Thrown::BadAlloc: throw std::bad_alloc();
-        case Thrown::RuntimeError: throw std::runtime_error("boom");
-        case Thrown::NotAnException: throw 42;
-        }
-    };
-    BatchCallbacks callbacks;
-    callbacks.canvasPlaced = [&](int, int) { maybeThrow(Thrower::CanvasPlaced); };
-    callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
-    callbacks.fileDone = [&](int, const QString &, bool) { maybeThrow(Thrower::FileDone); };
-    callbacks.afterFile = [&] {
-        maybeThrow(Thrower::AfterFile);
-        ++file;
-    };
-    BatchResult result;
-    EXPECT_NO_THROW(result = run({"p0.bmp", "p1.bmp", "p2.bmp"}, callbacks));
-    EXPECT_EQ(result.end, BatchEnd::Failed);
-    ASSERT_TRUE(result.failure.has_value());
-    EXPECT_EQ(result.failure->file, source("p1.bmp"));
-    EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
-    EXPECT_EQ(result.written, c.written);
-    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BatchEngineTest, ExceptionInARun,
-    ::testing::Values(ThrowCase{Thrower::CanvasPlaced, Thrown::BadAlloc, 1, "メモリが足りません。"},
-                      ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
-                      ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
-                      ThrowCase{Thrower::AfterFile, Thrown::BadAlloc, 2, "メモリが足りません。"}));
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TESS_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESS_UNDER_ASAN 1
-#endif
-#endif
-
-TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
-{
-#ifdef TESS_UNDER_ASAN
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
-#else
-    // 16384 x 16384 pixels want a gigabyte; the address space left is smaller.
-    addPicture("p.bmp", 20, 20, 1);
-    settings.Width = 16384;
-    settings.Height = 16384;
-    settings.RatioMode = StretchToBoth;
-    QFile status("/proc/self/status");
-    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
-    long long vmKb = 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmSize:"))
-            vmKb = line.mid(7).trimmed().split(' ').first().toLongLong();
-    }
-    ASSERT_GT(vmKb, 0);
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
-    struct rlimit limited = saved;
-    limited.rlim_cur = rlim_t(vmKb + 512 * 1024) * 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limited), 0);
-    BatchResult result;
-    EXPECT_NO_THROW(result = run({"p.bmp"}, {}, 1));
-    ::setrlimit(RLIMIT_AS, &saved);
-    EXPECT_EQ(result.end, BatchEnd::Failed);
-    ASSERT_TRUE(result.failure.has_value());
-    EXPECT_EQ(result.failure->file, source("p.bmp"));
-    EXPECT_EQ(result.failure->message, QStringLiteral("メモリが足りません。"));
-#endif
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(BatchEngineTest, KeepGoingReportsEachBadFileAndWritesTheRest)
-{
-    struct Case {
-        const char *what;
-        QStringList entries;
-        std::vector<int> badIndexes;
-    };
-    addPicture("a.bmp", 20, 20, 1);
-    addPicture("b.bmp", 20, 20, 2);
-    addPicture("c.jpg", 20, 20, 3);
-    writeBytes(source("x.jpg"), "this is not a picture");
-    writeBytes(source("y.bmp"), "BM cut short");
-    const std::vector<Case> cases = {
-        {"first", {"x.jpg", "a.bmp", "b.bmp"}, {0}},
-        {"middle", {"a.bmp", "x.jpg", "b.bmp"}, {1}},
-        {"last", {"a.bmp", "b.bmp", "x.jpg"}, {2}},
-        {"two together", {"a.bmp", "x.jpg", "y.bmp", "c.jpg"}, {1, 2}},
-        {"all", {"x.jpg", "y.bmp"}, {0, 1}},
-    };
-    for (const Case &c : cases) {
-        QDir(saveDir.path()).removeRecursively();
-        QDir().mkpath(saveDir.path());
-        done.clear();
-        std::vector<int> failedIndexes;
-        QStringList failedFiles;
-        BatchCallbacks callbacks;
-        callbacks.fileFailed = [&](int index, const Failure &failure) {
-            failedIndexes.push_back(index);
-            failedFiles.append(QFileInfo(failure.file).fileName());
-            EXPECT_FALSE(failure.message.isEmpty()) << c.what;
-        };
-        BatchEngine engine(settings, 2);
-        engine.setKeepGoing(true);
-        Picture canvas;
-        callbacks.fileDone = [&](int index, const QString &name, bool written) { done.push_back({index, name, written}); };
-        const BatchResult result = engine.run(c.entries, sourceDir.path(), canvas, callbacks);
-
-        EXPECT_EQ(result.end, BatchEnd::Completed) << c.what;
-        EXPECT_FALSE(result.failure.has_value()) << c.what;
-        EXPECT_EQ(failedIndexes, c.badIndexes) << c.what;
-        EXPECT_EQ(result.failed, int(c.badIndexes.size())) << c.what;
-        EXPECT_EQ(result.written, int(c.entries.size() - c.badIndexes.size())) << c.what;
-        for (int bad : c.badIndexes)
-            EXPECT_TRUE(failedFiles.contains(c.entries[bad])) << c.what;
-        QStringList expectedOutputs;
-        for (const Done &d : done)
-            expectedOutputs.append(d.name);
-        QStringList written = QDir(saveDir.path()).entryList(QDir::Files | QDir::Hidden);
-        written.sort();
-        expectedOutputs.sort();
-        EXPECT_EQ(written, expectedOutputs) << c.what << ": nothing for the bad files, nothing left over";
-    }
-}
-
-TEST_F(BatchEngineTest, KeepGoingAlsoCoversWriteFailuresAndStillHonoursAStop)
 // ---------------------------------------------------------------- workers composing ahead
 
 TEST_F(BatchEngineTest, ASlowFirstFileIsStillWrittenFirstWhileLaterOnesAreMadeAhead)
@@ -526,23 +374,6 @@ TEST_F(BatchEngineTest, KeepGoingAlsoPassesAWriteFailureAndStillStops)
     addPicture("b.bmp", 20, 20, 2);
     addPicture("c.bmp", 20, 20, 3);
     // A folder where b's thumbnail should go: its write fails.
-    QDir().mkpath(saved("Thumb_b.bmp"));
-    BatchEngine engine(settings, 1);
-    engine.setKeepGoing(true);
-    Picture canvas;
-    int failures = 0;
-    BatchCallbacks callbacks;
-    callbacks.fileFailed = [&](int index, const Failure &) {
-        EXPECT_EQ(index, 1);
-        ++failures;
-        engine.requestStop();
-    };
-    const BatchResult result = engine.run({"a.bmp", "b.bmp", "c.bmp"}, sourceDir.path(), canvas, callbacks);
-    EXPECT_EQ(result.end, BatchEnd::Stopped);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(result.written, 1);
-    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_c.bmp"))) << "the stop after the failed file holds";
     ASSERT_TRUE(QDir(saveDir.path()).mkdir(QStringLiteral("Thumb_b.bmp")));
     keepGoing = true;
     int failuresSeen = 0;
@@ -619,6 +450,99 @@ TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
         const QString base = QString::fromLatin1(name).section(QLatin1Char('.'), 0, 0);
         EXPECT_EQ(readBytes(saved(QStringLiteral("Thumb_") + base + QStringLiteral(".bmp"))), encodeBmp(canvas)) << name;
     }
+}
+
+enum class Thrower { CanvasPlaced, RowDone, FileDone, AfterFile };
+enum class Thrown { BadAlloc, RuntimeError, NotAnException };
+
+struct ThrowCase {
+    Thrower where;
+    Thrown what;
+    int written; // thumbnails counted before the throw
+    const char *message;
+};
+
+class ExceptionInARun : public BatchEngineTest, public ::testing::WithParamInterface<ThrowCase> {};
+
+TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
+{
+    const ThrowCase &c = GetParam();
+    for (int i = 0; i < 3; ++i)
+        addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
+    int file = 0;
+    const auto maybeThrow = [&](Thrower here) {
+        if (here != c.where || file != 1)
+            return;
+        switch (c.what) {
+        case Thrown::BadAlloc: throw std::bad_alloc();
+        case Thrown::RuntimeError: throw std::runtime_error("boom");
+        case Thrown::NotAnException: throw 42;
+        }
+    };
+    BatchCallbacks callbacks;
+    callbacks.canvasPlaced = [&](int, int) { maybeThrow(Thrower::CanvasPlaced); };
+    callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
+    callbacks.fileDone = [&](int, const QString &, bool) { maybeThrow(Thrower::FileDone); };
+    callbacks.afterFile = [&] {
+        maybeThrow(Thrower::AfterFile);
+        ++file;
+    };
+    BatchResult result;
+    EXPECT_NO_THROW(result = run({"p0.bmp", "p1.bmp", "p2.bmp"}, callbacks));
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->file, source("p1.bmp"));
+    EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
+    EXPECT_EQ(result.written, c.written);
+    EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BatchEngineTest, ExceptionInARun,
+    ::testing::Values(ThrowCase{Thrower::CanvasPlaced, Thrown::BadAlloc, 1, "メモリが足りません。"},
+                      ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
+                      ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
+                      ThrowCase{Thrower::AfterFile, Thrown::BadAlloc, 2, "メモリが足りません。"}));
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESS_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESS_UNDER_ASAN 1
+#endif
+#endif
+
+TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
+{
+#ifdef TESS_UNDER_ASAN
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    // 16384 x 16384 pixels want a gigabyte; the address space left is smaller.
+    addPicture("p.bmp", 20, 20, 1);
+    settings.Width = 16384;
+    settings.Height = 16384;
+    settings.RatioMode = StretchToBoth;
+    QFile status("/proc/self/status");
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    long long vmKb = 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            vmKb = line.mid(7).trimmed().split(' ').first().toLongLong();
+    }
+    ASSERT_GT(vmKb, 0);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+    struct rlimit limited = saved;
+    limited.rlim_cur = rlim_t(vmKb + 512 * 1024) * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limited), 0);
+    BatchResult result;
+    EXPECT_NO_THROW(result = run({"p.bmp"}, {}, 1));
+    ::setrlimit(RLIMIT_AS, &saved);
+    EXPECT_EQ(result.end, BatchEnd::Failed);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->file, source("p.bmp"));
+    EXPECT_EQ(result.failure->message, QStringLiteral("メモリが足りません。"));
+#endif
 }
 
 } // namespace
