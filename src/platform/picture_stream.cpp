@@ -1,9 +1,8 @@
 #include "platform/picture_stream.h"
 
 #include "platform/bmp_row_stream.h"
+#include "platform/file_names.h"
 #include "platform/jpeg_row_stream.h"
-
-#include <QFile>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,7 +12,7 @@ namespace tess {
 PictureStream openPictureStream(const QString &path)
 {
     PictureStream whole;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return whole; // the whole-picture path says why
     unsigned char magic[2] = {};
