@@ -1,7 +1,7 @@
 // Decoding a large photo: our decodePictureFile against libjpeg-turbo's own
 // djpeg on the same file, plus the decoder's peak memory next to the size of
 // the picture it produces.
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 // Writes photo-like test pictures for the benchmarks: smooth light, texture
 // noise and hard edges, so the JPEG coder does work a real photo makes it do.
 //   make_photos FOLDER COUNT WIDTH HEIGHT jpg|bmp [FIRST_NUMBER]
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 
 #include <QCoreApplication>
 #include <QDir>

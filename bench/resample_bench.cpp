@@ -4,7 +4,7 @@
 // one decode (`decode_ms`, median of five). Aims:
 // quality 3 (ratio modes 2 and 3, the stretch's intermediate included) at most
 // 10 %, quality 0 under 2 %.
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/compose.h"
 

@@ -14,7 +14,7 @@
 #include "platform/blit.h"
 #include "platform/app_locations.h"
 #include "platform/file_names.h"
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/colour.h"
-#include "platform/row_stream.h"
+#include "codecs/row_stream.h"
 
 #include <QString>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/row_stream.h"
+#include "codecs/row_stream.h"
 #include "thumbs/compose.h"
 
 namespace tess {

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 
 #include <QStringList>
 #include <condition_variable>

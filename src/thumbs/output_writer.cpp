@@ -1,7 +1,7 @@
 #include "thumbs/output_writer.h"
 
 #include "platform/file_names.h"
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 #include "thumbs/thumbnail_encoding.h"
 
 #include <algorithm>

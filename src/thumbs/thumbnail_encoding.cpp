@@ -1,6 +1,6 @@
 #include "thumbs/thumbnail_encoding.h"
 
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 
 #include <algorithm>
 

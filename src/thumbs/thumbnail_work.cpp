@@ -1,7 +1,7 @@
 #include "thumbs/thumbnail_work.h"
 
-#include "platform/picture_codecs.h"
-#include "platform/picture_stream.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/picture_stream.h"
 #include "thumbs/compose.h"
 #include "thumbs/compose_streamed.h"
 #include "thumbs/output_writer.h"

@@ -5,7 +5,7 @@
 #include "app/main_window.h"
 #include "app/preview_fit.h"
 #include "app/single_instance.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "chrome/window_animation.h"
 #include "platform/file_names.h"
 #include "platform/ui/dialogs.h"

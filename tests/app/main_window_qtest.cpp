@@ -1,7 +1,7 @@
 // The main window: layout, startup state, folder listing, previews and closing.
 #include "app/list_box.h"
 #include "app/main_window.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
 #include "chrome/window_animation.h"

@@ -2,7 +2,7 @@
 // it lasts, what it writes and lists, and how it ends.
 #include "app/list_box.h"
 #include "app/main_window.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "chrome/picture_box.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"

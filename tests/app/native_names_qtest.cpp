@@ -3,11 +3,11 @@
 // previews and in the run.
 #include "app/list_box.h"
 #include "app/main_window.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
 #include "platform/file_names.h"
-#include "raw_names.h"
+#include "support/raw_names.h"
 
 #include <QLabel>
 #include <QtTest>

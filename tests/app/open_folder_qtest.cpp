@@ -3,9 +3,9 @@
 #include "app/folder_to_open.h"
 #include "app/list_box.h"
 #include "app/main_window.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "chrome/window_animation.h"
-#include "raw_names.h"
+#include "support/raw_names.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -4,7 +4,7 @@
 // it; the command-line tool is the installed binary.
 #include "app/list_box.h"
 #include "app/main_window.h"
-#include "app_test_support.h"
+#include "support/app_test_support.h"
 #include "controls/command.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"

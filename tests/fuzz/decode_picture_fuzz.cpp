@@ -1,6 +1,6 @@
 // Any bytes, as a picture file: either a whole picture within the size limit or
 // a failure that names the file; never a crash, a hang or a half-read picture.
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "platform/private_profile.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "chrome/window_animation.h"
 #include "platform/ui/window_system.h"
 #include "settings/ui/settings_window.h"
-#include "../app/app_test_support.h"
+#include "support/app_test_support.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "platform/file_services.h"
 #include "platform/writes_in_flight.h"
 

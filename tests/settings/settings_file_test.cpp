@@ -1,4 +1,4 @@
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "settings/settings_file.h"
 
 #include "platform/program_folder.h"

@@ -1,7 +1,7 @@
 // The settings file and the save folder in folders whose names are not UTF-8,
 // as a program unpacked from an old archive may sit in.
 #include "platform/file_names.h"
-#include "raw_names.h"
+#include "support/raw_names.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 

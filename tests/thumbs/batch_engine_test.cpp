@@ -1,5 +1,5 @@
-#include "file_bytes.h"
-#include "platform/picture_codecs.h"
+#include "support/file_bytes.h"
+#include "codecs/picture_codecs.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/compose.h"
 #include "thumbs/batch_engine.h"

@@ -1,6 +1,6 @@
 #include "thumbs/compose.h"
 #include "thumbs/compose_geometry.h"
-#include "thumbs/resample_test_support.h"
+#include "support/resample_test_support.h"
 
 #include <QBuffer>
 #include <QImage>

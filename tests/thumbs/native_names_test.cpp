@@ -1,8 +1,8 @@
 // A folder copied from an archive or a Japanese Windows share: names that are
 // not UTF-8 are listed, decoded and written under their own bytes.
 #include "platform/file_names.h"
-#include "platform/picture_codecs.h"
-#include "raw_names.h"
+#include "codecs/picture_codecs.h"
+#include "support/raw_names.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
 #include "thumbs/source_listing.h"

@@ -1,7 +1,7 @@
-#include "file_bytes.h"
+#include "support/file_bytes.h"
 #include "thumbs/output_writer.h"
 
-#include "platform/picture_codecs.h"
+#include "codecs/picture_codecs.h"
 #include "thumbs/path_parts.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "thumbs/resample.h"
 #include "thumbs/resample_window.h"
 #include "thumbs/rounding.h"
-#include "thumbs/resample_test_support.h"
+#include "support/resample_test_support.h"
 
 #include <gtest/gtest.h>
 

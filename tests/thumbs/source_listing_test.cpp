@@ -1,7 +1,7 @@
 #include "thumbs/source_listing.h"
 
 #include "platform/file_names.h"
-#include "raw_names.h"
+#include "support/raw_names.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,215 @@
+// tessarolith-batch: the thumbnail run of the program, from the command line.
+// It reads the settings file but never writes it.
+#include "cli/batch_help.h"
+#include "cli/batch_listing.h"
+#include "cli/batch_options.h"
+#include "cli/batch_progress.h"
+#include "cli/batch_shard.h"
+#include "cli/batch_signals.h"
+#include "platform/app_locations.h"
+#include "platform/file_names.h"
+#include "platform/file_services.h"
+#include "platform/program_folder.h"
+#include "platform/writes_in_flight.h"
+#include "settings/settings_file.h"
+#include "settings/thumb_settings.h"
+#include "thumbs/batch_engine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tess;
+
+namespace {
+
+int usageError(const QString &problem)
+{
+    printText(stderr, QStringLiteral("tessarolith-batch: ") + problem + QLatin1Char('\n'));
+    std::fputs(kBatchUsage, stderr);
+    return 2;
+}
+
+// Why an explicitly named settings file can't be read, or nothing.
+std::optional<QString> settingsFileProblem(const QString &path)
+{
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemErrorText(errno);
+    struct stat st {};
+    const bool isDirectory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (isDirectory)
+        return QStringLiteral("フォルダです。");
+    return std::nullopt;
+}
+
+QString absoluteFolder(const QString &path)
+{
+    return QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : currentFolder() + QLatin1Char('/') + path);
+}
+
+// What the run has done so far, readable from the signal thread.
+struct Tally {
+    std::atomic<int> written{0};
+    std::atomic<int> skipped{0};
+    std::atomic<int> failed{0};
+    QElapsedTimer clock;
+};
+
+// Whoever prints the summary first: the end of main, or a second signal.
+std::atomic<bool> g_summaryClaimed{false};
+
+void printSummary(const Tally &tally, bool stopped)
+{
+    const double seconds = double(tally.clock.nsecsElapsed()) / 1e9;
+    const int pictures = tally.written + tally.skipped;
+    const double msPerPicture = pictures > 0 ? seconds * 1000.0 / pictures : 0.0;
+    printText(stdout, QStringLiteral("written %1, skipped %2, failed %3, %4 s, %5 ms/picture%6\n")
+                          .arg(tally.written.load())
+                          .arg(tally.skipped.load())
+                          .arg(tally.failed.load())
+                          .arg(seconds, 0, 'f', 3)
+                          .arg(msPerPicture, 0, 'f', 1)
+                          .arg(stopped ? QStringLiteral(", stopped") : QString()));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Before any thread exists, so that every thread leaves the signals to the watcher.
+    StopSignals::block();
+    QCoreApplication app(argc, argv);
+    // From argv itself: a folder named in bytes that are not UTF-8 must reach
+    // the listing as those bytes.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(nameFromNative(QByteArray(argv[i])));
+
+    const ParsedArguments parsed = parseBatchArguments(arguments);
+    if (parsed.request == BatchRequest::Help) {
+        std::fputs(kBatchUsage, stdout);
+        std::fputs(kBatchHelp, stdout);
+        return 0;
+    }
+    if (parsed.request == BatchRequest::Version) {
+        std::fputs("tessarolith-batch " TESS_VERSION "\n", stdout);
+        return 0;
+    }
+    if (parsed.error)
+        return usageError(*parsed.error);
+    const BatchOptions &options = parsed.options;
+
+    const auto attributes = fileAttributes(options.folder);
+    if (!attributes || (*attributes & AttributeDirectory) == 0)
+        return usageError(QStringLiteral("フォルダが見つかりません: ") + displayName(options.folder));
+    const QString folder = absoluteFolder(options.folder);
+
+    const AppLocations locations = appLocations();
+    const QString defaultSettingsPath = locations.settingsFile;
+    if (options.settingsPath) {
+        if (const auto problem = settingsFileProblem(*options.settingsPath))
+            return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
+    }
+    ThumbSettings settings;
+    LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), locations.defaultSaveFolder);
+    SettingsOverlay overlay = options.overlay;
+    if (overlay.SaveFolder)
+        overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);
+    applyOverlay(settings, overlay);
+
+    const QString saveRoot = settings.SaveFolder;
+    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, saveRoot), options.shard);
+    if (!listing.failures.empty() && !options.keepGoing) {
+        printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
+        return 1;
+    }
+    if (overlay.SaveFolder && !makeFolderPath(*overlay.SaveFolder))
+        return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
+
+    static Tally tally;
+    tally.clock.start();
+    const bool stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    BatchProgress progress(progressStyleFor(options.quiet, stderrIsTerminal, ::isatty(STDOUT_FILENO) == 1),
+                           listing.pictureCount());
+    for (const Failure &failure : listing.failures) {
+        ++tally.failed;
+        progress.fileFailed(failure);
+    }
+
+    BatchEngine engine(settings, options.jobs);
+    engine.setKeepGoing(options.keepGoing);
+    static StopSignals stopSignals;
+    // The first signal is looked at after each file; a second one ends the run here.
+    stopSignals.watch([stderrIsTerminal](int) {
+        // At once: no temporary file stays, no thumbnail is half written.
+        abandonWritesInFlight();
+        // When the run has ended already, main prints the summary and exits.
+        if (g_summaryClaimed.exchange(true))
+            return;
+        if (stderrIsTerminal)
+            std::fputs("\r\x1b[K", stderr);
+        printSummary(tally, true);
+        ::_exit(128 + stopSignals.received());
+    });
+
+    std::optional<Failure> failure;
+    for (const BatchFolder &part : listing.folders) {
+        if (stopSignals.received())
+            break;
+        const QString source = part.relative.isEmpty() ? folder : folder + QLatin1Char('/') + part.relative;
+        settings.SaveFolder = part.relative.isEmpty() ? saveRoot : saveRoot + QLatin1Char('/') + part.relative;
+        // A folder that can't be made fails each of its writes, which says why.
+        makeFolderPath(settings.SaveFolder);
+        const QString shownPrefix = part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/');
+
+        Picture canvas;
+        BatchCallbacks callbacks;
+        callbacks.fileDone = [&](int, const QString &outputName, bool written) {
+            ++(written ? tally.written : tally.skipped);
+            progress.fileDone(shownPrefix + outputName, written);
+        };
+        callbacks.fileFailed = [&](int, const Failure &fileFailure) {
+            ++tally.failed;
+            progress.fileFailed(fileFailure);
+        };
+        callbacks.afterFile = [&] {
+            if (stopSignals.received())
+                engine.requestStop();
+        };
+        BatchResult result;
+        try {
+            result = engine.run(part.names, source, canvas, callbacks);
+        } catch (...) {
+            // The engine turns a file's exception into its failure; this is the last guard.
+            result.end = BatchEnd::Failed;
+            result.failure = Failure{source, exceptionMessage(std::current_exception())};
+        }
+        if (result.end == BatchEnd::Failed) {
+            failure = result.failure.value_or(Failure{source, QStringLiteral("失敗しました。")});
+            break;
+        }
+    }
+
+    progress.finish();
+    if (g_summaryClaimed.exchange(true)) {
+        for (;;) // a second signal is ending the process
+            ::pause();
+    }
+    printSummary(tally, stopSignals.received() != 0);
+    if (stopSignals.received())
+        return 128 + stopSignals.received();
+    if (failure) {
+        printText(stderr, failure->text() + QLatin1Char('\n'));
+        return 1;
+    }
+    return tally.failed > 0 ? 1 : 0;
+}

@@ -1,0 +1,233 @@
+#include "cli/batch_options.h"
+
+#include <QRegularExpression>
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// The ratio modes by name, in the order of their numbers.
+constexpr std::array<const char *, 6> kModeNames = {"keep-width", "keep-height", "fit",
+                                                    "stretch", "square-width", "square-height"};
+
+std::optional<int> integerIn(const QString &text, int low, int high)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// "#RRGGBB" as the settings record stores colours, red in the low byte.
+std::optional<std::int32_t> colourOf(const QString &text)
+{
+    static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+    if (!hex.match(text).hasMatch())
+        return std::nullopt;
+    const std::uint32_t rrggbb = text.mid(1).toUInt(nullptr, 16);
+    const std::uint32_t red = rrggbb >> 16, green = (rrggbb >> 8) & 0xFF, blue = rrggbb & 0xFF;
+    return std::int32_t(red | (green << 8) | (blue << 16));
+}
+
+std::optional<Shard> shardOf(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})/([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int index = match.captured(1).toInt();
+    const int count = match.captured(2).toInt();
+    if (count < 1 || index < 1 || index > count)
+        return std::nullopt;
+    return Shard{index, count};
+}
+
+// An option that takes a value: reads it into the options, or says what it takes.
+using ValueReader = std::function<std::optional<QString>(const QString &value, BatchOptions &options)>;
+
+ValueReader overlayNumber(std::optional<std::int16_t> SettingsOverlay::*field, int low, int high)
+{
+    return [=](const QString &value, BatchOptions &options) -> std::optional<QString> {
+        const auto number = integerIn(value, low, high);
+        if (!number)
+            return QStringLiteral("takes a number from %1 to %2").arg(low).arg(high);
+        options.overlay.*field = std::int16_t(*number);
+        return std::nullopt;
+    };
+}
+
+struct ValueOption {
+    const char *name;
+    ValueReader read;
+};
+
+const std::vector<ValueOption> &valueOptions()
+{
+    static const std::vector<ValueOption> table = {
+        {"--settings",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             if (value.isEmpty())
+                 return QStringLiteral("needs a file name");
+             options.settingsPath = value;
+             return std::nullopt;
+         }},
+        {"--jobs",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             const auto jobs = integerIn(value, 1, 256);
+             if (!jobs)
+                 return QStringLiteral("takes a number from 1 to 256");
+             options.jobs = *jobs;
+             return std::nullopt;
+         }},
+        {"--width", overlayNumber(&SettingsOverlay::Width, 16, 640)},
+        {"--height", overlayNumber(&SettingsOverlay::Height, 16, 640)},
+        {"--mode",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             for (std::size_t i = 0; i < kModeNames.size(); ++i) {
+                 if (value == QLatin1String(kModeNames[i])) {
+                     options.overlay.RatioMode = std::int16_t(i);
+                     return std::nullopt;
+                 }
+             }
+             if (const auto mode = integerIn(value, 0, 5)) {
+                 options.overlay.RatioMode = std::int16_t(*mode);
+                 return std::nullopt;
+             }
+             return QStringLiteral("takes 0 to 5 or keep-width, keep-height, fit, stretch, square-width, "
+                                   "square-height");
+         }},
+        {"--quality", overlayNumber(&SettingsOverlay::Quality, 0, 3)},
+        {"--format",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             if (value == QLatin1String("jpg"))
+                 options.overlay.FileType = FileTypeJpeg;
+             else if (value == QLatin1String("bmp"))
+                 options.overlay.FileType = FileTypeBitmap;
+             else
+                 return QStringLiteral("takes jpg or bmp");
+             return std::nullopt;
+         }},
+        {"--compression", overlayNumber(&SettingsOverlay::Compression, 40, 100)},
+        {"--margin-colour",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             const auto colour = colourOf(value);
+             if (!colour)
+                 return QStringLiteral("takes a colour as #RRGGBB");
+             options.overlay.MarginColour = *colour;
+             return std::nullopt;
+         }},
+        {"--prefix",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             // Such a name would leave the save folder; refused before anything is written.
+             if (value.contains(QLatin1Char('/')) || value.contains(QChar(0)))
+                 return QStringLiteral("cannot hold \"/\"");
+             options.overlay.Prefix = value;
+             return std::nullopt;
+         }},
+        {"--out",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             if (value.isEmpty())
+                 return QStringLiteral("needs a folder");
+             options.overlay.SaveFolder = value;
+             return std::nullopt;
+         }},
+        {"--shard",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             const auto shard = shardOf(value);
+             if (!shard)
+                 return QStringLiteral("takes K/N with K from 1 to N");
+             options.shard = *shard;
+             return std::nullopt;
+         }},
+    };
+    return table;
+}
+
+// Options without a value; false when the name is not one of them.
+bool setFlag(const QString &name, ParsedArguments &parsed)
+{
+    BatchOptions &options = parsed.options;
+    if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+        parsed.request = BatchRequest::Help;
+    else if (name == QLatin1String("--version"))
+        parsed.request = BatchRequest::Version;
+    else if (name == QLatin1String("--quiet"))
+        options.quiet = true;
+    else if (name == QLatin1String("--keep-going"))
+        options.keepGoing = true;
+    else if (name == QLatin1String("--recursive"))
+        options.recursive = true;
+    else if (name == QLatin1String("--skip-existing"))
+        options.overlay.DuplicateMode = DuplicateSkip;
+    else if (name == QLatin1String("--overwrite"))
+        options.overlay.DuplicateMode = DuplicateOverwrite;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+ParsedArguments parseBatchArguments(const QStringList &arguments)
+{
+    ParsedArguments parsed;
+    const auto refuse = [&](const QString &problem) {
+        parsed.error = problem;
+        return parsed;
+    };
+    bool optionsEnded = false;
+    bool haveFolder = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const bool isOption = !optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1;
+        if (!isOption) {
+            if (haveFolder)
+                return refuse(QStringLiteral("only one SOURCE_FOLDER"));
+            parsed.options.folder = argument;
+            haveFolder = true;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" or "--name value".
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const ValueOption *option = nullptr;
+        for (const ValueOption &candidate : valueOptions()) {
+            if (name == QLatin1String(candidate.name))
+                option = &candidate;
+        }
+        if (!option) {
+            if (equals < 0 && setFlag(name, parsed)) {
+                if (parsed.request != BatchRequest::Run)
+                    return parsed;
+                continue;
+            }
+            return refuse(QStringLiteral("unknown option ") + argument);
+        }
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            return refuse(name + QStringLiteral(" needs a value"));
+        }
+        if (const auto problem = option->read(value, parsed.options))
+            return refuse(name + QLatin1Char(' ') + *problem + QStringLiteral(" (not ") + value
+                          + QLatin1Char(')'));
+    }
+    if (!haveFolder || parsed.options.folder.isEmpty())
+        return refuse(QStringLiteral("no SOURCE_FOLDER"));
+    return parsed;
+}
+
+} // namespace tess

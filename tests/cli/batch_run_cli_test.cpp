@@ -1,0 +1,280 @@
+// tessarolith-batch's options, keep-going, sharding and recursion, run for real.
+#include "support/batch_cli_support.h"
+#include "support/file_bytes.h"
+#include "support/raw_names.h"
+#include "codecs/picture_codecs.h"
+#include "settings/settings_file.h"
+#include "settings/thumb_settings.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tess;
+using namespace test_files;
+using namespace batch_cli;
+
+namespace {
+
+class BatchRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        QDir(work.path()).mkpath("src");
+        QDir(work.path()).mkpath("out");
+        settings = defaultSettings(work.filePath("out"));
+        settings.FileType = FileTypeBitmap;
+        settings.Prefix = "file_";
+        ASSERT_TRUE(SaveSettings(settings, ini()));
+        iniBytes = readBytes(ini());
+    }
+    void picture(const QString &relative, int width = 40, int height = 30)
+    {
+        QDir().mkpath(QFileInfo(src(relative)).path());
+        Picture p(width, height, rgb(200, 100, 50));
+        p.fillBox(5, 5, 10, 10, rgb(0, 0, 255));
+        writeBytes(src(relative), relative.endsWith("bmp") ? encodeBmp(p) : *encodeJpeg(p, {}, relative));
+    }
+    QString src(const QString &relative) const { return work.filePath("src/" + relative); }
+    QString out(const QString &relative) const { return work.filePath("out/" + relative); }
+    QString ini() const { return work.filePath("t.ini"); }
+    // Every file below folder, relative to it, hidden ones included.
+    QStringList filesUnder(const QString &folder) const
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(QDir(folder).relativeFilePath(it.next()));
+        files.sort();
+        return files;
+    }
+    // Emptied, not removed: a missing save folder would send the thumbnails beside the program.
+    void emptyOut()
+    {
+        QDir(out("")).removeRecursively();
+        QDir().mkpath(out(""));
+    }
+    Outcome run(QStringList args) { return runBatch(QStringList{"--settings", ini()} + args + QStringList{src("")}); }
+
+    QTemporaryDir work;
+    ThumbSettings settings;
+    QByteArray iniBytes;
+};
+
+TEST_F(BatchRun, OptionsWinOverTheSettingsFileWhichStaysUnchanged)
+{
+    picture("a.jpg", 40, 30);
+    const Outcome o = run({"--width", "80", "--height", "20", "--mode", "keep-width", "--format", "jpg",
+                           "--compression", "40", "--prefix", "P_", "--margin-colour", "#00FF00", "--quality", "0"});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(filesUnder(out("")), QStringList{"P_a.jpg"});
+    const DecodedPicture thumb = decodePictureFile(out("P_a.jpg"));
+    ASSERT_TRUE(thumb.ok());
+    EXPECT_EQ(thumb.picture.width(), 80) << "keep-width sizes by the width alone";
+    EXPECT_EQ(thumb.picture.height(), 60);
+    EXPECT_EQ(readBytes(ini()), iniBytes);
+}
+
+TEST_F(BatchRun, OutIsCreatedAndSkipExistingKeepsWhatIsThere)
+{
+    picture("a.bmp");
+    picture("b.bmp");
+    const QString nested = work.filePath("new/deeper/thumbs");
+    writeBytes(out("file_a.bmp"), "keep");
+    Outcome o = run({"--out", nested});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(filesUnder(nested), (QStringList{"file_a.bmp", "file_b.bmp"}));
+    EXPECT_EQ(filesUnder(out("")), QStringList{"file_a.bmp"}) << "the settings file's folder is not used";
+
+    o = run({"--skip-existing"});
+    ASSERT_EQ(o.exitCode, 0);
+    EXPECT_EQ(readBytes(out("file_a.bmp")), QByteArray("keep"));
+    EXPECT_TRUE(o.out.contains("written 1, skipped 1")) << o.out.toStdString();
+    o = run({"--overwrite"});
+    ASSERT_EQ(o.exitCode, 0);
+    EXPECT_TRUE(decodePictureFile(out("file_a.bmp")).ok());
+}
+
+TEST_F(BatchRun, RefusedValuesExitTwoNamingTheOptionAndWriteNothing)
+{
+    picture("a.bmp");
+    const QString newOut = work.filePath("never");
+    const std::vector<QStringList> cases = {
+        {"--width", "15"},       {"--height", "641"},          {"--mode", "6"},      {"--quality", "4"},
+        {"--format", "gif"},     {"--compression", "39"},      {"--margin-colour", "red"},
+        {"--prefix", "../x_"},   {"--shard", "3/2"},           {"--jobs", "0"},
+    };
+    for (const QStringList &bad : cases) {
+        const Outcome o = run(QStringList{"--out", newOut} + bad);
+        EXPECT_EQ(o.exitCode, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(o.err.contains(bad[0])) << o.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(newOut)) << bad.join(' ').toStdString();
+        EXPECT_TRUE(filesUnder(out("")).isEmpty());
+    }
+}
+
+TEST_F(BatchRun, ASettingsFileThatCannotBeReadExitsTwoAndWritesNothing)
+{
+    picture("a.bmp");
+    // Without a settings file the defaults would write beside the program: so
+    // the program runs from a folder of its own here.
+    const QString programDir = work.filePath("program");
+    QDir().mkpath(programDir);
+    ASSERT_TRUE(QFile::copy(batchProgram(), programDir + "/tessarolith-batch"));
+    for (const QString &settingsFile : {work.filePath("missing.ini"), work.filePath("src")}) {
+        const Outcome o = runBatch({"--settings", settingsFile, src("")}, programDir + "/tessarolith-batch");
+        EXPECT_EQ(o.exitCode, 2) << settingsFile.toStdString();
+        EXPECT_TRUE(o.err.contains("--settings")) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(settingsFile)) << o.err.toStdString();
+        EXPECT_EQ(filesUnder(programDir), QStringList{"tessarolith-batch"});
+        EXPECT_TRUE(filesUnder(out("")).isEmpty());
+    }
+}
+
+TEST_F(BatchRun, KeepGoingReportsBadPicturesWhereverTheyAreAndExitsOne)
+{
+    struct Case {
+        const char *where;
+        QStringList bad;  // undecodable
+        QStringList good;
+    };
+    // The listing is sorted, so the names place the bad files.
+    const std::vector<Case> cases = {
+        {"first", {"a.jpg"}, {"m.bmp", "z.bmp"}},
+        {"middle", {"m.jpg"}, {"a.bmp", "z.bmp"}},
+        {"last", {"z.jpg"}, {"a.bmp", "m.bmp"}},
+        {"first and last", {"a.jpg", "z.jpg"}, {"m.bmp"}},
+        {"none", {}, {"a.bmp", "m.bmp"}},
+    };
+    for (const Case &c : cases) {
+        QDir(src("")).removeRecursively();
+        emptyOut();
+        QDir().mkpath(src(""));
+        for (const QString &name : c.bad)
+            writeBytes(src(name), "not a picture");
+        for (const QString &name : c.good)
+            picture(name);
+
+        const Outcome o = run({"--keep-going"});
+        EXPECT_EQ(o.exitCode, c.bad.isEmpty() ? 0 : 1) << c.where;
+        QStringList expected;
+        for (const QString &name : c.good)
+            expected.append("file_" + QFileInfo(name).completeBaseName() + ".bmp");
+        expected.sort();
+        EXPECT_EQ(filesUnder(out("")), expected) << c.where;
+        for (const QString &name : c.bad)
+            EXPECT_TRUE(o.err.contains(src(name))) << c.where << ": " << o.err.toStdString();
+        EXPECT_EQ(o.err.count('\n'), c.bad.size()) << c.where << ": one line per bad file: " << o.err.toStdString();
+        EXPECT_TRUE(o.out.contains(QStringLiteral("written %1, skipped 0, failed %2,")
+                                       .arg(c.good.size())
+                                       .arg(c.bad.size())))
+            << c.where << ": " << o.out.toStdString();
+
+        // Without it the run ends at the first bad file.
+        if (!c.bad.isEmpty()) {
+            emptyOut();
+            const Outcome stopped = run({});
+            EXPECT_EQ(stopped.exitCode, 1) << c.where;
+            QStringList before;
+            for (const QString &name : c.good)
+                if (name < c.bad.first())
+                    before.append("file_" + QFileInfo(name).completeBaseName() + ".bmp");
+            EXPECT_EQ(filesUnder(out("")), before) << c.where;
+        }
+    }
+}
+
+TEST_F(BatchRun, ShardsOfOneToFiveCoverTheFolderOnceBetweenThem)
+{
+    QStringList names;
+    for (int i = 0; i < 7; ++i) {
+        names.append(QStringLiteral("p%1.bmp").arg(i));
+        picture(names.last(), 20, 20);
+    }
+    for (int count = 1; count <= 5; ++count) {
+        std::multiset<QString> printed;
+        std::set<QString> total;
+        emptyOut();
+        for (int index = 1; index <= count; ++index) {
+            const QString shard = QStringLiteral("%1/%2").arg(index).arg(count);
+            const Outcome o = run({"--shard", shard});
+            ASSERT_EQ(o.exitCode, 0) << shard.toStdString() << o.err.toStdString();
+            QStringList lines = o.out.split('\n', Qt::SkipEmptyParts);
+            ASSERT_FALSE(lines.isEmpty());
+            lines.removeLast(); // the summary
+            for (const QString &line : lines)
+                printed.insert(line);
+        }
+        for (const QString &name : filesUnder(out("")))
+            total.insert(name);
+        EXPECT_EQ(printed.size(), 7u) << count << " shards";
+        EXPECT_EQ(std::set<QString>(printed.begin(), printed.end()).size(), 7u) << count << " shards overlap";
+        EXPECT_EQ(total.size(), 7u) << count << " shards";
+    }
+}
+
+TEST_F(BatchRun, RecursiveMirrorsTheTreeUnderOut)
+{
+    picture("top.bmp");
+    picture("one/a.jpg");
+    picture("one/two/b.bmp");
+    picture("one/two/three/c.jpg");
+    picture(".hidden/h.bmp");
+    picture("one/.cache/h.bmp");
+    QTemporaryDir elsewhere;
+    writeBytes(elsewhere.filePath("e.bmp"), readBytes(src("top.bmp")));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), src("one/link")));
+    ASSERT_TRUE(QFile::link(src("one"), src("loop")));
+
+    const QString thumbs = work.filePath("thumbs");
+    const Outcome o = run({"--recursive", "--out", thumbs});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(filesUnder(thumbs), (QStringList{"file_top.bmp", "one/file_a.bmp", "one/two/file_b.bmp",
+                                               "one/two/three/file_c.bmp"}));
+    EXPECT_TRUE(o.out.contains("one/two/three/file_c.bmp")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains("written 4, skipped 0, failed 0")) << o.out.toStdString();
+    for (const QString &name : filesUnder(thumbs))
+        EXPECT_TRUE(decodePictureFile(thumbs + "/" + name).ok()) << name.toStdString();
+
+    // Without --recursive only the top folder counts.
+    QDir(thumbs).removeRecursively();
+    ASSERT_EQ(run({"--out", thumbs}).exitCode, 0);
+    EXPECT_EQ(filesUnder(thumbs), QStringList{"file_top.bmp"});
+}
+
+TEST_F(BatchRun, RecursiveReachesSubfoldersNamedInOtherBytes)
+{
+    // "café" in Latin-1 and "写真" in Shift-JIS: neither is UTF-8.
+    const QList<QByteArray> folders{QByteArray("caf\xE9"), QByteArray("\x8E\xCA\x90\x5E")};
+    picture("top.bmp");
+    const QByteArray bmp = readBytes(src("top.bmp"));
+    for (const QByteArray &folder : folders) {
+        ASSERT_EQ(::mkdir((nativePath(src("")) + folder).constData(), 0755), 0);
+        ASSERT_TRUE(writeRaw(src("") + nameFromNative(folder), "a.bmp", bmp));
+    }
+    const QString thumbs = work.filePath("thumbs");
+    const Outcome o = run({"--recursive", "--out", thumbs});
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("written 3, skipped 0, failed 0")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains("caf\\xE9/file_a.bmp")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(QStringLiteral("写真/file_a.bmp"))) << o.out.toStdString();
+    for (const QByteArray &folder : folders) {
+        const QString mirrored = thumbs + QLatin1Char('/') + nameFromNative(folder);
+        EXPECT_EQ(rawNames(mirrored), QList<QByteArray>{"file_a.bmp"}) << folder.toHex().toStdString();
+        EXPECT_EQ(readRaw(mirrored, "file_a.bmp").left(2), QByteArray("BM"));
+        removeRawNames(mirrored);
+        removeRawNames(src("") + nameFromNative(folder));
+        ::rmdir(nativePath(mirrored).constData());
+        ::rmdir((nativePath(src("")) + folder).constData());
+    }
+}
+
+} // namespace

@@ -1,0 +1,146 @@
+#pragma once
+// Helpers shared by the main window's tests: a program folder of their own,
+// dialogs that answer without a person, and pictures written to disk.
+#include "app/main_window.h"
+#include "controls/command.h"
+#include "platform/picture.h"
+#include "codecs/picture_codecs.h"
+#include "platform/program_folder.h"
+#include "platform/ui/dialogs.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QList>
+#include <QListWidget>
+#include <QPair>
+#include <QStringEncoder>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <optional>
+
+namespace tess::testing {
+
+// Answers the folder picker from a queue (a null QString = the user cancels) and
+// records every message box instead of showing it.
+class FakeDialogs final : public Dialogs {
+public:
+    FakeDialogs() { setDialogsForTesting(this); }
+    ~FakeDialogs() override { setDialogsForTesting(nullptr); }
+
+    QStringList folderAnswers;
+    QStringList pickerTitles;
+    QStringList messages;
+
+    std::optional<QString> pickFolder(QWidget *, const QString &title) override
+    {
+        pickerTitles.append(title);
+        const QString answer = folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+        if (answer.isNull())
+            return std::nullopt;
+        return answer;
+    }
+    std::int32_t colourAnswer = -1; // -1: the user cancels
+    std::int32_t pickColour(QWidget *, std::int32_t) override { return colourAnswer; }
+    void message(QWidget *, const QString &text, const QString &) override { messages.append(text); }
+};
+
+// A program folder of the test's own for as long as the object lives.
+class ProgramFolder {
+public:
+    ProgramFolder() { setProgramFolderForTesting(m_dir.path()); }
+    ~ProgramFolder() { setProgramFolderForTesting(QString()); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    // Tessarolith.ini as the program reads it: Shift-JIS text, CRLF lines.
+    void writeSettings(const QList<QPair<QString, QString>> &keys) const
+    {
+        QString text = QStringLiteral("[Section]\r\n");
+        for (const auto &[key, value] : keys)
+            text += key + QLatin1Char('=') + value + QStringLiteral("\r\n");
+        QStringEncoder encoder("Shift_JIS");
+        const QByteArray bytes = encoder(text);
+        QFile out(file(QStringLiteral("Tessarolith.ini")));
+        if (out.open(QIODevice::WriteOnly))
+            out.write(bytes);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A picture whose four quadrants have different colours, so a copy or a
+// stretch can be told from a blank box.
+inline Picture quadrantPicture(int width, int height)
+{
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            picture.setPixel(x, y, right ? (bottom ? rgb(0, 0, 255) : rgb(0, 255, 0))
+                                         : (bottom ? rgb(255, 255, 0) : rgb(255, 0, 0)));
+        }
+    }
+    return picture;
+}
+
+inline Picture solidPicture(int width, int height, Colour colour)
+{
+    Picture picture(width, height);
+    picture.fillBox(0, 0, width, height, colour);
+    return picture;
+}
+
+inline bool writeBmp(const QString &path, const Picture &picture)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(encodeBmp(picture)) > 0;
+}
+
+inline bool writeJpeg(const QString &path, const Picture &picture)
+{
+    return picture.view().save(path, "JPG", 95);
+}
+
+inline bool writeGarbage(const QString &path)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write("this is not a picture at all") > 0;
+}
+
+// The main window as the program opens it, shown and active.
+inline std::unique_ptr<MainWindow> showMainWindow(ThumbSettings &settings)
+{
+    auto window = std::make_unique<MainWindow>(settings);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("main window not active");
+    return window;
+}
+
+// The names a list shows, top to bottom.
+inline QStringList entries(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(list->item(i)->text());
+    return names;
+}
+
+// As a user clicks a button: the pointer arrives over it first, so the
+// button has its hover look when the press gives it the focus. A move onto
+// the spot where the pointer already is goes unseen, hence the detour.
+inline void clickCommand(Command *button)
+{
+    QTest::mouseMove(button->window(), QPoint(1, 1));
+    QTest::mouseMove(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace tess::testing
