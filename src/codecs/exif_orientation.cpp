@@ -3,8 +3,54 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tess {
+
+QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
+{
+    using T = QImageIOHandler;
+    QByteArrayView tiff(exif);
+    if (tiff.startsWith(QByteArrayView("Exif\0\0", 6)))
+        tiff = tiff.sliced(6);
+    if (tiff.size() < 8)
+        return T::TransformationNone;
+    const bool little = tiff.startsWith("II");
+    if (!little && !tiff.startsWith("MM"))
+        return T::TransformationNone;
+    const auto byteAt = [&](qsizetype i) { return unsigned(std::uint8_t(tiff[i])); };
+    const auto u16 = [&](qsizetype i) {
+        return little ? byteAt(i) | byteAt(i + 1) << 8 : byteAt(i) << 8 | byteAt(i + 1);
+    };
+    const auto u32 = [&](qsizetype i) {
+        return little ? u16(i) | std::uint32_t(u16(i + 2)) << 16 : std::uint32_t(u16(i)) << 16 | u16(i + 2);
+    };
+    if (u16(2) != 42)
+        return T::TransformationNone;
+    const std::uint32_t directory = u32(4);
+    if (directory > std::uint32_t(tiff.size()) - 2)
+        return T::TransformationNone;
+    const unsigned entries = u16(directory);
+    for (unsigned i = 0; i < entries; ++i) {
+        const qsizetype entry = qsizetype(directory) + 2 + qsizetype(i) * 12;
+        if (entry + 12 > tiff.size())
+            break;
+        constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
+        if (u16(entry) != kOrientationTag || u16(entry + 2) != kShort || u32(entry + 4) != 1)
+            continue;
+        switch (u16(entry + 8)) {
+        case 2: return T::TransformationMirror;
+        case 3: return T::TransformationRotate180;
+        case 4: return T::TransformationFlip;
+        case 5: return T::TransformationFlipAndRotate90;
+        case 6: return T::TransformationRotate90;
+        case 7: return T::TransformationMirrorAndRotate90;
+        case 8: return T::TransformationRotate270;
+        default: return T::TransformationNone;
+        }
+    }
+    return T::TransformationNone;
+}
 
 QImageIOHandler::Transformations jpegOrientation(QIODevice &in)
 {

@@ -6,6 +6,12 @@
 
 namespace tess {
 
+// The orientation an EXIF block records (tag 0x0112 of its first directory),
+// as Qt names the eight values; TransformationNone when the block has none or
+// can't be read. The block may start with its "Exif\0\0" header or straight
+// with the TIFF header, in either byte order.
+QImageIOHandler::Transformations exifOrientation(const QByteArray &exif);
+
 // The EXIF orientation of the JPEG that `in` holds, as Qt's JPEG reader
 // reports it from the file's header (no pixel is decoded). Leaves `in` at 0.
 QImageIOHandler::Transformations jpegOrientation(QIODevice &in);

@@ -1,0 +1,13 @@
+#pragma once
+#include "codecs/picture_reader.h"
+
+#include <QString>
+
+namespace tess {
+
+// Opens a picture file with the reader of its kind, chosen by the file's
+// content, not its name. A missing file, one of no kind we read, or a header
+// that claims far more pixels than the file could hold is refused at once.
+OpenedPicture openPicture(const QString &path, const ReadOptions &options = {});
+
+} // namespace tess

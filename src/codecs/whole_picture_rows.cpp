@@ -1,0 +1,80 @@
+#include "codecs/picture_reader.h"
+
+#include "codecs/codec_messages.h"
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+class WholePictureRows final : public RowStream {
+public:
+    WholePictureRows(int width, int height, WholeDecode decode, std::size_t extraBytes)
+        : m_width(width), m_height(height), m_decode(std::move(decode)), m_extraBytes(extraBytes)
+    {
+    }
+    explicit WholePictureRows(Picture picture)
+        : m_width(picture.width()), m_height(picture.height()), m_picture(std::move(picture)), m_decoded(true)
+    {
+    }
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    QString message() const override { return m_message; }
+    std::size_t workingBytes() const override
+    {
+        return std::size_t(m_width) * std::size_t(m_height) * sizeof(Colour) + m_extraBytes;
+    }
+
+    bool readRows(Colour *const *rows, int count) override
+    {
+        if (!m_message.isEmpty())
+            return false;
+        if (!m_decoded) {
+            m_decoded = true;
+            if (const std::optional<QString> failure = m_decode(m_picture)) {
+                m_message = *failure;
+                m_picture.reset();
+                return false;
+            }
+            m_decode = nullptr;
+        }
+        if (m_picture.width() != m_width || m_picture.height() != m_height || m_next + count > m_height) {
+            m_message = codecmessages::corrupt();
+            return false;
+        }
+        for (int i = 0; i < count; ++i)
+            std::copy_n(m_picture.row(m_next + i), m_width, rows[i]);
+        m_next += count;
+        if (m_next == m_height)
+            m_picture.reset(); // every row is out
+        return true;
+    }
+
+    bool finish() override { return m_message.isEmpty() && m_next == m_height; }
+
+private:
+    const int m_width;
+    const int m_height;
+    WholeDecode m_decode;
+    std::size_t m_extraBytes = 0;
+    Picture m_picture;
+    bool m_decoded = false;
+    int m_next = 0;
+    QString m_message;
+};
+
+} // namespace
+
+std::unique_ptr<RowStream> wholePictureRows(int width, int height, WholeDecode decode, std::size_t extraBytes)
+{
+    return std::make_unique<WholePictureRows>(width, height, std::move(decode), extraBytes);
+}
+
+std::unique_ptr<RowStream> pictureRows(Picture picture)
+{
+    return std::make_unique<WholePictureRows>(std::move(picture));
+}
+
+} // namespace tess
