@@ -76,10 +76,9 @@ int main(int argc, char **argv)
         app.processEvents(); // what the run left to paint
         windowMs.push_back(double(clock.nsecsElapsed()) / 1e6);
 
-        tess::BatchEngine engine(settings);
-        tess::Picture canvas;
+        tess::BatchEngine engine;
         clock.restart();
-        engine.run(entries, folder, canvas);
+        engine.run(tess::jobsForFolder(folder, entries), settings);
         engineMs.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
     const double w = median(windowMs);

@@ -415,6 +415,9 @@ void MainWindow::preview(const QString &path, bool thumbnail)
 void MainWindow::Cmd_Setting_Click()
 {
     m_openSettings(m_settings, this);
+    // A run in hand makes the files after the one on the canvas with them.
+    if (m_engine)
+        m_engine->changeSettings(m_settings);
     // A new background clears the canvas: in the middle of a run that would
     // wipe the rows already drawn of the thumbnail about to be written, so the
     // run's canvas keeps its picture and takes the colour from its next file.

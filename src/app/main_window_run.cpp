@@ -9,9 +9,11 @@
 #include "chrome/twips.h"
 #include "controls/command.h"
 #include "platform/ui/dialogs.h"
+#include "thumbs/failure_of.h"
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <algorithm>
 
 namespace tess {
 
@@ -40,7 +42,7 @@ void MainWindow::Cmd_Thumb_Click()
     for (int i = 0; i < List_Pic->count(); ++i)
         entries.append(List_Pic->fileName(i));
 
-    BatchEngine engine(m_settings);
+    BatchEngine engine;
     m_engine = &engine;
 
     // The canvas, the bar and the list are marked for repainting as they
@@ -52,10 +54,19 @@ void MainWindow::Cmd_Thumb_Click()
             yieldToEvents();
     };
     BatchCallbacks callbacks;
-    callbacks.canvasPlaced = [this](int left, int top) {
-        const Picture &canvas = picHigh->picture();
-        picHigh->setGeometry(left, top, canvas.width(), canvas.height());
+    callbacks.canvasPlaced = [this](int width, int height, Colour background, const CanvasPlacement &placement) {
+        Picture &canvas = picHigh->picture();
+        canvas.setBackground(background);
+        canvas.resize(width, height);
+        picHigh->setGeometry(placement.left, placement.top, width, height);
         picHigh->update();
+    };
+    callbacks.rowsDrawn = [this](const Picture &drawn, int first, int end) {
+        Picture &canvas = picHigh->picture();
+        if (canvas.width() != drawn.width() || canvas.height() != drawn.height())
+            return;
+        std::copy(drawn.row(first), drawn.row(first) + std::size_t(end - first) * std::size_t(drawn.width()),
+                  canvas.row(first));
     };
     callbacks.beforeRow = [this, serveEvents] {
         picHigh->update();
@@ -79,12 +90,12 @@ void MainWindow::Cmd_Thumb_Click()
 
     BatchResult result;
     try {
-        result = engine.run(entries, m_listedFolder, picHigh->picture(), callbacks);
+        result = engine.run(jobsForFolder(m_listedFolder, entries), m_settings, callbacks);
     } catch (...) {
         // The engine turns what it meets into a failed end; this is the last
         // guard, so that the window never keeps a dead engine and refuses to close.
         result.end = BatchEnd::Failed;
-        result.failure = Failure{m_listedFolder, exceptionMessage(std::current_exception())};
+        result.failure = failureOf(std::current_exception(), m_listedFolder);
     }
     m_engine = nullptr;
     finishRun(result);

@@ -14,6 +14,7 @@
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
+#include "thumbs/failure_of.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -126,8 +127,7 @@ int main(int argc, char **argv)
         overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);
     applyOverlay(settings, overlay);
 
-    const QString saveRoot = settings.SaveFolder;
-    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, saveRoot), options.shard);
+    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, settings.SaveFolder), options.shard);
     if (!listing.failures.empty() && !options.keepGoing) {
         printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
         return 1;
@@ -145,7 +145,7 @@ int main(int argc, char **argv)
         progress.fileFailed(failure);
     }
 
-    BatchEngine engine(settings, options.jobs);
+    BatchEngine engine(options.jobs);
     engine.setKeepGoing(options.keepGoing);
     static StopSignals stopSignals;
     // The first signal is looked at after each file; a second one ends the run here.
@@ -161,42 +161,41 @@ int main(int argc, char **argv)
         ::_exit(128 + stopSignals.received());
     });
 
-    std::optional<Failure> failure;
+    // One run over every folder, so the workers look ahead across folders.
+    std::vector<ThumbnailJob> jobs;
+    QStringList shownPrefixes; // each job's folder as the progress lines show it
     for (const BatchFolder &part : listing.folders) {
-        if (stopSignals.received())
-            break;
         const QString source = part.relative.isEmpty() ? folder : folder + QLatin1Char('/') + part.relative;
-        settings.SaveFolder = part.relative.isEmpty() ? saveRoot : saveRoot + QLatin1Char('/') + part.relative;
-        // A folder that can't be made fails each of its writes, which says why.
-        makeFolderPath(settings.SaveFolder);
-        const QString shownPrefix = part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/');
-
-        Picture canvas;
-        BatchCallbacks callbacks;
-        callbacks.fileDone = [&](int, const QString &outputName, bool written) {
-            ++(written ? tally.written : tally.skipped);
-            progress.fileDone(shownPrefix + outputName, written);
-        };
-        callbacks.fileFailed = [&](int, const Failure &fileFailure) {
-            ++tally.failed;
-            progress.fileFailed(fileFailure);
-        };
-        callbacks.afterFile = [&] {
-            if (stopSignals.received())
-                engine.requestStop();
-        };
+        for (ThumbnailJob &job : jobsForFolder(source, part.names, part.relative)) {
+            jobs.push_back(std::move(job));
+            shownPrefixes.append(part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/'));
+        }
+    }
+    BatchCallbacks callbacks;
+    callbacks.fileDone = [&](int index, const QString &outputName, bool written) {
+        ++(written ? tally.written : tally.skipped);
+        progress.fileDone(shownPrefixes[index] + outputName, written);
+    };
+    callbacks.fileFailed = [&](int, const Failure &fileFailure) {
+        ++tally.failed;
+        progress.fileFailed(fileFailure);
+    };
+    callbacks.afterFile = [&] {
+        if (stopSignals.received())
+            engine.requestStop();
+    };
+    std::optional<Failure> failure;
+    if (!stopSignals.received()) {
         BatchResult result;
         try {
-            result = engine.run(part.names, source, canvas, callbacks);
+            result = engine.run(jobs, settings, callbacks);
         } catch (...) {
             // The engine turns a file's exception into its failure; this is the last guard.
             result.end = BatchEnd::Failed;
-            result.failure = Failure{source, exceptionMessage(std::current_exception())};
+            result.failure = failureOf(std::current_exception(), folder);
         }
-        if (result.end == BatchEnd::Failed) {
-            failure = result.failure.value_or(Failure{source, QStringLiteral("失敗しました。")});
-            break;
-        }
+        if (result.end == BatchEnd::Failed)
+            failure = result.failure.value_or(Failure{folder, QStringLiteral("失敗しました。")});
     }
 
     progress.finish();

@@ -1,14 +1,14 @@
 #include "thumbs/batch_engine.h"
 
+#include "platform/file_services.h"
+#include "thumbs/failure_of.h"
 #include "thumbs/output_writer.h"
-#include "thumbs/path_parts.h"
 #include "thumbs/rounding.h"
-#include "thumbs/thumbnail_workers.h"
 
+#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
-#include <new>
 
 namespace tess {
 
@@ -17,11 +17,11 @@ namespace {
 // How often the run looks at the file in hand while a front end follows it.
 constexpr std::chrono::milliseconds kFollowInterval(4);
 
-// Shows the rows of the file in hand on the front end's canvas as the worker
-// draws them, and reports them row by row.
+// Hands the rows of the file in hand to the front end as the worker draws
+// them, and reports them row by row.
 class CanvasFollower {
 public:
-    CanvasFollower(Picture &canvas, const BatchCallbacks &callbacks) : m_canvas(canvas), m_callbacks(callbacks) {}
+    explicit CanvasFollower(const BatchCallbacks &callbacks) : m_callbacks(callbacks) {}
 
     void update(const ThumbnailWork &work, bool finished)
     {
@@ -29,23 +29,24 @@ public:
             if (!work.placed.load(std::memory_order_acquire))
                 return;
             m_placed = true;
-            m_canvas.setBackground(work.canvas.background());
-            m_canvas.resize(work.canvas.width(), work.canvas.height());
             if (m_callbacks.canvasPlaced)
-                m_callbacks.canvasPlaced(work.placement.left, work.placement.top);
+                m_callbacks.canvasPlaced(work.canvas.width(), work.canvas.height(), work.canvas.background(),
+                                         work.placement);
         }
         const int done = work.rowsDone.load(std::memory_order_acquire);
         const int total = work.rowsTotal.load(std::memory_order_relaxed);
-        if (finished) {
-            std::copy_n(work.canvas.bits(), std::size_t(m_canvas.width()) * std::size_t(m_canvas.height()),
-                        m_canvas.bits());
-        } else if (done > m_rowsShown && total > 0) {
-            // The rows above the fitted picture and those drawn so far are final.
-            const int top = int(roundHalfEven((m_canvas.height() - total) / 2.0));
-            const int end = std::min(m_canvas.height(), top + done);
-            const int from = m_rowsShown == 0 ? 0 : top + m_rowsShown;
-            for (int y = std::max(0, from); y < end; ++y)
-                std::copy_n(work.canvas.row(y), m_canvas.width(), m_canvas.row(y));
+        const int height = work.canvas.height();
+        if (m_callbacks.rowsDrawn) {
+            if (finished) {
+                m_callbacks.rowsDrawn(work.canvas, 0, height);
+            } else if (done > m_rowsShown && total > 0) {
+                // The rows above the fitted picture and those drawn so far are final.
+                const int top = int(roundHalfEven((height - total) / 2.0));
+                const int end = std::min(height, top + done);
+                const int from = std::max(0, m_rowsShown == 0 ? 0 : top + m_rowsShown);
+                if (from < end)
+                    m_callbacks.rowsDrawn(work.canvas, from, end);
+            }
         }
         for (; m_rowsShown < done; ++m_rowsShown) {
             if (m_callbacks.beforeRow)
@@ -56,11 +57,36 @@ public:
     }
 
 private:
-    Picture &m_canvas;
     const BatchCallbacks &m_callbacks;
     bool m_placed = false;
     int m_rowsShown = 0;
 };
+
+bool follows(const BatchCallbacks &callbacks)
+{
+    return callbacks.beforeRow || callbacks.rowDone || callbacks.canvasPlaced || callbacks.rowsDrawn
+        || callbacks.whileWaiting;
+}
+
+// Writes a finished work's thumbnail; the failure of the write, if any.
+std::optional<Failure> writeWork(const ThumbnailWork &work, const SourceFiles &sources, QSet<QString> &foldersMade,
+                                 WriteOutcome &outcome)
+{
+    const QString outputPath = outputFilePath(work.job.baseName, work.settings);
+    try {
+        if (!work.job.outputFolder.isEmpty() && !foldersMade.contains(work.settings.SaveFolder)) {
+            // A folder that can't be made fails the write, which says why.
+            makeFolderPath(work.settings.SaveFolder);
+            foldersMade.insert(work.settings.SaveFolder);
+        }
+        outcome = WriteThumbnail(work.canvas, work.job.baseName, work.settings, sources, &work.encoded);
+    } catch (...) {
+        return failureOf(std::current_exception(), outputPath);
+    }
+    if (outcome.kind == WriteOutcome::Failed)
+        return outcome.failure.value_or(Failure{outcome.outputPath, QString()});
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -69,25 +95,24 @@ int defaultDecodeThreads()
     return std::max(1, QThread::idealThreadCount());
 }
 
-BatchEngine::BatchEngine(const ThumbSettings &liveSettings, int decodeThreads)
-    : m_settings(liveSettings)
-    , m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
-    , m_memoryBudget(kDefaultMemoryBudget)
+BatchEngine::BatchEngine(int decodeThreads)
+    : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
 {
 }
 
-QString exceptionMessage(const std::exception_ptr &error)
+void BatchEngine::changeSettings(const ThumbSettings &settings)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::bad_alloc &) {
-        return QStringLiteral("メモリが足りません。");
-    } catch (...) {
-        return QStringLiteral("処理中にエラーが発生しました。");
-    }
+    std::lock_guard lock(m_settingsMutex);
+    m_settingsChange = settings;
 }
 
-BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, Picture &canvas,
+std::optional<ThumbSettings> BatchEngine::takeSettingsChange()
+{
+    std::lock_guard lock(m_settingsMutex);
+    return std::exchange(m_settingsChange, std::nullopt);
+}
+
+BatchResult BatchEngine::run(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
                              const BatchCallbacks &callbacks)
 {
     // Whatever is thrown while a file is in hand ends the run at that file, as
@@ -95,50 +120,38 @@ BatchResult BatchEngine::run(const QStringList &entries, const QString &folder, 
     int current = -1;
     BatchResult result;
     try {
-        return runFiles(entries, folder, canvas, callbacks, result, current);
+        return runJobs(jobs, settings, callbacks, result, current);
     } catch (...) {
-        const std::exception_ptr error = std::current_exception();
-        canvas.clear();
         result.end = BatchEnd::Failed;
-        const QString file = current >= 0 && current < entries.size()
-                                 ? folder + QLatin1Char('/') + entries[current]
-                                 : folder;
-        result.failure = Failure{file, exceptionMessage(error)};
+        const QString file = current >= 0 && current < int(jobs.size()) ? jobs[std::size_t(current)].source : QString();
+        result.failure = failureOf(std::current_exception(), file);
         return result;
     }
 }
 
-BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &folder, Picture &canvas,
-                                  const BatchCallbacks &callbacks, BatchResult &result, int &current)
+BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
+                                 const BatchCallbacks &callbacks, BatchResult &result, int &current)
 {
     m_stopRequested = false;
+    takeSettingsChange(); // a change meant for an earlier run
 
-    QStringList paths;
-    QStringList baseNames;
-    paths.reserve(entries.size());
-    baseNames.reserve(entries.size());
-    for (const QString &entry : entries) {
-        paths.append(folder + QLatin1Char('/') + entry);
-        QString baseName;
-        QString extension;
-        SplitName(entry, baseName, extension);
-        baseNames.append(baseName);
-    }
-    // A thumbnail must never land on a picture of the listing.
-    const SourceFiles sources(paths);
-    ThumbnailWorkers workers(paths, baseNames, m_settings, m_decodeThreads, m_memoryBudget, m_maker);
-    const bool following = callbacks.beforeRow || callbacks.rowDone || callbacks.canvasPlaced
-        || callbacks.whileWaiting;
+    // A thumbnail must never land on a picture of the run.
+    QStringList sourcePaths;
+    sourcePaths.reserve(qsizetype(jobs.size()));
+    for (const ThumbnailJob &job : jobs)
+        sourcePaths.append(job.source);
+    const SourceFiles sources(sourcePaths);
+    ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker);
+    const bool following = follows(callbacks);
+    QSet<QString> foldersMade;
 
-    for (int i = 0; i < paths.size(); ++i) {
+    for (int i = 0; i < int(jobs.size()); ++i) {
         current = i;
-        // The settings as they are now apply to this file and those after it.
-        const ThumbSettings now = m_settings;
-        if (!(now == workers.settings()))
-            workers.changeSettings(i, now);
+        if (const std::optional<ThumbSettings> changed = takeSettingsChange())
+            workers.changeSettings(i, *changed);
 
         const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.whileWaiting);
-        CanvasFollower follower(canvas, callbacks);
+        CanvasFollower follower(callbacks);
         for (;;) {
             const bool finished = work->finished.load(std::memory_order_acquire);
             if (following)
@@ -156,20 +169,10 @@ BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &fol
             }
         }
 
-        std::optional<Failure> failure = work->failure;
         WriteOutcome outcome;
-        if (!failure) {
-            try {
-                outcome = WriteThumbnail(work->canvas, work->baseName, work->settings, sources, &work->encoded);
-                if (outcome.kind == WriteOutcome::Failed)
-                    failure = outcome.failure.value_or(Failure{outcome.outputPath, QString()});
-            } catch (const std::bad_alloc &) {
-                failure = Failure{outputFilePath(work->baseName, work->settings), QStringLiteral("メモリが足りません。")};
-            } catch (...) {
-                failure = Failure{outputFilePath(work->baseName, work->settings),
-                                  QStringLiteral("サムネイルを保存できません。")};
-            }
-        }
+        std::optional<Failure> failure = work->failure;
+        if (!failure)
+            failure = writeWork(*work, sources, foldersMade, outcome);
         workers.done(*work);
 
         if (failure) {
@@ -183,10 +186,7 @@ BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &fol
             if (callbacks.fileFailed)
                 callbacks.fileFailed(i, *failure);
         } else {
-            if (outcome.kind == WriteOutcome::Written)
-                ++result.written;
-            else
-                ++result.skipped;
+            ++(outcome.kind == WriteOutcome::Written ? result.written : result.skipped);
             if (callbacks.fileDone)
                 callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
         }
@@ -196,12 +196,10 @@ BatchResult BatchEngine::runFiles(const QStringList &entries, const QString &fol
         if (m_stopRequested) {
             workers.cancel();
             result.end = BatchEnd::Stopped;
-            canvas.clear();
             return result;
         }
     }
     result.end = BatchEnd::Completed;
-    canvas.clear();
     return result;
 }
 

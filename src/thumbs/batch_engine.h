@@ -2,29 +2,36 @@
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
+#include "thumbs/compose_geometry.h"
+#include "thumbs/thumbnail_job.h"
 #include "thumbs/thumbnail_workers.h"
 
 #include <QString>
-#include <QStringList>
 #include <atomic>
 #include <cstddef>
-#include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace tess {
 
 // What the front end hears from a run. Every callback is optional and runs on
-// the thread that called run().
+// the thread that called run(). The front end owns whatever it shows: the
+// canvas rows come to it, the engine keeps no picture of its.
 struct BatchCallbacks {
-    // Before each canvas row of the file in hand is reported (the row is
-    // already on the canvas): the GUI may serve its event loop here.
+    // The file in hand has its canvas: its size, its background (the margin
+    // colour) and its place in the 157 x 157 preview frame; before any row.
+    std::function<void(int width, int height, Colour background, const CanvasPlacement &placement)> canvasPlaced;
+    // Rows [first, end) of the file in hand's canvas are final (the margin
+    // above the picture and the rows drawn so far); when the file is finished,
+    // every row of its thumbnail.
+    std::function<void(const Picture &canvas, int first, int end)> rowsDrawn;
+    // Before each canvas row of the file in hand is reported (the row has come
+    // through rowsDrawn already): the GUI may serve its event loop here.
     std::function<void()> beforeRow;
     // Rows painted so far out of the picture's rows: the progress bar.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
-    // The canvas has its size for the file in hand and sits at (left, top) of
-    // the 157 x 157 preview frame; called before any row is drawn.
-    std::function<void(int left, int top)> canvasPlaced;
     // The file in hand is finished: written under outputName, or skipped
     // because that name exists and the settings say skip.
     std::function<void(int index, const QString &outputName, bool written)> fileDone;
@@ -47,18 +54,17 @@ struct BatchResult {
     int failed = 0; // files that failed with keep-going on
 };
 
-// Turns every listed picture of a folder into a thumbnail, in list order. The
-// settings record is read when the run reaches each file (a change made while
-// the run yields applies from the next file on; thumbnails made ahead with the
-// old settings are made again), a stop request is honoured after the file in
-// hand, and the first file that fails ends the run when the run reaches it,
-// the thumbnails written before it staying in place and nothing after it
-// written. Worker threads make the thumbnails ahead (read band by band,
-// composed, encoded) within a memory budget; the calling thread follows the
-// file in hand on its canvas, row by row, and writes the files in order.
+// Turns every job of a run into a thumbnail, in list order. A stop request is
+// honoured after the file in hand, and the first file that fails ends the run
+// when the run reaches it, the thumbnails written before it staying in place
+// and nothing after it written. Worker threads make the thumbnails ahead
+// (read band by band, composed, encoded) within a memory budget, across
+// folders; the calling thread follows the file in hand row by row and writes
+// the files in order. A job's output folder below the save folder is made when
+// its first thumbnail is written.
 class BatchEngine {
 public:
-    explicit BatchEngine(const ThumbSettings &liveSettings, int decodeThreads = 0);
+    explicit BatchEngine(int decodeThreads = 0);
 
     // Off (the default): the first failure in list order ends the run as
     // Failed. On: a failing file is reported through fileFailed, counted in
@@ -69,31 +75,34 @@ public:
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
 
+    // The files the run reaches from now on (the one after the file in hand,
+    // when called while a file is in hand) are made with these settings;
+    // thumbnails made ahead with the old ones are made again. Safe from a
+    // callback or another thread.
+    void changeSettings(const ThumbSettings &settings);
+
     // Sets StopRequested; safe from a callback or another thread.
     void requestStop() { m_stopRequested = true; }
     bool stopRequested() const { return m_stopRequested; }
 
-    // entries are bare file names in folder; canvas is the picture the front
-    // end shows (its background becomes the margin colour of each file).
     // An exception thrown while a file is in hand (by the work or by a
     // callback: out of memory, say) fails that file; run() itself never throws.
-    BatchResult run(const QStringList &entries, const QString &folder, Picture &canvas,
+    BatchResult run(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
                     const BatchCallbacks &callbacks = {});
 
 private:
-    BatchResult runFiles(const QStringList &entries, const QString &folder, Picture &canvas,
-                         const BatchCallbacks &callbacks, BatchResult &result, int &current);
+    BatchResult runJobs(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
+                        const BatchCallbacks &callbacks, BatchResult &result, int &current);
+    std::optional<ThumbSettings> takeSettingsChange();
 
-    const ThumbSettings &m_settings;
     const int m_decodeThreads;
     bool m_keepGoing = false;
-    std::size_t m_memoryBudget;
+    std::size_t m_memoryBudget = kDefaultMemoryBudget;
     ThumbnailWorkers::Maker m_maker = makeThumbnail;
     std::atomic<bool> m_stopRequested{false};
+    std::mutex m_settingsMutex;
+    std::optional<ThumbSettings> m_settingsChange;
 };
-
-// The cause, in the user's words, of an exception that ended a file.
-QString exceptionMessage(const std::exception_ptr &error);
 
 // One decode thread per core.
 int defaultDecodeThreads();

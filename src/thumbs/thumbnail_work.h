@@ -4,6 +4,7 @@
 #include "settings/thumb_settings.h"
 #include "thumbs/compose_geometry.h"
 #include "thumbs/thumbnail_encoding.h"
+#include "thumbs/thumbnail_job.h"
 
 #include <QString>
 #include <atomic>
@@ -19,15 +20,14 @@ namespace tess {
 // the fitted picture's top plus `rowsDone` while it is drawn, everything once
 // `finished`.
 struct ThumbnailWork {
-    ThumbnailWork(int index, QString path, QString baseName, const ThumbSettings &settings)
-        : index(index), path(std::move(path)), baseName(std::move(baseName)), settings(settings)
+    ThumbnailWork(int index, const ThumbnailJob &job, const ThumbSettings &runSettings)
+        : index(index), job(job), settings(settingsForJob(runSettings, job))
     {
     }
 
     const int index;
-    const QString path;
-    const QString baseName;
-    const ThumbSettings settings; // as read when the run reached or planned this file
+    const ThumbnailJob job;
+    const ThumbSettings settings; // the job's, as the run had them when it planned this file
 
     Picture canvas;
     CanvasPlacement placement;
@@ -54,7 +54,8 @@ struct WorkCost {
 // Opens the file (its header only) and tells what making its thumbnail will
 // take; `start` is then called with that cost before any pixel is read, and
 // may block until the memory is there. Composes and encodes into `work`, then
-// publishes it finished. Never throws: an exception fails the file.
+// publishes it finished. Never throws: an exception, or the run abandoning the
+// file, fails it.
 void makeThumbnail(ThumbnailWork &work, const std::function<void(const WorkCost &)> &start);
 
 } // namespace tess

@@ -1,8 +1,8 @@
 #include "thumbs/thumbnail_workers.h"
 
+#include "thumbs/failure_of.h"
+
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 
 namespace tess {
 
@@ -10,26 +10,25 @@ namespace {
 
 // makeThumbnail catches its own exceptions; any other maker's still fails
 // only its file.
-void failWork(ThumbnailWork &work, const QString &message)
+void failWork(ThumbnailWork &work, const std::exception_ptr &error)
 {
     if (work.finished.load(std::memory_order_acquire))
         return;
-    work.failure = Failure{work.path, message};
+    work.failure = failureOf(error, work.job.source);
     work.finished.store(true, std::memory_order_release);
 }
 
 } // namespace
 
-ThumbnailWorkers::ThumbnailWorkers(QStringList paths, QStringList baseNames, const ThumbSettings &settings,
-                                   int threads, std::size_t memoryBudget, Maker maker)
-    : m_paths(std::move(paths))
-    , m_baseNames(std::move(baseNames))
+ThumbnailWorkers::ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
+                                   std::size_t memoryBudget, Maker maker)
+    : m_jobs(std::move(jobs))
     , m_budget(memoryBudget)
     , m_maker(std::move(maker))
     , m_lookahead(2 * std::max(1, threads))
     , m_settings(settings)
 {
-    const int count = std::clamp(threads, 1, std::max(1, int(m_paths.size())));
+    const int count = std::clamp(threads, 1, std::max(1, int(m_jobs.size())));
     m_threads.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i)
         m_threads.emplace_back([this] { run(); });
@@ -122,12 +121,12 @@ void ThumbnailWorkers::run()
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] {
-            return m_cancelled || (m_next < m_paths.size() && m_next < m_followed + m_lookahead);
+            return m_cancelled || (m_next < int(m_jobs.size()) && m_next < m_followed + m_lookahead);
         });
         if (m_cancelled)
             return;
         const int index = m_next++;
-        auto work = std::make_shared<ThumbnailWork>(index, m_paths[index], m_baseNames[index], m_settings);
+        auto work = std::make_shared<ThumbnailWork>(index, m_jobs[std::size_t(index)], m_settings);
         m_slots[index] = Slot{work, {}, false};
         m_changed.notify_all(); // the run may be waiting for this file to be taken up
         lock.unlock();
@@ -136,12 +135,10 @@ void ThumbnailWorkers::run()
                 std::unique_lock admitting(m_mutex);
                 admit(work, cost, admitting);
                 if (work->abandoned)
-                    throw std::runtime_error("abandoned before it started");
+                    throw Abandoned{};
             });
-        } catch (const std::bad_alloc &) {
-            failWork(*work, QStringLiteral("メモリが足りません。"));
         } catch (...) {
-            failWork(*work, QStringLiteral("画像を読み込めません。"));
+            failWork(*work, std::current_exception());
         }
         finish(work);
         lock.lock();

@@ -2,7 +2,6 @@
 #include "settings/thumb_settings.h"
 #include "thumbs/thumbnail_work.h"
 
-#include <QStringList>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -31,7 +30,7 @@ class ThumbnailWorkers {
 public:
     using Maker = std::function<void(ThumbnailWork &, const std::function<void(const WorkCost &)> &start)>;
 
-    ThumbnailWorkers(QStringList paths, QStringList baseNames, const ThumbSettings &settings, int threads,
+    ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
                      std::size_t memoryBudget = kDefaultMemoryBudget, Maker maker = makeThumbnail);
     ~ThumbnailWorkers();
     ThumbnailWorkers(const ThumbnailWorkers &) = delete;
@@ -67,8 +66,7 @@ private:
     void dropFrom(int index);
     void finish(const std::shared_ptr<ThumbnailWork> &work);
 
-    const QStringList m_paths;
-    const QStringList m_baseNames;
+    const std::vector<ThumbnailJob> m_jobs;
     const std::size_t m_budget;
     const Maker m_maker;
     const int m_lookahead;

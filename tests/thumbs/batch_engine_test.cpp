@@ -54,19 +54,18 @@ protected:
 
     BatchResult run(const QStringList &entries, BatchCallbacks callbacks = {}, int threads = 2)
     {
-        BatchEngine engine(settings, threads);
+        BatchEngine engine(threads);
         engine.setKeepGoing(keepGoing);
         if (maker)
             engine.setThumbnailMaker(maker);
         engineInUse = &engine;
-        Picture canvas;
         auto fileDone = callbacks.fileDone;
         callbacks.fileDone = [&](int index, const QString &name, bool written) {
             done.push_back({index, name, written});
             if (fileDone)
                 fileDone(index, name, written);
         };
-        BatchResult result = engine.run(entries, sourceDir.path(), canvas, callbacks);
+        BatchResult result = engine.run(jobsForFolder(sourceDir.path(), entries), settings, callbacks);
         engineInUse = nullptr;
         return result;
     }
@@ -215,8 +214,10 @@ TEST_F(BatchEngineTest, SettingsChangedDuringAFileApplyFromTheNextComposition)
     callbacks.beforeRow = [&] {
         if (!changed) {
             changed = true;
-            settings.Width = 64; // as the settings window would while the run yields
-            settings.Height = 32;
+            ThumbSettings smaller = settings; // as the settings window would while the run yields
+            smaller.Width = 64;
+            smaller.Height = 32;
+            engineInUse->changeSettings(smaller);
         }
     };
     const BatchResult result = run({"a.bmp", "b.bmp"}, callbacks);
@@ -261,6 +262,24 @@ TEST_F(BatchEngineTest, OutputDoesNotDependOnTheNumberOfDecodeThreads)
         else
             EXPECT_EQ(outputs, reference) << threads << " threads";
     }
+}
+
+TEST_F(BatchEngineTest, OneRunOverSeveralFoldersWritesEachIntoItsOutputFolderMadeOnFirstWrite)
+{
+    ASSERT_TRUE(QDir(sourceDir.path()).mkpath(QStringLiteral("sub")));
+    addPicture("a.bmp", 20, 30, 1);
+    addPicture("sub/b.bmp", 30, 20, 2);
+    std::vector<ThumbnailJob> jobs = jobsForFolder(sourceDir.path(), {"a.bmp"});
+    for (ThumbnailJob &job : jobsForFolder(source("sub"), {"b.bmp"}, QStringLiteral("sub/deeper")))
+        jobs.push_back(job);
+    BatchEngine engine(2);
+    const BatchResult result = engine.run(jobs, settings);
+    ASSERT_EQ(result.end, BatchEnd::Completed);
+    EXPECT_EQ(result.written, 2);
+    EXPECT_TRUE(QFileInfo::exists(saved("Thumb_a.bmp")));
+    const DecodedPicture deeper = decodePictureFile(saved("sub/deeper/Thumb_b.bmp"));
+    ASSERT_TRUE(deeper.ok());
+    EXPECT_EQ(deeper.picture.width(), 128);
 }
 
 // ---------------------------------------------------------------- workers composing ahead
@@ -326,8 +345,10 @@ TEST_F(BatchEngineTest, ASettingsChangeMidRunRemakesWhatWasMadeAheadWithTheOldOn
     callbacks.beforeRow = [&] {
         if (!changed) {
             changed = true;
-            settings.Width = 64; // while the first file is on the canvas
-            settings.Height = 32;
+            ThumbSettings smaller = settings; // while the first file is on the canvas
+            smaller.Width = 64;
+            smaller.Height = 32;
+            engineInUse->changeSettings(smaller);
         }
     };
     const BatchResult result = run(entries, callbacks, 2);
@@ -480,7 +501,7 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
         }
     };
     BatchCallbacks callbacks;
-    callbacks.canvasPlaced = [&](int, int) { maybeThrow(Thrower::CanvasPlaced); };
+    callbacks.canvasPlaced = [&](int, int, Colour, const CanvasPlacement &) { maybeThrow(Thrower::CanvasPlaced); };
     callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
     callbacks.fileDone = [&](int, const QString &, bool) { maybeThrow(Thrower::FileDone); };
     callbacks.afterFile = [&] {

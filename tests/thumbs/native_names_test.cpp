@@ -66,14 +66,13 @@ protected:
 
     BatchResult run(const QString &folder, const QStringList &names, QStringList *outputs = nullptr)
     {
-        BatchEngine engine(settings, 2);
-        Picture canvas;
+        BatchEngine engine(2);
         BatchCallbacks callbacks;
         callbacks.fileDone = [&](int, const QString &name, bool) {
             if (outputs)
                 outputs->append(name);
         };
-        return engine.run(names, folder, canvas, callbacks);
+        return engine.run(jobsForFolder(folder, names), settings, callbacks);
     }
 
     QTemporaryDir sourceDir;

@@ -14,12 +14,12 @@ using namespace tess;
 
 namespace {
 
-QStringList numbered(int count)
+std::vector<ThumbnailJob> numbered(int count)
 {
-    QStringList names;
+    std::vector<ThumbnailJob> jobs;
     for (int i = 0; i < count; ++i)
-        names << QStringLiteral("f%1").arg(i);
-    return names;
+        jobs.push_back({QStringLiteral("f%1").arg(i), QString(), QStringLiteral("f%1").arg(i)});
+    return jobs;
 }
 
 // A maker that asks for a fixed cost, then takes a little while; it counts
@@ -78,7 +78,7 @@ TEST_P(WorkerBudget, FilesInFlightFitTheBudgetAndAllAreMadeInOrder)
     std::vector<int> expected(kFiles);
     for (int i = 0; i < kFiles; ++i)
         expected[std::size_t(i)] = i;
-    ThumbnailWorkers workers(numbered(kFiles), numbered(kFiles), defaultSettings(QString()), c.threads, c.budget,
+    ThumbnailWorkers workers(numbered(kFiles), defaultSettings(QString()), c.threads, c.budget,
                              maker.maker());
     EXPECT_EQ(followAll(workers, kFiles), expected) << c.name;
     EXPECT_LE(maker.mostAtOnce.load(), c.mostAtOnce) << c.name;
@@ -110,7 +110,7 @@ TEST(ThumbnailWorkers, NewSettingsRemakeTheFilesFromThereOn)
     };
     ThumbSettings settings = defaultSettings(QString());
     settings.Width = 10;
-    ThumbnailWorkers workers(numbered(6), numbered(6), settings, 2, kDefaultMemoryBudget, maker);
+    ThumbnailWorkers workers(numbered(6), settings, 2, kDefaultMemoryBudget, maker);
     std::vector<int> widths;
     for (int i = 0; i < 6; ++i) {
         if (i == 3) {
@@ -149,7 +149,7 @@ TEST(ThumbnailWorkers, AFileWaitingForItsTurnStartsOnceTheOneBeforeItIsLetIn)
         }
         work.finished = true;
     };
-    ThumbnailWorkers workers(numbered(2), numbered(2), defaultSettings(QString()), 2, kDefaultMemoryBudget, maker);
+    ThumbnailWorkers workers(numbered(2), defaultSettings(QString()), 2, kDefaultMemoryBudget, maker);
     const auto first = workers.follow(0);
     workers.wait(*first, std::nullopt);
     EXPECT_TRUE(secondDoneWhileFirstMade);
@@ -170,7 +170,7 @@ TEST(ThumbnailWorkers, CancelStopsWorkUnderWayAtItsNextRow)
     };
     const auto begun = std::chrono::steady_clock::now();
     {
-        ThumbnailWorkers workers(numbered(3), numbered(3), defaultSettings(QString()), 1, kDefaultMemoryBudget,
+        ThumbnailWorkers workers(numbered(3), defaultSettings(QString()), 1, kDefaultMemoryBudget,
                                  maker);
         workers.follow(0);
         while (!underWay)

@@ -1,0 +1,18 @@
+#include "thumbs/failure_of.h"
+
+#include <new>
+
+namespace tess {
+
+Failure failureOf(const std::exception_ptr &error, const QString &file)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc &) {
+        return Failure{file, QStringLiteral("メモリが足りません。")};
+    } catch (...) {
+        return Failure{file, QStringLiteral("処理中にエラーが発生しました。")};
+    }
+}
+
+} // namespace tess

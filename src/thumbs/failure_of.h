@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/failure.h"
+
+#include <exception>
+
+namespace tess {
+
+// A file's failure for an exception that ended its work: out of memory says
+// so, anything else is an error in processing. Whatever throws (a library, a
+// callback of the front end) fails that file alone, never the program.
+Failure failureOf(const std::exception_ptr &error, const QString &file);
+
+// Thrown out of a file's work when the run no longer wants it (stopped,
+// cancelled, or made again with new settings); nobody reads its result.
+struct Abandoned {};
+
+} // namespace tess
