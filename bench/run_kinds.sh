@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The other picture kinds in one run: a folder of photo-sized pictures per
+# kind (PNG, WebP, TIFF, HEIC, AVIF, JPEG XL), and for each, ms per picture of
+# the kind's own library decoding on one core (the floor), ours with every
+# core, vipsthumbnail, and our peak memory.
+#   bash bench/run_kinds.sh [BUILD_DIR] [COUNT]   (default: build-release, 8)
+# The figures move with the machine's load: read them on a quiet machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-release}
+count=${2:-8}
+
+need=()
+command -v vips >/dev/null || need+=(libvips-tools)
+command -v cjxl >/dev/null || need+=(libjxl-tools)
+command -v /usr/bin/time >/dev/null || need+=(time)
+if ((${#need[@]})); then
+  sudo_cmd=(); [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
+fi
+source scripts/setup.sh
+if [[ ! -f $build/build.ninja ]]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build" --target tessarolith-batch make_photos kind_floor
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cores=$(nproc)
+out=$work/out; mkdir -p "$out"
+ini=$work/Tessarolith.ini
+python3 - "$ini" "$out" <<'PY'
+import sys
+path, folder = sys.argv[1], sys.argv[2]
+keys = [("幅"," 128"),("高さ"," 128"),("比率構成"," 3"),("ファイル種類"," 0"),("圧縮率"," 100"),
+        ("余白色"," 0"),("画質"," 3"),("先頭文字","Thumb_"),("保存フォルダ",folder),("同一名"," 0")]
+text = "[Section]\r\n" + "".join(f"{k}={v}\r\n" for k, v in keys)
+open(path, "wb").write(text.encode("cp932"))
+PY
+
+ms_per() { # count command...
+  local n=$1; shift
+  python3 - "$n" "$@" <<'PY'
+import subprocess, sys, time
+n, cmd = int(sys.argv[1]), sys.argv[2:]
+runs = []
+for _ in range(3):
+    t = time.perf_counter()
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+    runs.append(time.perf_counter() - t)
+print(f"{sorted(runs)[1] * 1000 / n:.1f}")
+PY
+}
+ratio() { python3 -c "import sys; print(f'{float(sys.argv[1])/float(sys.argv[2]):.2f}')" "$1" "$2"; }
+peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
+
+"$build/bin/make_photos" "$work/bmp" "$count" 4000 3000 bmp
+printf '%-6s %8s %8s %6s %8s %10s\n' kind floor ours x vips "peak KB"
+for kind in png webp tif heic avif jxl; do
+  folder=$work/$kind; mkdir -p "$folder"
+  for f in "$work"/bmp/*.bmp; do
+    name=$folder/$(basename "${f%.bmp}").$kind
+    case $kind in
+      webp) vips copy "$f" "$name[Q=90]" ;;
+      heic) vips heifsave "$f" "$name" --Q 60 --compression hevc ;;
+      avif) vips heifsave "$f" "$name" --Q 60 --compression av1 --effort 0 ;;
+      jxl) cjxl -q 90 -e 3 "$f" "$name" >/dev/null 2>&1 ;;
+      *) vips copy "$f" "$name" ;;
+    esac
+  done
+  files=("$folder"/*.$kind)
+  floor=$("$build/bin/kind_floor" "${files[@]}")
+  ours=$(ms_per "$count" "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$folder")
+  vips=-
+  if [[ $kind != jxl ]]; then
+    vips=$(ms_per "$count" vipsthumbnail -s '128x128!' -o "$out/vips_%s.jpg[Q=100]" "${files[@]}")
+  fi
+  peak=$(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$folder")
+  printf '%-6s %8s %8s %6s %8s %10s\n' "$kind" "$floor" "$ours" "$(ratio "$ours" "$floor")" "$vips" "$peak"
+done
+echo "floor: the kind's library, one core; ours: every core ($cores); target ours <= 0.55 x floor"
