@@ -23,7 +23,6 @@ std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const 
         return fail(); // a libwebp other than the one we were built with
     config.lossless = 0;
     config.quality = float(std::clamp(quality, 1, 100));
-    config.method = 4;
 
     WebPPicture input;
     if (!WebPPictureInit(&input))

@@ -58,6 +58,9 @@ TEST_P(ThumbnailEncoding, ReadsBackAsTheCanvasAndCarriesNothingElse)
     ASSERT_TRUE(encoded.ok()) << encoded.failure->text().toStdString();
     EXPECT_EQ(isPng(encoded.bytes), c.fileType == FileTypePng);
     EXPECT_EQ(isWebp(encoded.bytes), c.fileType == FileTypeWebp);
+    if (c.fileType != FileTypePng && c.fileType != FileTypeWebp && c.fileType != FileTypeBitmap) {
+        EXPECT_TRUE(encoded.bytes.startsWith("\xFF\xD8")) << "JPEG";
+    }
     if (!c.chunks.isEmpty()) {
         EXPECT_EQ(chunkTypes(encoded.bytes), c.chunks);
     }
@@ -88,20 +91,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodingCase{"WebpClampedBelow", FileTypeWebp, -5, smooth(32, 32), kWebpChunks, 90, 8.0},
                       EncodingCase{"WebpClampedAbove", FileTypeWebp, 32767, smooth(32, 32), kWebpChunks, 64, 2.5},
                       EncodingCase{"BitmapStillExact", FileTypeBitmap, 100, patterned(13, 7), {}, 0, 0.0},
-                      EncodingCase{"OutOfRangeIsJpeg", 4, 100, smooth(64, 48), {}, 64, 2.5}),
+                      EncodingCase{"OutOfRangeIsJpeg", 4, 100, smooth(64, 48), {}, 64, 2.5},
+                      EncodingCase{"NegativeIsJpeg", -1, 100, smooth(64, 48), {}, 64, 2.5}),
     [](const ::testing::TestParamInfo<EncodingCase> &info) { return std::string(info.param.name); });
-
-TEST(ThumbnailEncoding, OutOfRangeTypesWriteJpeg)
-{
-    for (const int type : {0, 4, -1, 32767}) {
-        ThumbSettings settings;
-        settings.FileType = std::int16_t(type);
-        settings.Compression = 90;
-        const EncodedThumbnail encoded = encodeThumbnail(smooth(8, 8), settings, QStringLiteral("t.jpg"));
-        ASSERT_TRUE(encoded.ok()) << type;
-        EXPECT_TRUE(encoded.bytes.startsWith("\xFF\xD8")) << type;
-    }
-}
 
 TEST(ThumbnailEncoding, WebpCompressionOrdersFileSizes)
 {
