@@ -5,9 +5,10 @@ namespace tess {
 const char kBatchUsage[] = "usage: tessarolith-batch [OPTION]... SOURCE_FOLDER\n";
 
 const char kBatchHelp[] =
-    "Makes a thumbnail of every .bmp and .jpg picture of SOURCE_FOLDER, as the\n"
-    "Tessarolith window does, with the settings of its settings file; an option\n"
-    "given here replaces that one value of the file for this run.\n"
+    "Makes a thumbnail of every picture of SOURCE_FOLDER (.bmp .dib .jpg .jpeg\n"
+    ".jpe .jfif .png .gif .webp .tif .tiff .heic .heif .hif .avif .jxl, any case),\n"
+    "as the Tessarolith window does, with the settings of its settings file; an\n"
+    "option given here replaces that one value of the file for this run.\n"
     "\n"
     "Settings:\n"
     "  --settings FILE        settings file to read (default: Tessarolith.ini beside\n"
@@ -18,8 +19,8 @@ const char kBatchHelp[] =
     "  --mode MODE            0 keep-width, 1 keep-height, 2 fit, 3 stretch,\n"
     "                         4 square-width, 5 square-height (number or name)\n"
     "  --quality N            0 (plain stretch) to 3 (finest averaging)\n"
-    "  --format jpg|bmp       kind of thumbnail file\n"
-    "  --compression N        JPEG quality, 40 to 100 (100 the best)\n"
+    "  --format jpg|bmp|png|webp  kind of thumbnail file (WebP is lossy)\n"
+    "  --compression N        JPEG and WebP quality, 40 to 100 (100 the best)\n"
     "  --margin-colour #RRGGBB  colour around a fitted picture\n"
     "  --prefix TEXT          put before each thumbnail's name (no \"/\")\n"
     "  --out FOLDER           where the thumbnails go (created when missing)\n"

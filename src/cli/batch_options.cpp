@@ -9,6 +9,8 @@ namespace tess {
 
 namespace {
 
+// The file types by name, in the order of their numbers.
+constexpr std::array<const char *, 4> kFormatNames = {"jpg", "bmp", "png", "webp"};
 // The ratio modes by name, in the order of their numbers.
 constexpr std::array<const char *, 6> kModeNames = {"keep-width", "keep-height", "fit",
                                                     "stretch", "square-width", "square-height"};
@@ -105,13 +107,13 @@ const std::vector<ValueOption> &valueOptions()
         {"--quality", overlayNumber(&SettingsOverlay::Quality, 0, 3)},
         {"--format",
          [](const QString &value, BatchOptions &options) -> std::optional<QString> {
-             if (value == QLatin1String("jpg"))
-                 options.overlay.FileType = FileTypeJpeg;
-             else if (value == QLatin1String("bmp"))
-                 options.overlay.FileType = FileTypeBitmap;
-             else
-                 return QStringLiteral("takes jpg or bmp");
-             return std::nullopt;
+             for (std::size_t i = 0; i < kFormatNames.size(); ++i) {
+                 if (value == QLatin1String(kFormatNames[i])) {
+                     options.overlay.FileType = std::int16_t(i);
+                     return std::nullopt;
+                 }
+             }
+             return QStringLiteral("takes jpg, bmp, png or webp");
          }},
         {"--compression", overlayNumber(&SettingsOverlay::Compression, 40, 100)},
         {"--margin-colour",

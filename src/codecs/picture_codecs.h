@@ -38,4 +38,15 @@ struct JpegOptions {
 std::optional<QByteArray> encodeJpeg(const Picture &picture, const JpegOptions &options,
                                      const QString &nameForMessages, Failure *failure = nullptr);
 
+// An 8-bit RGB PNG holding only the pixels (no text, time, colour profile or
+// other ancillary chunk), or a failure named after nameForMessages.
+std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameForMessages,
+                                    Failure *failure = nullptr);
+
+// A lossy WebP in the simple format (one VP8 chunk, no metadata) at quality
+// 1 to 100 (values outside are clamped), or a failure named after
+// nameForMessages; a side over 16383 pixels is one.
+std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const QString &nameForMessages,
+                                     Failure *failure = nullptr);
+
 } // namespace tess

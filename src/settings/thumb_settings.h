@@ -23,6 +23,8 @@ enum Quality : std::int16_t {
 enum FileType : std::int16_t {
     FileTypeJpeg = 0,
     FileTypeBitmap = 1,
+    FileTypePng = 2,
+    FileTypeWebp = 3,
 };
 
 enum DuplicateMode : std::int16_t {

@@ -51,10 +51,23 @@ bool SourceFiles::contains(const QString &path) const
     return identity && std::find(m_identities.begin(), m_identities.end(), *identity) != m_identities.end();
 }
 
+const char *thumbnailExtension(int fileType)
+{
+    switch (fileType) {
+    case FileTypeBitmap:
+        return ".bmp";
+    case FileTypePng:
+        return ".png";
+    case FileTypeWebp:
+        return ".webp";
+    default:
+        return ".jpg"; // what the encoder writes for 0 and any other value
+    }
+}
+
 QString outputFileName(const QString &baseName, const ThumbSettings &settings)
 {
-    const QLatin1String extension(settings.FileType == FileTypeBitmap ? ".bmp" : ".jpg");
-    return settings.Prefix + baseName + extension;
+    return settings.Prefix + baseName + QLatin1String(thumbnailExtension(settings.FileType));
 }
 
 QString outputFilePath(const QString &baseName, const ThumbSettings &settings)

@@ -24,7 +24,10 @@ private:
     std::vector<FileIdentity> m_identities;
 };
 
-// Prefix + base name + ".bmp" for FileType 1, ".jpg" for any other value.
+// The thumbnail file's extension: ".bmp" for FileType 1, ".png" for 2,
+// ".webp" for 3, ".jpg" for any other value (the encoder writes a JPEG then).
+const char *thumbnailExtension(int fileType);
+// Prefix + base name + the FileType's extension.
 QString outputFileName(const QString &baseName, const ThumbSettings &settings);
 // SaveFolder + "/" + the output file name, SaveFolder as stored.
 QString outputFilePath(const QString &baseName, const ThumbSettings &settings);
@@ -43,8 +46,8 @@ struct WriteOutcome {
 // DuplicateMode 0 replaces it, any other value skips it (Skipped, nothing
 // touched). A file in the way is never lost: one the user may not write
 // (judged by its permission bits, as the listing does) is not replaced, and
-// one that can't be read is not replaced when skipping; both are failures. A bitmap is 24-bit; a JPEG uses Compression (clamped to 1..100)
-// as its quality, with full colour resolution from 90 up. The file is written
+// one that can't be read is not replaced when skipping; both are failures. The
+// bytes are encodeThumbnail's. The file is written
 // whole or not at all; a file it replaces stays as it was on failure.
 // Failures, each naming the output path: a name that would leave SaveFolder
 // (a "/" in Prefix) or is too long for the file system, an empty SaveFolder,

@@ -40,7 +40,7 @@ bool listable(int attributes)
 // passes takes, or the error that stopped the read. perFile runs as each is
 // found, so a slow folder doesn't hold the window still until the end.
 std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries,
-                                  const std::array<QString, 2> &wildcards, const std::function<void()> &perFile)
+                                  const QStringList &wildcards, const std::function<void()> &perFile)
 {
     DIR *dir = ::opendir(nativePath(folder).constData());
     if (dir == nullptr)
@@ -62,7 +62,8 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
         // Names that are not UTF-8 are listed too: the mapping keeps their
         // bytes, so the file opens and its thumbnail carries the same bytes.
         const QString name = nameFromNative(raw);
-        if (!matchesWildcard(name, wildcards[0]) && !matchesWildcard(name, wildcards[1]))
+        if (std::none_of(wildcards.begin(), wildcards.end(),
+                         [&](const QString &wildcard) { return matchesWildcard(name, wildcard); }))
             continue;
         // A file that vanished since the folder was read is simply not there.
         const auto attributes = fileAttributes(prefix + name);
@@ -75,6 +76,18 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
 }
 
 } // namespace
+
+const QStringList &pictureWildcards()
+{
+    // Bitmaps and JPEGs first, as they always were; then each kind under every
+    // ending cameras and programs give it.
+    static const QStringList wildcards = {
+        QStringLiteral("*.bmp"),  QStringLiteral("*.jpg"),  QStringLiteral("*.dib"),  QStringLiteral("*.jpeg"),
+        QStringLiteral("*.jpe"),  QStringLiteral("*.jfif"), QStringLiteral("*.png"),  QStringLiteral("*.gif"),
+        QStringLiteral("*.webp"), QStringLiteral("*.tif"),  QStringLiteral("*.tiff"), QStringLiteral("*.heic"),
+        QStringLiteral("*.heif"), QStringLiteral("*.hif"),  QStringLiteral("*.avif"), QStringLiteral("*.jxl")};
+    return wildcards;
+}
 
 bool matchesWildcard(const QString &name, const QString &wildcard)
 {
@@ -99,7 +112,7 @@ bool matchesWildcard(const QString &name, const QString &wildcard)
 
 SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile)
 {
-    const std::array<QString, 2> wildcards = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg")};
+    const QStringList &wildcards = pictureWildcards();
     SourceListing listing;
     std::vector<Entry> entries;
     if (auto failure = readFolder(folder, entries, wildcards, perFile)) {

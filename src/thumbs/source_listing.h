@@ -13,10 +13,17 @@ struct SourceListing {
     std::optional<Failure> failure; // the folder could not be read; names is then empty
 };
 
+// The wildcards of the picture files a folder lists, in the order each pass
+// takes them: "*.bmp", "*.jpg", then the other endings of bitmaps and JPEGs
+// and those of PNG, GIF, WebP, TIFF, HEIF, AVIF and JPEG XL. The window and
+// tessarolith-batch both list through ListSourceFolder, so both take these.
+const QStringList &pictureWildcards();
+
 // The folder's pictures as the source list shows them: the entries whose name
-// ends in ".bmp" or ".jpg" (any case; "a.b.jpg" counts, "a.jpeg" does not)
-// and whose attribute word is exactly 0, 32 or 1, collected in three passes by
-// that word, bitmaps before JPEGs in each, then sorted as the list box sorts.
+// matches one of pictureWildcards (any case; "a.b.jpg" counts, "a.jpgx" does
+// not) and whose attribute word is exactly 0, 32 or 1, collected in three
+// passes by that word, the wildcards in their order in each, then sorted as
+// the list box sorts.
 // So hidden names, folders, links to folders, sockets and devices are never
 // listed; a link to a regular file is listed like the file it points to, and a
 // file the user may not read is listed too (decoding it reports why).

@@ -17,8 +17,10 @@ struct EncodedThumbnail {
     bool ok() const { return !failure.has_value(); }
 };
 
-// A bitmap is 24-bit; a JPEG uses Compression (clamped to 1..100) as its
-// quality, with full colour resolution from 90 up.
+// FileType 1 is a 24-bit bitmap, 2 an 8-bit RGB PNG, 3 a lossy WebP and any
+// other value a JPEG. JPEG and WebP take Compression (clamped to 1..100) as
+// their quality; a JPEG has full colour resolution from 90 up. No file carries
+// anything but the pixels.
 EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath);
 
 } // namespace tess

@@ -99,6 +99,8 @@ TEST_F(BatchTree, RecursiveListsEveryLevelInOrderSkippingHiddenFoldersAndLinks)
     file("b/c/d/notes.txt");
     file("A/a1.jpg");
     file("A/a0.bmp");
+    file("A/a2.webp");
+    file("b/c/d/shot.HEIC");
     QDir().mkpath(at("empty"));
     file(".hidden/h.jpg");
     file("b/.cache/h.jpg");
@@ -115,15 +117,15 @@ TEST_F(BatchTree, RecursiveListsEveryLevelInOrderSkippingHiddenFoldersAndLinks)
     EXPECT_TRUE(listing.failures.empty());
     const std::vector<BatchFolder> expected = {
         {"", {"top.jpg"}},
-        {"A", {"a0.bmp", "a1.jpg"}},
+        {"A", {"a0.bmp", "a1.jpg", "a2.webp"}},
         {"b", {"b1.bmp"}},
         {"b/c", {"c1.jpg"}},
-        {"b/c/d", {"deep.jpg"}},
+        {"b/c/d", {"deep.jpg", "shot.HEIC"}},
         {"elsewhere", {"e.jpg"}},
         {"empty", {}},
     };
     EXPECT_EQ(listing.folders, expected);
-    EXPECT_EQ(listing.pictureCount(), 7);
+    EXPECT_EQ(listing.pictureCount(), 9);
 
     const BatchListing flatOnly = listBatchFolders(root.path(), false);
     EXPECT_EQ(flatOnly.folders, (std::vector<BatchFolder>{{"", {"top.jpg"}}}));

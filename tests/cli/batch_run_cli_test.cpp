@@ -2,6 +2,7 @@
 #include "support/batch_cli_support.h"
 #include "support/file_bytes.h"
 #include "support/raw_names.h"
+#include "support/thumbnail_files.h"
 #include "codecs/picture_codecs.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -81,6 +82,35 @@ TEST_F(BatchRun, OptionsWinOverTheSettingsFileWhichStaysUnchanged)
     EXPECT_EQ(thumb.picture.width(), 80) << "keep-width sizes by the width alone";
     EXPECT_EQ(thumb.picture.height(), 60);
     EXPECT_EQ(readBytes(ini()), iniBytes);
+}
+
+struct FormatCase {
+    const char *format;
+    const char *thumbnail;
+    QByteArray magic;
+};
+
+TEST_F(BatchRun, EachFormatWritesItsKindUnderItsNameFromANewlyListedEnding)
+{
+    // ".jpeg" was not listed before; the file is a JPEG, read by its content.
+    picture("a.jpeg", 40, 30);
+    const std::vector<FormatCase> cases = {
+        {"jpg", "file_a.jpg", QByteArray("\xFF\xD8")},
+        {"bmp", "file_a.bmp", QByteArray("BM")},
+        {"png", "file_a.png", QByteArray("\x89PNG")},
+        {"webp", "file_a.webp", QByteArray("RIFF")},
+    };
+    for (const FormatCase &c : cases) {
+        emptyOut();
+        const Outcome o = run({"--format", c.format, "--width", "48", "--height", "36"});
+        ASSERT_EQ(o.exitCode, 0) << c.format << o.err.toStdString();
+        EXPECT_EQ(filesUnder(out("")), QStringList{c.thumbnail}) << c.format;
+        const QByteArray bytes = readBytes(out(c.thumbnail));
+        EXPECT_TRUE(bytes.startsWith(c.magic)) << c.format;
+        const Picture thumb = tess::testing::decodeThumbnail(bytes);
+        EXPECT_EQ(thumb.width(), 48) << c.format;
+        EXPECT_EQ(thumb.height(), 36) << c.format;
+    }
 }
 
 TEST_F(BatchRun, OutIsCreatedAndSkipExistingKeepsWhatIsThere)

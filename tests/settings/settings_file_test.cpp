@@ -122,6 +122,17 @@ TEST_F(SettingsFile, EveryFieldRoundTrips)
     EXPECT_EQ(load(), s);
 }
 
+TEST_F(SettingsFile, EveryFileTypeRoundTripsAsItsNumber)
+{
+    for (const int type : {int(FileTypeJpeg), int(FileTypeBitmap), int(FileTypePng), int(FileTypeWebp)}) {
+        ThumbSettings s = defaultSettings(program);
+        s.FileType = std::int16_t(type);
+        ASSERT_TRUE(SaveSettings(s, ini));
+        EXPECT_TRUE(readBytes(ini).contains(cp932(u"ファイル種類= "_qs + QString::number(type) + u"\r\n"_qs))) << type;
+        EXPECT_EQ(load(), s) << type;
+    }
+}
+
 TEST_F(SettingsFile, TextsWithOuterBlanksOrQuotesRoundTrip)
 {
     for (const QString &prefix : {u" サムネ "_qs, u"\"x\""_qs, u"'y'"_qs, u"\tz"_qs, u"plain"_qs, u" € "_qs, u"\"😀\""_qs}) {

@@ -227,6 +227,13 @@ private slots:
         high.Compression = 100;
         QTest::newRow("other ends") << high;
         QTest::newRow("file defaults") << defaultSettings(QStringLiteral("/opt/tessarolith"));
+        ThumbSettings png = sampleRecord();
+        png.FileType = FileTypePng;
+        QTest::newRow("PNG") << png;
+        ThumbSettings webp = sampleRecord();
+        webp.FileType = FileTypeWebp;
+        webp.Compression = 40;
+        QTest::newRow("WebP") << webp;
     }
     void confirmWithoutChangesKeepsRecord()
     {
@@ -374,22 +381,32 @@ private slots:
         QCOMPARE(int(m_record.RatioMode), 1);
     }
 
+    void fileTypeOutsideTheOptions_data()
+    {
+        QTest::addColumn<int>("fileType");
+        QTest::newRow("4") << 4;
+        QTest::newRow("-1") << -1;
+        QTest::newRow("32767") << 32767;
+    }
     void fileTypeOutsideTheOptions()
     {
+        QFETCH(int, fileType);
         ThumbSettings record = sampleRecord();
-        record.FileType = 2;
+        record.FileType = std::int16_t(fileType);
         open(record);
         QCOMPARE(mark(QStringLiteral("Img_Extension_0")), OptionImage::Mark::None);
         QCOMPARE(mark(QStringLiteral("Img_Extension_1")), OptionImage::Mark::None);
+        QCOMPARE(mark(QStringLiteral("Img_Extension_2")), OptionImage::Mark::None);
+        QCOMPARE(mark(QStringLiteral("Img_Extension_3")), OptionImage::Mark::None);
         QVERIFY(!slider("HS_Press")->isEnabled());
         clickButton("Cmd_Set");
-        QCOMPARE(int(m_record.FileType), 2);
+        QCOMPARE(int(m_record.FileType), fileType);
     }
 
     void fileTypeOutsideTheOptionsThenPressed()
     {
         ThumbSettings record = sampleRecord();
-        record.FileType = 2;
+        record.FileType = 4;
         open(record);
         pressAndRelease(child<OptionImage>("Img_Extension_0"), Qt::MiddleButton);
         QCOMPARE(mark(QStringLiteral("Img_Extension_0")), OptionImage::Mark::Selected);
@@ -397,6 +414,73 @@ private slots:
         QVERIFY(slider("HS_Press")->isEnabled());
         clickButton("Cmd_Set");
         QCOMPARE(int(m_record.FileType), 0);
+    }
+
+    void fileTypeOptionsSwitchTheCompressionSlider_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<bool>("onCaption");
+        QTest::addColumn<bool>("sliderEnabled");
+        for (const int from : {0, 1, 2, 3, 9}) {
+            for (int i = 0; i < 4; ++i) {
+                const bool lossy = i == FileTypeJpeg || i == FileTypeWebp;
+                QTest::addRow("%d -> %d, image", from, i) << from << i << false << lossy;
+                QTest::addRow("%d -> %d, caption", from, i) << from << i << true << lossy;
+            }
+        }
+    }
+    void fileTypeOptionsSwitchTheCompressionSlider()
+    {
+        QFETCH(int, from);
+        QFETCH(int, pressed);
+        QFETCH(bool, onCaption);
+        QFETCH(bool, sliderEnabled);
+        ThumbSettings record = sampleRecord(); // compression 85
+        record.FileType = std::int16_t(from);
+        SettingsWindow *w = open(record);
+        QCOMPARE(selectedCount(QStringLiteral("Img_Extension_"), 4), from < 4 ? 1 : 0);
+        QCOMPARE(slider("HS_Press")->isEnabled(), from == FileTypeJpeg || from == FileTypeWebp);
+        const QString name = (onCaption ? QStringLiteral("lbl_Extension_%1") : QStringLiteral("Img_Extension_%1")).arg(pressed);
+        pressAndRelease(child<QWidget>(name));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(mark(QStringLiteral("Img_Extension_%1").arg(i)),
+                     i == pressed ? OptionImage::Mark::Selected : OptionImage::Mark::Unselected);
+        QCOMPARE(slider("HS_Press")->isEnabled(), sliderEnabled);
+        QCOMPARE(text("lbl_Press"), QStringLiteral("35"));
+        QCOMPARE(int(w->workingCopy().FileType), pressed);
+        clickButton("Cmd_Set");
+        QCOMPARE(int(m_record.FileType), pressed);
+        QCOMPARE(int(m_record.Compression), 85);
+    }
+
+    void fileTypeOptionsLieInTheirGroupClearOfEveryOtherControl_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (int i = 0; i < 4; ++i) {
+            QTest::addRow("Img_Extension_%d", i) << QStringLiteral("Img_Extension_%1").arg(i);
+            QTest::addRow("lbl_Extension_%d", i) << QStringLiteral("lbl_Extension_%1").arg(i);
+        }
+    }
+    void fileTypeOptionsLieInTheirGroupClearOfEveryOtherControl()
+    {
+        QFETCH(QString, name);
+        open(sampleRecord());
+        QWidget *option = child<QWidget>(name);
+        const QRect group = child<QWidget>("Label3")->geometry().adjusted(1, 1, -1, -1); // inside the border
+        QVERIFY2(group.contains(option->geometry()), qPrintable(name));
+        // The frames are the groups themselves; whatever else lies on the panel is another control.
+        const QSet<QString> frames = {"lbl_11", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"};
+        for (QWidget *other : child<QWidget>("Pic_C")->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other == option || !other->isVisible() || frames.contains(other->objectName()))
+                continue;
+            const auto where = [](QWidget *w) {
+                const QRect r = w->geometry();
+                return QStringLiteral("%1 at %2,%3 %4x%5").arg(w->objectName()).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+            };
+            QVERIFY2(!option->geometry().intersects(other->geometry()),
+                     qPrintable(where(option) + QStringLiteral(" overlaps ") + where(other)));
+        }
     }
 
     void ratioOptionsSwitchTheColourButton_data()
@@ -482,6 +566,8 @@ private slots:
         QTest::newRow("quality caption, left") << "lbl_Sel_0" << int(Qt::LeftButton);
         QTest::newRow("file type image, right") << "Img_Extension_1" << int(Qt::RightButton);
         QTest::newRow("file type caption, left") << "lbl_Extension_1" << int(Qt::LeftButton);
+        QTest::newRow("PNG caption, right") << "lbl_Extension_2" << int(Qt::RightButton);
+        QTest::newRow("WebP image, middle") << "Img_Extension_3" << int(Qt::MiddleButton);
     }
     void optionsReactWhenTheButtonGoesDown()
     {
@@ -502,7 +588,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("mouseButton");
         for (const char *name : {"Img_Pr_4", "lbl_Pr_0", "Img_Sel_0", "lbl_Sel_0", "Img_Extension_1",
-                                 "lbl_Extension_1", "Img_Dup_1", "lbl_Dup_1"}) {
+                                 "lbl_Extension_1", "Img_Extension_2", "lbl_Extension_3", "Img_Dup_1", "lbl_Dup_1"}) {
             QTest::addRow("%s, back", name) << QString::fromLatin1(name) << int(Qt::BackButton);
             QTest::addRow("%s, forward", name) << QString::fromLatin1(name) << int(Qt::ForwardButton);
         }
@@ -764,6 +850,8 @@ private slots:
         QTest::newRow("Img_Pr_5") << "Img_Pr_5" << QRect(36, 208, 13, 13);
         QTest::newRow("Img_Sel_3") << "Img_Sel_3" << QRect(296, 92, 13, 13);
         QTest::newRow("Img_Extension_1") << "Img_Extension_1" << QRect(296, 204, 13, 13);
+        QTest::newRow("Img_Extension_2 (PNG, in BMP's row)") << "Img_Extension_2" << QRect(344, 204, 13, 13);
+        QTest::newRow("Img_Extension_3 (WebP)") << "Img_Extension_3" << QRect(392, 204, 13, 13);
         QTest::newRow("Img_Dup_1 (grows to its mark)") << "Img_Dup_1" << QRect(292, 288, 13, 13);
         QTest::newRow("title strip") << "Image1" << QRect(0, 0, 473, 22);
         QTest::newRow("close image") << "ImgExit" << QRect(452, 4, 15, 15);
@@ -787,6 +875,9 @@ private slots:
         QTest::newRow("lbl_Sel_1") << "lbl_Sel_1" << QPoint(312, 60) << "中低画質";
         QTest::newRow("lbl_Dup_1") << "lbl_Dup_1" << QPoint(308, 288) << "ｽｷｯﾌﾟ";
         QTest::newRow("lbl_Extension_0") << "lbl_Extension_0" << QPoint(312, 156) << "JPG";
+        QTest::newRow("lbl_Extension_1") << "lbl_Extension_1" << QPoint(312, 204) << "BMP";
+        QTest::newRow("lbl_Extension_2") << "lbl_Extension_2" << QPoint(360, 204) << "PNG";
+        QTest::newRow("lbl_Extension_3") << "lbl_Extension_3" << QPoint(408, 204) << "WebP";
     }
     void captionsSitBesideTheirOptions()
     {

@@ -80,7 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{qualityCaption, 4, u""},
                       CaptionCase{fileTypeCaption, FileTypeJpeg, u"JPG"},
                       CaptionCase{fileTypeCaption, FileTypeBitmap, u"BMP"},
-                      CaptionCase{fileTypeCaption, 2, u""},
+                      CaptionCase{fileTypeCaption, FileTypePng, u"PNG"},
+                      CaptionCase{fileTypeCaption, FileTypeWebp, u"WebP"},
+                      CaptionCase{fileTypeCaption, 4, u""},
                       CaptionCase{duplicateModeCaption, DuplicateOverwrite, u"上書き"},
                       CaptionCase{duplicateModeCaption, DuplicateSkip, u"ｽｷｯﾌﾟ"},
                       CaptionCase{duplicateModeCaption, -1, u""}));

@@ -1,4 +1,5 @@
 #include "support/file_bytes.h"
+#include "support/thumbnail_files.h"
 #include "thumbs/output_writer.h"
 
 #include "codecs/picture_codecs.h"
@@ -93,10 +94,9 @@ TEST_P(OutputName, IsPrefixBaseAndTheTypesExtensionInTheSaveFolder)
     EXPECT_EQ(outcome.outputName, QString::fromUtf8(c.expected));
     EXPECT_EQ(outcome.outputPath, out(QString::fromUtf8(c.expected)));
     EXPECT_EQ(outEntries(), QStringList{QString::fromUtf8(c.expected)});
-    const DecodedPicture decoded = decodePictureFile(outcome.outputPath);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_EQ(decoded.picture.width(), 4);
-    EXPECT_EQ(decoded.picture.height(), 3);
+    const Picture decoded = tess::testing::decodeThumbnail(readBytes(outcome.outputPath));
+    EXPECT_EQ(decoded.width(), 4);
+    EXPECT_EQ(decoded.height(), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"", "photo.jpg", 1, "photo.bmp"},
                       NameCase{"t", "photo.2020.jpg", 0, "tphoto.jpg"},
                       NameCase{"t", "my.a.jpg", 1, "tmy.bmp"},
-                      NameCase{"x", "a.jpg", 7, "xa.jpg"},   // any type but 1 is JPEG
+                      NameCase{"", "photo.png", 2, "photo.png"},
+                      NameCase{"t_", "photo.tiff", 3, "t_photo.webp"},
+                      NameCase{"t_", "写真.HEIC", 2, "t_写真.png"},
+                      NameCase{"t_", "a.b.jxl", 0, "t_a.jpg"},
+                      NameCase{"x", "a.jpg", 4, "xa.jpg"},   // any type the window does not offer is JPEG
+                      NameCase{"x", "a.jpg", 7, "xa.jpg"},
                       NameCase{"x", "a.jpg", -1, "xa.jpg"},
                       NameCase{"小_", "写真.jpg", 1, "小_写真.bmp"}));
 

@@ -49,12 +49,47 @@ TEST_F(SourceFolder, ListsPicturesInListBoxOrder)
     EXPECT_EQ(list(), (QStringList{"A.bmp", "b.JPG", "c.jpg"}));
 }
 
-TEST_F(SourceFolder, MatchesTheExtensionExactlyIgnoringCase)
+struct ListedCase {
+    const char *name;
+    bool listed;
+};
+
+void PrintTo(const ListedCase &c, std::ostream *out)
 {
-    for (const char *name : {"a.JpG", "b.BMP", "c.b.jpg", "d.jpeg", "e.jpgx", "f.jpg.txt", "g.png", "jpg", "h.bm",
-                             "i.Bmp"})
+    *out << c.name << (c.listed ? " listed" : " left out");
+}
+
+// Every picture kind under each of its endings, any case, and names that only
+// look like one.
+const ListedCase kListedCases[] = {
+    {"a.bmp", true},    {"b.BMP", true},     {"c.dib", true},     {"d.jpg", true},    {"e.JpG", true},
+    {"f.jpeg", true},   {"g.JPE", true},     {"h.jfif", true},    {"i.png", true},    {"j.Gif", true},
+    {"k.webp", true},   {"l.tif", true},     {"m.TIFF", true},    {"n.heic", true},   {"o.HEIF", true},
+    {"p.hif", true},    {"q.avif", true},    {"r.jxl", true},     {"s.b.jpg", true},  {"t.png.webp", true},
+    {"u.jpgx", false},  {"v.jpg.txt", false}, {"w.tga", false},   {"jpg", false},     {"x.bm", false},
+    {"y.pn", false},    {"z.jpegs", false},  {"aa.tiffx", false}, {"ab.heics", false}, {"ac.jx", false},
+    {"ad.svg", false},  {"ae.ico", false},   {"af.raw", false},   {"ag.jp2", false},  {"ah.png~", false},
+    {"webp", false},    {"ai.avi", false},   {"aj.hei", false}};
+
+TEST_F(SourceFolder, ListsEveryPictureEndingAndNothingElse)
+{
+    QStringList expected;
+    for (const ListedCase &c : kListedCases) {
+        touch(QString::fromUtf8(c.name));
+        if (c.listed)
+            expected.append(QString::fromUtf8(c.name));
+    }
+    const QStringList listed = list();
+    for (const ListedCase &c : kListedCases)
+        EXPECT_EQ(listed.contains(QString::fromUtf8(c.name)), c.listed) << ::testing::PrintToString(c);
+    EXPECT_EQ(listed.size(), expected.size());
+}
+
+TEST_F(SourceFolder, NewKindsSortAmongBitmapsAndJpegs)
+{
+    for (const char *name : {"c.png", "A.jpeg", "b.HEIC", "a.bmp", "B.gif"})
         touch(QString::fromUtf8(name));
-    EXPECT_EQ(list(), (QStringList{"a.JpG", "b.BMP", "c.b.jpg", "i.Bmp"}));
+    EXPECT_EQ(list(), (QStringList{"a.bmp", "A.jpeg", "B.gif", "b.HEIC", "c.png"}));
 }
 
 TEST_F(SourceFolder, ListsReadOnlyPicturesOnceAndLeavesOutWhatIsNotAPlainFile)

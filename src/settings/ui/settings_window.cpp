@@ -49,6 +49,12 @@ constexpr int kPressMirror = kPressLeftEnd + kPressRightEnd;
 const QColor kHeadingColour(0, 0, 128);
 const QColor kPanelColour(0xC0, 0xC0, 0xC0);
 
+// The lossy kinds: the compression slider means something only for them.
+bool takesCompression(int fileType)
+{
+    return fileType == FileTypeJpeg || fileType == FileTypeWebp;
+}
+
 bool isColourRatioMode(int mode)
 {
     return mode == KeepRatioWithinBoth || mode == NoStretchByWidth || mode == NoStretchByHeight;
@@ -258,14 +264,22 @@ void SettingsWindow::buildControls()
     makeOptions(panel, QStringLiteral("Img_Sel"), QStringLiteral("lbl_Sel"), Img_Sel, lbl_Sel, qualityCaption,
                 4440, 4680, 660, 240, 195);
 
-    // File type: the two options lie 720 twips apart with the compression slider between them.
+    // File type: JPG and BMP lie 720 twips apart with the compression slider
+    // between them; PNG and WebP follow BMP in its row, 720 twips apart too.
     makeOptions(panel, QStringLiteral("Img_Extension"), QStringLiteral("lbl_Extension"), Img_Extension,
                 lbl_Extension, fileTypeCaption, 4440, 4680, 2340, 720, 195);
+    for (std::size_t i = 2; i < Img_Extension.size(); ++i) {
+        const int left = 4440 + 720 * int(i - 1);
+        Img_Extension[i]->move(twipsRect(left, 3060, 0, 0).topLeft());
+        lbl_Extension[i]->move(twipsRect(left + 240, 3060, 0, 0).topLeft());
+    }
     lbl_Press = makeLabel(panel, QStringLiteral("lbl_Press"), QString(), 5400, 2340, 1215, 195);
     makeLabel(panel, QStringLiteral("lbl_PressCaption"), QStringLiteral("圧縮率"), 4740, 2640);
     HS_Press = makeSlider(panel, QStringLiteral("HS_Press"), 5400, 2580, 1215, 255, kPressRightEnd,
                           kPressLeftEnd, 1, 1, kPressMirror - kPressLeftEnd);
-    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2880);
+    // Two pixels higher than it used to lie, so that it stays clear of the PNG
+    // and WebP options now beside BMP under it.
+    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2850);
 
     // Margin colour.
     Cmd_Color = makeButton(panel, QStringLiteral("Cmd_Color"), QStringLiteral("..."), 660, 4080, 375, 375);
@@ -324,9 +338,11 @@ void SettingsWindow::buildControls()
         connect(Img_Sel[i], &OptionImage::pressed, this, [this, i] { chooseQuality(int(i)); });
         connect(lbl_Sel[i], &OptionCaption::pressed, this, [this, i] { chooseQuality(int(i)); });
     }
-    for (std::size_t i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < Img_Extension.size(); ++i) {
         connect(Img_Extension[i], &OptionImage::pressed, this, [this, i] { chooseFileType(int(i)); });
         connect(lbl_Extension[i], &OptionCaption::pressed, this, [this, i] { chooseFileType(int(i)); });
+    }
+    for (std::size_t i = 0; i < 2; ++i) {
         connect(Img_Dup[i], &OptionImage::clicked, this, [this, i] { chooseDuplicateMode(int(i)); });
         connect(lbl_Dup[i], &OptionCaption::clicked, this, [this, i] { chooseDuplicateMode(int(i)); });
     }
@@ -392,11 +408,11 @@ void SettingsWindow::LoadControlsFromSettings()
     showMarginColour(m_work.MarginColour);
     txt_Moji->setText(m_work.Prefix);
     showQualityMarks();
-    showPairMarks(Img_Extension, m_work.FileType);
+    showFileTypeMarks(m_work.FileType);
 
     setPressValue(m_work.Compression);
     lbl_Press->setText(QString::number(120 - pressValue()));
-    HS_Press->setEnabled(m_work.FileType == FileTypeJpeg);
+    HS_Press->setEnabled(takesCompression(m_work.FileType));
 
     showPairMarks(Img_Dup, m_work.DuplicateMode);
     lbl_Save_Folder->setText(m_work.SaveFolder);
@@ -426,6 +442,17 @@ void SettingsWindow::showPairMarks(std::array<OptionImage *, 2> &images, int sel
         return;
     images[std::size_t(selected)]->setMark(OptionImage::Mark::Selected, Img_Opt_On->pixmap());
     images[std::size_t(selected ^ 1)]->setMark(OptionImage::Mark::Unselected, Img_Opt_Off->pixmap());
+}
+
+// An index outside the options marks none: the window shows the value as it
+// was loaded and stores it back unless an option is pressed.
+void SettingsWindow::showFileTypeMarks(int selected)
+{
+    if (selected < 0 || std::size_t(selected) >= Img_Extension.size())
+        return;
+    for (OptionImage *image : Img_Extension)
+        image->setMark(OptionImage::Mark::Unselected, Img_Opt_Off->pixmap());
+    Img_Extension[std::size_t(selected)]->setMark(OptionImage::Mark::Selected, Img_Opt_On->pixmap());
 }
 
 void SettingsWindow::enableColourButton()
@@ -458,8 +485,8 @@ void SettingsWindow::chooseQuality(int index)
 void SettingsWindow::chooseFileType(int index)
 {
     m_work.FileType = std::int16_t(index);
-    showPairMarks(Img_Extension, index);
-    HS_Press->setEnabled(index == FileTypeJpeg);
+    showFileTypeMarks(index);
+    HS_Press->setEnabled(takesCompression(index));
 }
 
 void SettingsWindow::chooseDuplicateMode(int index)

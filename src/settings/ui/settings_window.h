@@ -74,6 +74,7 @@ private:
     void showRatioMarks();
     void showQualityMarks();
     void showPairMarks(std::array<OptionImage *, 2> &images, int selected);
+    void showFileTypeMarks(int selected);
     void enableColourButton();
     void showMarginColour(std::int32_t colour);
 
@@ -96,8 +97,8 @@ private:
     std::array<OptionCaption *, 6> lbl_Pr{};
     std::array<OptionImage *, 4> Img_Sel{};
     std::array<OptionCaption *, 4> lbl_Sel{};
-    std::array<OptionImage *, 2> Img_Extension{};
-    std::array<OptionCaption *, 2> lbl_Extension{};
+    std::array<OptionImage *, 4> Img_Extension{};
+    std::array<OptionCaption *, 4> lbl_Extension{};
     std::array<OptionImage *, 2> Img_Dup{};
     std::array<OptionCaption *, 2> lbl_Dup{};
     QLabel *Img_Opt_On = nullptr;
