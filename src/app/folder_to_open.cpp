@@ -5,6 +5,7 @@
 #include "thumbs/source_listing.h"
 
 #include <QDir>
+#include <algorithm>
 
 namespace tess {
 
@@ -23,7 +24,8 @@ std::optional<QString> folderToOpen(const QString &path)
     const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
     const QString name = absolute.mid(slash + 1);
     if ((*attributes & (AttributeArchive | AttributeReadOnly))
-        && (matchesWildcard(name, QStringLiteral("*.bmp")) || matchesWildcard(name, QStringLiteral("*.jpg"))))
+        && std::any_of(pictureWildcards().begin(), pictureWildcards().end(),
+                       [&](const QString &wildcard) { return matchesWildcard(name, wildcard); }))
         return slash > 0 ? absolute.left(slash) : QStringLiteral("/");
     return std::nullopt;
 }

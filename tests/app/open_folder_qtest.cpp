@@ -62,6 +62,8 @@ private slots:
         QVERIFY(writeGarbage(at(QStringLiteral("notes.txt"))));
         QVERIFY(QDir().mkpath(at(QStringLiteral("sub"))));
         QVERIFY(writeBmp(at(QStringLiteral("sub/c.BMP")), quadrantPicture(4, 4)));
+        QVERIFY(QDir().mkpath(at(QStringLiteral("phone"))));
+        QVERIFY(writeGarbage(at(QStringLiteral("phone/IMG_0001.HEIC"))));
         window = showMainWindow(settings);
     }
 
@@ -84,6 +86,7 @@ private slots:
         QTest::newRow("bitmap") << "b.bmp" << "";
         QTest::newRow("picture, upper case") << "sub/c.BMP" << "sub";
         QTest::newRow("jpeg") << "A.jpg" << "";
+        QTest::newRow("another kind, by its name") << "phone/IMG_0001.HEIC" << "phone";
         QTest::newRow("other file") << "notes.txt" << "-";
         QTest::newRow("missing") << "gone" << "-";
     }
