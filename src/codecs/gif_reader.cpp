@@ -121,10 +121,12 @@ struct FirstFrame {
         static constexpr int kFirstRow[] = {0, 4, 2, 1};
         static constexpr int kRowStep[] = {8, 8, 4, 2};
         const int passes = frame.Interlace ? 4 : 1;
+        // Rows in file order below the screen are not decoded at all.
+        const int rowsWanted = frame.Interlace ? frame.Height : std::min(frame.Height, height - frame.Top);
         for (int pass = 0; pass < passes; ++pass) {
             const int first = frame.Interlace ? kFirstRow[pass] : 0;
             const int step = frame.Interlace ? kRowStep[pass] : 1;
-            for (int row = first; row < frame.Height; row += step) {
+            for (int row = first; row < rowsWanted; row += step) {
                 if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
                     return codecmessages::corrupt();
                 const int y = frame.Top + row;
@@ -172,6 +174,10 @@ OpenedPicture openGifPicture(int fd, const ReadOptions &options)
     int transparent = NO_TRANSPARENT_COLOR;
     if (!findFirstFrame(gif, transparent) || gif->Image.Width <= 0 || gif->Image.Height <= 0
         || (!gif->Image.ColorMap && !gif->SColorMap))
+        return OpenedPicture::refused(codecmessages::corrupt());
+    // A frame is decoded through, even where it leaves the screen; one too
+    // large to be a picture of its own would only cost time.
+    if ((long long)gif->Image.Width * gif->Image.Height > kMaxPicturePixels)
         return OpenedPicture::refused(codecmessages::corrupt());
 
     const std::size_t extra = sizeof(GifFile) + kDecoderBytes + std::size_t(gif->Image.Width)
