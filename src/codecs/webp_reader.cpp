@@ -5,6 +5,8 @@
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
 
+#include <QtEndian>
+
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -56,23 +58,40 @@ struct FirstFrame {
     std::shared_ptr<const RowConverter> converter;
     QImageIOHandler::Transformations orientation;
 
+    bool coversCanvas() const
+    {
+        return left == 0 && top == 0 && width == canvasWidth && height == canvasHeight;
+    }
+
     std::optional<QString> operator()(Picture &picture) const
     {
-        const std::size_t stride = std::size_t(width) * 4;
-        std::vector<std::uint8_t> frame(stride * std::size_t(height));
+        static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "pixels are decoded in place as R, G, B, A bytes");
         const auto *bytes = reinterpret_cast<const std::uint8_t *>(file.constData()) + offset;
-        if (!WebPDecodeRGBAInto(bytes, size, frame.data(), frame.size(), int(stride)))
-            return codecmessages::corrupt();
         Picture canvas(canvasWidth, canvasHeight);
-        // Canvas the first frame leaves uncovered is clear: the matte.
-        std::vector<std::uint8_t> samples(std::size_t(canvasWidth) * 4, 0);
-        for (int y = 0; y < canvasHeight; ++y) {
-            const bool inFrame = y >= top && y < top + height;
-            if (inFrame)
-                std::memcpy(&samples[std::size_t(left) * 4], &frame[std::size_t(y - top) * stride], stride);
-            converter->convert(samples.data(), canvas.row(y), canvasWidth);
-            if (inFrame)
-                std::memset(&samples[std::size_t(left) * 4], 0, stride);
+        const std::size_t canvasStride = std::size_t(canvasWidth) * sizeof(Colour);
+        if (coversCanvas()) {
+            // The usual still picture: decoded straight into the canvas and
+            // converted in place, a row at a time.
+            auto *rgba = reinterpret_cast<std::uint8_t *>(canvas.bits());
+            if (!WebPDecodeRGBAInto(bytes, size, rgba, canvasStride * std::size_t(canvasHeight), int(canvasStride)))
+                return codecmessages::corrupt();
+            for (int y = 0; y < canvasHeight; ++y)
+                converter->convert(canvas.row(y), canvas.row(y), canvasWidth);
+        } else {
+            const std::size_t stride = std::size_t(width) * 4;
+            const std::unique_ptr<std::uint8_t[]> frame(new std::uint8_t[stride * std::size_t(height)]);
+            if (!WebPDecodeRGBAInto(bytes, size, frame.get(), stride * std::size_t(height), int(stride)))
+                return codecmessages::corrupt();
+            // Canvas the first frame leaves uncovered is clear: the matte.
+            std::vector<std::uint8_t> samples(canvasStride, 0);
+            for (int y = 0; y < canvasHeight; ++y) {
+                const bool inFrame = y >= top && y < top + height;
+                if (inFrame)
+                    std::memcpy(&samples[std::size_t(left) * 4], &frame[std::size_t(y - top) * stride], stride);
+                converter->convert(samples.data(), canvas.row(y), canvasWidth);
+                if (inFrame)
+                    std::memset(&samples[std::size_t(left) * 4], 0, stride);
+            }
         }
         applyOrientation(canvas, orientation);
         picture = std::move(canvas);
@@ -168,8 +187,8 @@ OpenedPicture openWebpPicture(int fd, const ReadOptions &options)
     // the lossy one a few rows of macroblocks and an alpha plane.
     const std::size_t decoderBytes = frameFeatures.format == 2 ? frameBytes
                                                                 : std::size_t(first.width) * 64 + frameBytes / 4;
-    const std::size_t extra = std::size_t(file.size()) + frameBytes + decoderBytes
-        + std::size_t(first.canvasWidth) * 4 + (turned ? canvasBytes : 0);
+    const std::size_t extra = std::size_t(file.size()) + decoderBytes
+        + (first.coversCanvas() ? 0 : frameBytes + std::size_t(first.canvasWidth) * 4) + (turned ? canvasBytes : 0);
     const int width = turned ? first.canvasHeight : first.canvasWidth;
     const int height = turned ? first.canvasWidth : first.canvasHeight;
     first.converter = std::make_shared<const RowConverter>(SampleLayout::Rgba8, profile, options.matte);
