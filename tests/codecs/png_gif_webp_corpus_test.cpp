@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
+#include <QtEndian>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -216,5 +217,189 @@ INSTANTIATE_TEST_SUITE_P(Formats, CorpusTest, ::testing::ValuesIn(corpusRows()),
                              }
                              return name.toStdString();
                          });
+
+} // namespace
+
+namespace {
+
+QByteArray corpusFile(const char *relative) { return fileBytes(corpusFormatsPath(QLatin1String(relative))); }
+
+// The PNG's bytes up to the middle of its first chunk of `type`, or with
+// every chunk of that type left out.
+QByteArray pngCutIn(const QByteArray &png, const char *type)
+{
+    for (qsizetype at = 8; at + 8 <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        if (png.mid(at + 4, 4) == type)
+            return png.left(at + 8 + length / 2);
+        at += 12 + length;
+    }
+    return png;
+}
+
+QByteArray pngWithout(const QByteArray &png, const char *type)
+{
+    QByteArray kept = png.left(8);
+    for (qsizetype at = 8; at + 8 <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        if (png.mid(at + 4, 4) != type)
+            kept += png.mid(at, 12 + length);
+        at += 12 + length;
+    }
+    return kept;
+}
+
+QByteArray withScreen(QByteArray gif, quint16 width, quint16 height)
+{
+    qToLittleEndian(width, gif.data() + 6);
+    qToLittleEndian(height, gif.data() + 8);
+    return gif;
+}
+
+QByteArray riffChunk(const char *type, const QByteArray &payload)
+{
+    QByteArray chunk(type, 4);
+    chunk.resize(8);
+    qToLittleEndian(quint32(payload.size()), chunk.data() + 4);
+    chunk += payload;
+    if (payload.size() % 2)
+        chunk += '\0';
+    return chunk;
+}
+
+// A still lossless WebP in an extended container with an EXIF chunk that
+// records `orientation` (1 to 8).
+QByteArray webpWithOrientation(const QByteArray &simple, int width, int height, quint16 orientation)
+{
+    QByteArray vp8x(11, '\0');
+    vp8x[0] = char(0x08 | 0x10); // EXIF, alpha
+    qToLittleEndian(quint32(width - 1), vp8x.data() + 4); // 24 bits each; the top byte is overwritten next
+    qToLittleEndian(quint32(height - 1), vp8x.data() + 7);
+    vp8x.resize(10);
+    QByteArray exif("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0", 26);
+    qToBigEndian(orientation, exif.data() + 18);
+    const QByteArray body = QByteArray("WEBP") + riffChunk("VP8X", vp8x) + simple.mid(12) + riffChunk("EXIF", exif);
+    QByteArray riff("RIFF\0\0\0\0", 8);
+    qToLittleEndian(quint32(body.size()), riff.data() + 4);
+    return riff + body;
+}
+
+struct CauseCase {
+    const char *name;
+    QByteArray (*bytes)();
+    QString (*cause)();
+};
+
+class CauseTest : public ::testing::TestWithParam<CauseCase> {};
+
+// Every file here is refused, or breaks while its rows are read, for the cause given.
+TEST_P(CauseTest, RefusesWithItsCause)
+{
+    const Outcome o = readBytes(GetParam().bytes());
+    EXPECT_FALSE(o.complete);
+    EXPECT_EQ(o.message, GetParam().cause());
+}
+
+const CauseCase kCauses[] = {
+    {"PngCutInImageData", [] { return pngCutIn(corpusFile("png/good/pngsuite/basn2c08.png"), "IDAT"); },
+     codecmessages::corrupt},
+    {"PngInterlacedCutInImageData", [] { return pngCutIn(corpusFile("png/good/pngsuite/basi6a16.png"), "IDAT"); },
+     codecmessages::corrupt},
+    {"PngEndingBeforeIEND", [] { return pngWithout(corpusFile("png/good/pngsuite/basn2c08.png"), "IEND"); },
+     codecmessages::corrupt},
+    {"PngSignatureAlone", [] { return corpusFile("png/good/pngsuite/basn2c08.png").left(8); }, codecmessages::corrupt},
+    {"PngSidesOverTheLimit", [] { return corpusFile("png/bad/made-here/png-bomb-100000x100000.png"); },
+     codecmessages::tooLarge},
+    {"GifCutInFrame", [] { const QByteArray g = corpusFile("gif/good/pillow/hopper.gif"); return g.left(g.size() * 3 / 5); },
+     codecmessages::corrupt},
+    {"GifScreenOverTheLimit", [] { return withScreen(corpusFile("gif/good/image-gif/2x2.gif"), 65535, 65535); },
+     codecmessages::tooLarge},
+    {"GifHugeScreenTinyFile", [] { return withScreen(corpusFile("gif/good/image-gif/2x2.gif"), 8000, 8000); },
+     codecmessages::corrupt},
+    {"GifNoFrame", [] { return corpusFile("gif/good/image-gif/2x2.gif").left(13) + ';'; }, codecmessages::corrupt},
+    {"WebpCut", [] { const QByteArray w = corpusFile("webp/good/image-webp/gallery1-1.webp"); return w.left(w.size() / 2); },
+     codecmessages::corrupt},
+    {"WebpHugeHeaderTinyFile", [] { return corpusFile("webp/bad/made-here/webp-lossless-bomb-16384x16384.webp"); },
+     codecmessages::corrupt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, CauseTest, ::testing::ValuesIn(kCauses),
+                         [](const ::testing::TestParamInfo<CauseCase> &info) { return std::string(info.param.name); });
+
+struct TurnCase {
+    const char *name;
+    QByteArray (*turned)();
+    QByteArray (*upright)(); // the same picture, no orientation recorded
+    QImageIOHandler::Transformations transformation;
+};
+
+class TurnTest : public ::testing::TestWithParam<TurnCase> {};
+
+TEST_P(TurnTest, AppliesTheRecordedOrientation)
+{
+    const Outcome turned = readBytes(GetParam().turned());
+    Outcome upright = readBytes(GetParam().upright());
+    ASSERT_TRUE(turned.complete && upright.complete) << turned.message.toStdString() << upright.message.toStdString();
+    applyOrientation(upright.picture, GetParam().transformation);
+    EXPECT_TRUE(turned.picture == upright.picture);
+}
+
+QByteArray lossless() { return corpusFile("webp/good/libwebp-test-data/lossless1.webp"); }
+QByteArray losslessTurned(quint16 orientation)
+{
+    const Outcome plain = readBytes(lossless());
+    return webpWithOrientation(lossless(), plain.picture.width(), plain.picture.height(), orientation);
+}
+
+const TurnCase kTurns[] = {
+    {"PngExifRotate90", [] { return corpusFile("png/good/image-png/F-exif-chunk-early.png"); },
+     [] { return pngWithout(corpusFile("png/good/image-png/F-exif-chunk-early.png"), "eXIf"); },
+     QImageIOHandler::TransformationRotate90},
+    {"WebpExifRotate270", [] { return losslessTurned(8); }, lossless, QImageIOHandler::TransformationRotate270},
+    {"WebpExifMirror", [] { return losslessTurned(2); }, lossless, QImageIOHandler::TransformationMirror},
+    {"WebpExifUpright", [] { return losslessTurned(1); }, lossless, QImageIOHandler::TransformationNone},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, TurnTest, ::testing::ValuesIn(kTurns),
+                         [](const ::testing::TestParamInfo<TurnCase> &info) { return std::string(info.param.name); });
+
+// A non-interlaced PNG holds a few rows; a picture decoded whole declares all
+// of it before a pixel is decoded.
+TEST(PngMemory, StreamedRowsHoldLittleWholePicturesAll)
+{
+    const Outcome streamed = readBytes(corpusFile("png/good/image-png/issue_430.png"));
+    ASSERT_TRUE(streamed.complete);
+    EXPECT_LT(streamed.workingBytes, streamed.picture.byteCount() / 4);
+    for (const char *whole : {"png/good/pngsuite/basi6a16.png", "png/good/image-png/F-exif-chunk-early.png"}) {
+        const Outcome o = readBytes(corpusFile(whole));
+        ASSERT_TRUE(o.complete) << whole;
+        EXPECT_GE(o.workingBytes, o.picture.byteCount()) << whole;
+    }
+}
+
+TEST(Signatures, TellTheKindsApart)
+{
+    struct Head {
+        QByteArray bytes;
+        bool png, gif, webp;
+    };
+    const Head heads[] = {
+        {corpusFile("png/good/pngsuite/basn2c08.png").left(16), true, false, false},
+        {corpusFile("png/bad/pngsuite/xs7n0g01.png").left(16), false, false, false},
+        {QByteArray("GIF87a\x01\0\x01\0", 10), false, true, false},
+        {QByteArray("GIF89a"), false, true, false},
+        {QByteArray("GIF88a\x01\0\x01\0", 10), false, false, false},
+        {QByteArray("RIFF\x10\0\0\0WEBPVP8L", 16), false, false, true},
+        {QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), false, false, false},
+        {QByteArray("RIFF\x10\0\0\0WEB"), false, false, false},
+    };
+    for (const Head &h : heads) {
+        const auto *b = reinterpret_cast<const unsigned char *>(h.bytes.constData());
+        const std::size_t n = std::size_t(h.bytes.size());
+        EXPECT_EQ(isPng(b, n), h.png) << h.bytes.toHex().toStdString();
+        EXPECT_EQ(isGif(b, n), h.gif) << h.bytes.toHex().toStdString();
+        EXPECT_EQ(isWebp(b, n), h.webp) << h.bytes.toHex().toStdString();
+    }
+}
 
 } // namespace
