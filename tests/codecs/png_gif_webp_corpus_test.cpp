@@ -8,6 +8,7 @@
 #include "codecs/gif_reader.h"
 #include "codecs/png_reader.h"
 #include "codecs/webp_reader.h"
+#include "support/codec_test_support.h"
 #include "support/corpus_manifest.h"
 
 #include <QCryptographicHash>
@@ -25,6 +26,8 @@
 #include <map>
 
 using namespace tess;
+using tess::testing::compare;
+using tess::testing::readAll;
 using tess::testing::CorpusEntry;
 using tess::testing::corpusFormatsPath;
 
@@ -75,12 +78,6 @@ Outcome readBytes(const QByteArray &bytes, Colour matte = kMatte)
     return o;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A rendering with its transparent parts laid over the matte, by the same
 // rounding the readers use.
 Picture reference(const QString &path, Colour matte)
@@ -99,28 +96,13 @@ Picture reference(const QString &path, Colour matte)
     return p;
 }
 
-int maxDifference(const Picture &a, const Picture &b)
-{
-    if (a.width() != b.width() || a.height() != b.height())
-        return 256;
-    int most = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const Colour p = a.row(y)[x], q = b.row(y)[x];
-            most = std::max({most, std::abs(redOf(p) - redOf(q)), std::abs(greenOf(p) - greenOf(q)),
-                             std::abs(blueOf(p) - blueOf(q))});
-        }
-    }
-    return most;
-}
-
 // dwebp's .ppm sums for the libwebp test pictures, by file name.
 const std::map<QString, QByteArray> &ppmSums()
 {
     static const std::map<QString, QByteArray> sums = [] {
         std::map<QString, QByteArray> m;
         const QList<QByteArray> lines
-            = fileBytes(corpusFormatsPath(QStringLiteral("webp/ref/libwebp-test-data/libwebp_tests.md5"))).split('\n');
+            = readAll(corpusFormatsPath(QStringLiteral("webp/ref/libwebp-test-data/libwebp_tests.md5"))).split('\n');
         for (const QByteArray &line : lines) {
             const QList<QByteArray> f = line.simplified().split(' ');
             if (f.size() == 2 && f[1].endsWith(".webp.ppm"))
@@ -178,7 +160,7 @@ class CorpusTest : public ::testing::TestWithParam<CorpusEntry> {};
 TEST_P(CorpusTest, ReadsAsTheManifestSays)
 {
     const CorpusEntry &e = GetParam();
-    const Outcome o = readBytes(fileBytes(corpusFormatsPath(e.path)));
+    const Outcome o = readBytes(readAll(corpusFormatsPath(e.path)));
     if (!o.complete) {
         const QStringList causes{codecmessages::corrupt(), codecmessages::tooLarge(), codecmessages::unsupported(),
                                  codecmessages::notAPicture()};
@@ -198,10 +180,10 @@ TEST_P(CorpusTest, ReadsAsTheManifestSays)
         // missing_background.gif, where Qt's own GIF reader agrees with
         // giflib: its renderings are checked against Qt's.
         const QString rendering = e.reference.startsWith(QLatin1String("gif/ref/pillow/")) ? e.path : e.reference;
-        EXPECT_LE(maxDifference(o.picture, reference(corpusFormatsPath(rendering), kMatte)), toleranceFor(e));
+        EXPECT_LE(compare(o.picture, reference(corpusFormatsPath(rendering), kMatte)).maxChannel, toleranceFor(e));
     } else if (e.reference.endsWith(QLatin1String(".md5"))) {
         // dwebp's RGB leaves alpha out: only an opaque picture can match it.
-        const Outcome black = readBytes(fileBytes(corpusFormatsPath(e.path)), rgb(0, 0, 0));
+        const Outcome black = readBytes(readAll(corpusFormatsPath(e.path)), rgb(0, 0, 0));
         const QString name = e.path.section(QLatin1Char('/'), -1);
         if (black.picture == o.picture && ppmSums().count(name))
             EXPECT_EQ(ppmSum(o.picture), ppmSums().at(name));
@@ -222,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, CorpusTest, ::testing::ValuesIn(corpusRows()),
 
 namespace {
 
-QByteArray corpusFile(const char *relative) { return fileBytes(corpusFormatsPath(QLatin1String(relative))); }
+QByteArray corpusFile(const char *relative) { return readAll(corpusFormatsPath(QLatin1String(relative))); }
 
 // The PNG's bytes up to the middle of its first chunk of `type`, or with
 // every chunk of that type left out.
