@@ -1,0 +1,333 @@
+#include "codecs/png_reader.h"
+
+#include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/row_converter.h"
+
+#include <QtEndian>
+
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// An iCCP profile or an eXIf block is all libpng keeps of a chunk; text chunks
+// are dropped unread, so a text bomb never inflates.
+constexpr png_alloc_size_t kChunkMallocMax = 16u << 20;
+constexpr png_uint_32 kChunkCacheMax = 1000;
+// Deflate never packs more than about 1032 bytes into one, so image data that
+// would inflate to more than this many times the file's size is a lie.
+constexpr long long kDeflateMaxRatio = 1100;
+// libpng's zlib state and the two rows (this one and the one above) it filters with.
+constexpr std::size_t kInflateBytes = 48 * 1024;
+
+// Everything libpng touches, in one block on the heap that outlives every
+// guarded step; the steps themselves hold no C++ object with a destructor,
+// since a libpng error leaves them by longjmp.
+struct PngFile {
+    int fd = -1;
+    off_t offset = 0;
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    bool endOfFile = false; // libpng wanted bytes the file doesn't have
+    // Arguments of the guarded steps.
+    png_bytep row = nullptr;
+    png_bytepp rows = nullptr;
+
+    PngFile() = default;
+    PngFile(const PngFile &) = delete;
+    PngFile &operator=(const PngFile &) = delete;
+    ~PngFile()
+    {
+        if (png)
+            png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+[[noreturn]] void pngFailed(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void pngWarned(png_structp, png_const_charp) {}
+
+void pngRead(png_structp png, png_bytep data, png_size_t length)
+{
+    auto *file = static_cast<PngFile *>(png_get_io_ptr(png));
+    while (length > 0) {
+        const ssize_t got = ::pread(file->fd, data, length, file->offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            file->endOfFile = true;
+            png_error(png, "end of file");
+        }
+        file->offset += got;
+        data += got;
+        length -= std::size_t(got);
+    }
+}
+
+bool runPngStep(PngFile &file, void (*step)(PngFile &))
+{
+    if (setjmp(png_jmpbuf(file.png)) != 0)
+        return false;
+    step(file);
+    return true;
+}
+
+void infoStep(PngFile &f) { png_read_info(f.png, f.info); }
+
+void transformStep(PngFile &f)
+{
+    png_set_expand(f.png); // palette to RGB, 1, 2 and 4 bits to 8, tRNS to alpha
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    if (png_get_bit_depth(f.png, f.info) == 16)
+        png_set_swap(f.png);
+#endif
+    png_set_interlace_handling(f.png);
+    png_read_update_info(f.png, f.info);
+}
+
+void rowStep(PngFile &f) { png_read_row(f.png, f.row, nullptr); }
+void imageStep(PngFile &f) { png_read_image(f.png, f.rows); }
+void endStep(PngFile &f) { png_read_end(f.png, nullptr); }
+
+bool layoutOf(int channels, int depth, SampleLayout &layout)
+{
+    static constexpr SampleLayout eight[] = {SampleLayout::Grey8, SampleLayout::GreyAlpha8, SampleLayout::Rgb8,
+                                             SampleLayout::Rgba8};
+    static constexpr SampleLayout sixteen[] = {SampleLayout::Grey16, SampleLayout::GreyAlpha16, SampleLayout::Rgb16,
+                                               SampleLayout::Rgba16};
+    if (channels < 1 || channels > 4 || (depth != 8 && depth != 16))
+        return false;
+    layout = depth == 8 ? eight[channels - 1] : sixteen[channels - 1];
+    return true;
+}
+
+// Reads the next image row of a non-interlaced picture into `samples`. Image
+// data that ends early or breaks is an error; extra data after it only a
+// warning, and the picture stands.
+bool readPngRow(PngFile &file, png_bytep samples)
+{
+    file.row = samples;
+    return runPngStep(file, rowStep);
+}
+
+// After the last row: the rest of the file read, trouble there forgiven as
+// long as the file doesn't end early.
+bool finishPng(PngFile &file)
+{
+    runPngStep(file, endStep);
+    return !file.endOfFile;
+}
+
+class PngRows final : public RowStream {
+public:
+    PngRows(std::shared_ptr<PngFile> file, int width, int height, std::size_t rowBytes,
+            std::shared_ptr<const RowConverter> converter)
+        : m_file(std::move(file)), m_width(width), m_height(height), m_samples(rowBytes),
+          m_converter(std::move(converter))
+    {
+    }
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    QString message() const override { return codecmessages::corrupt(); }
+    std::size_t workingBytes() const override { return sizeof(PngFile) + 3 * m_samples.size() + kInflateBytes; }
+
+    bool readRows(Colour *const *rows, int count) override
+    {
+        if (m_broken || m_next + count > m_height)
+            return fail();
+        for (int i = 0; i < count; ++i) {
+            if (!readPngRow(*m_file, m_samples.data()))
+                return fail();
+            m_converter->convert(m_samples.data(), rows[i], m_width);
+        }
+        m_next += count;
+        return true;
+    }
+
+    bool finish() override
+    {
+        if (m_broken || m_next != m_height)
+            return false;
+        m_broken = !finishPng(*m_file);
+        m_file.reset();
+        return !m_broken;
+    }
+
+private:
+    bool fail()
+    {
+        m_broken = true;
+        m_file.reset();
+        return false;
+    }
+
+    std::shared_ptr<PngFile> m_file;
+    const int m_width;
+    const int m_height;
+    std::vector<png_byte> m_samples;
+    std::shared_ptr<const RowConverter> m_converter;
+    int m_next = 0;
+    bool m_broken = false;
+};
+
+struct WholePng {
+    std::shared_ptr<PngFile> file;
+    std::shared_ptr<const RowConverter> converter;
+    int width = 0; // as stored
+    int height = 0;
+    std::size_t rowBytes = 0;
+    bool interlaced = false;
+    QImageIOHandler::Transformations orientation;
+
+    std::optional<QString> operator()(Picture &picture) const
+    {
+        Picture decoded(width, height);
+        bool ok = true;
+        if (interlaced) {
+            // Adam7 spreads every row over seven passes: all of them at once.
+            std::vector<png_byte> samples(rowBytes * std::size_t(height));
+            std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+            for (int y = 0; y < height; ++y)
+                rows[std::size_t(y)] = samples.data() + rowBytes * std::size_t(y);
+            file->rows = rows.data();
+            ok = runPngStep(*file, imageStep);
+            for (int y = 0; ok && y < height; ++y)
+                converter->convert(rows[std::size_t(y)], decoded.row(y), width);
+        } else {
+            std::vector<png_byte> samples(rowBytes);
+            for (int y = 0; ok && y < height; ++y) {
+                ok = readPngRow(*file, samples.data());
+                if (ok)
+                    converter->convert(samples.data(), decoded.row(y), width);
+            }
+        }
+        ok = ok && finishPng(*file);
+        file->rows = nullptr;
+        if (!ok)
+            return codecmessages::corrupt();
+        applyOrientation(decoded, orientation);
+        picture = std::move(decoded);
+        return std::nullopt;
+    }
+};
+
+bool readAt(int fd, unsigned char *buffer, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, buffer, size, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        buffer += got;
+        size -= std::size_t(got);
+        offset += got;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isPng(const unsigned char *head, std::size_t size)
+{
+    return size >= 8 && png_sig_cmp(head, 0, 8) == 0;
+}
+
+OpenedPicture openPngPicture(int fd, const ReadOptions &options)
+{
+    auto file = std::make_shared<PngFile>();
+    file->fd = fd;
+    // The IHDR chunk always comes first: its size is known before libpng
+    // sees the file, so an absurd one is told apart from a broken one.
+    unsigned char head[24] = {};
+    const bool whole = readAt(fd, head, sizeof head, 0);
+    if (!isPng(head, whole ? sizeof head : 0)) {
+        return OpenedPicture::refused(isPng(head, sizeof head) ? codecmessages::corrupt()
+                                                               : codecmessages::notAPicture());
+    }
+    if (std::memcmp(head + 12, "IHDR", 4) == 0) {
+        const quint32 width = qFromBigEndian<quint32>(head + 16);
+        const quint32 height = qFromBigEndian<quint32>(head + 20);
+        if (width > quint32(kMaxStreamedSide) || height > quint32(kMaxStreamedSide))
+            return OpenedPicture::refused(codecmessages::tooLarge());
+    }
+
+    file->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, file.get(), pngFailed, pngWarned);
+    if (!file->png || !(file->info = png_create_info_struct(file->png)))
+        return OpenedPicture::refused(codecmessages::cannotOpen());
+    png_set_read_fn(file->png, file.get(), pngRead);
+    png_set_user_limits(file->png, kMaxStreamedSide, kMaxStreamedSide);
+    png_set_chunk_cache_max(file->png, kChunkCacheMax);
+    png_set_chunk_malloc_max(file->png, kChunkMallocMax);
+    static const png_byte unread[] = "tEXt\0zTXt\0iTXt\0sPLT\0";
+    png_set_keep_unknown_chunks(file->png, PNG_HANDLE_CHUNK_NEVER, unread, 4);
+    if (!runPngStep(*file, infoStep))
+        return OpenedPicture::refused(codecmessages::corrupt());
+
+    png_structp png = file->png;
+    png_infop info = file->info;
+    const int width = int(png_get_image_width(png, info));
+    const int height = int(png_get_image_height(png, info));
+    const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    struct stat st {};
+    const long long dataBytes = (long long)(png_get_rowbytes(png, info) + 1) * height;
+    if (::fstat(fd, &st) != 0 || (long long)st.st_size * kDeflateMaxRatio < dataBytes)
+        return OpenedPicture::refused(codecmessages::corrupt());
+
+    QByteArray profile;
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep iccp = nullptr;
+    png_uint_32 iccpBytes = 0;
+    if (!png_get_valid(png, info, PNG_INFO_sRGB)
+        && png_get_iCCP(png, info, &name, &compression, &iccp, &iccpBytes) == PNG_INFO_iCCP)
+        profile = QByteArray(reinterpret_cast<const char *>(iccp), qsizetype(iccpBytes));
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
+    png_uint_32 exifBytes = 0;
+    png_bytep exif = nullptr;
+    if (png_get_eXIf_1(png, info, &exifBytes, &exif) != 0 && exif)
+        orientation = exifOrientation(QByteArray(reinterpret_cast<const char *>(exif), qsizetype(exifBytes)));
+
+    if (!runPngStep(*file, transformStep))
+        return OpenedPicture::refused(codecmessages::corrupt());
+    SampleLayout layout;
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    if (!layoutOf(png_get_channels(png, info), png_get_bit_depth(png, info), layout)
+        || rowBytes != std::size_t(width) * std::size_t(bytesPerPixel(layout)))
+        return OpenedPicture::refused(codecmessages::unsupported());
+    auto converter = std::make_shared<const RowConverter>(layout, profile, options.matte);
+
+    OpenedPicture opened;
+    if (!interlaced && orientation == QImageIOHandler::TransformationNone) {
+        opened.rows = std::make_unique<PngRows>(std::move(file), width, height, rowBytes, std::move(converter));
+        return opened;
+    }
+    if ((long long)width * height > kMaxPicturePixels)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+    const bool turned = orientation & QImageIOHandler::TransformationRotate90;
+    const std::size_t pixelBytes = std::size_t(width) * std::size_t(height) * sizeof(Colour);
+    const std::size_t extra = sizeof(PngFile) + kInflateBytes + 3 * rowBytes + (turned ? pixelBytes : 0)
+        + (interlaced ? (rowBytes + sizeof(png_bytep)) * std::size_t(height) : 0);
+    WholePng decode{std::move(file), std::move(converter), width, height, rowBytes, interlaced, orientation};
+    opened.rows = wholePictureRows(turned ? height : width, turned ? width : height, std::move(decode), extra);
+    return opened;
+}
+
+} // namespace tess

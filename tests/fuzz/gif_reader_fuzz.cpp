@@ -1,0 +1,9 @@
+// Any bytes, as a file the GIF reader opens.
+#include "codecs/gif_reader.h"
+#include "reader_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    tess::fuzzing::readOnce(data, size, tess::openGifPicture);
+    return 0;
+}
