@@ -1,7 +1,7 @@
 #include "thumbs/thumbnail_work.h"
 
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_stream.h"
+#include "codecs/open_picture.h"
 #include "thumbs/compose.h"
 #include "thumbs/compose_streamed.h"
 #include "thumbs/output_writer.h"
@@ -24,26 +24,22 @@ std::size_t canvasBytes(long long width, long long height, const ThumbSettings &
     return layout.failure ? 0 : std::size_t(layout.width) * std::size_t(layout.height) * 4 * 2;
 }
 
-WorkCost costOf(const PictureStream &stream, const ThumbSettings &settings)
+WorkCost costOf(const OpenedPicture &opened, const ThumbSettings &settings)
 {
     WorkCost cost;
-    cost.holding = canvasBytes(stream.width, stream.height, settings);
-    if (stream.kind == PictureStream::Streamed) {
-        const long long rows = streamedRowsHeld(stream.rows->width(), stream.rows->height(), settings);
-        cost.making = std::size_t(rows) * std::size_t(stream.rows->width()) * 4 + stream.rows->workingBytes();
-    } else if (stream.kind == PictureStream::Whole) {
-        // The decoded picture, and a second one where it is turned upright
-        // (a progressive file's coefficients take about as much).
-        const long long pixels = std::min(stream.width * stream.height, kMaxPicturePixels);
-        cost.making = std::size_t(std::max(0LL, pixels)) * 8;
-    }
+    if (!opened.ok())
+        return cost;
+    const RowStream &rows = *opened.rows;
+    cost.holding = canvasBytes(rows.width(), rows.height(), settings);
+    const long long held = streamedRowsHeld(rows.width(), rows.height(), settings);
+    cost.making = std::size_t(held) * std::size_t(rows.width()) * 4 + rows.workingBytes();
     return cost;
 }
 
 void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &start)
 {
-    PictureStream stream = openPictureStream(work.path);
-    start(costOf(stream, work.settings));
+    OpenedPicture opened = openPicture(work.path, ReadOptions{Colour(work.settings.MarginColour)});
+    start(costOf(opened, work.settings));
 
     ResampleProgress progress;
     progress.beforeRow = [&work] {
@@ -61,23 +57,11 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
     work.canvas.setBackground(Colour(work.settings.MarginColour));
 
     Composition composition;
-    switch (stream.kind) {
-    case PictureStream::Refused:
-        work.failure = Failure{work.path, stream.message};
+    if (!opened.ok()) {
+        work.failure = Failure{work.path, opened.message};
         return;
-    case PictureStream::Streamed:
-        composition = ComposeStreamed(*stream.rows, work.canvas, work.settings, progress, placed);
-        break;
-    case PictureStream::Whole: {
-        DecodedPicture decoded = decodePictureFile(work.path);
-        if (!decoded.ok()) {
-            work.failure = decoded.failure;
-            return;
-        }
-        composition = ComposeThumbnail(decoded.picture, work.canvas, work.settings, progress, placed);
-        break;
     }
-    }
+    composition = ComposeStreamed(*opened.rows, work.canvas, work.settings, progress, placed);
     if (composition.failure) {
         work.failure = composition.failure;
         work.failure->file = work.path;
