@@ -345,10 +345,11 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
         // own rows and is turned into RGB where it lies.
         r.file.outSpace = JCS_CMYK;
         r.inPlace = true;
-        const SampleLayout layout = info.saw_Adobe_marker ? SampleLayout::InvertedCmyk8 : SampleLayout::Cmyk8;
-        r.converter = std::make_unique<RowConverter>(layout, profile, options.matte);
-        if (!r.converter->managed() && layout != SampleLayout::InvertedCmyk8)
-            r.converter = std::make_unique<RowConverter>(SampleLayout::InvertedCmyk8, QByteArray(), options.matte);
+        // Only with Adobe's marker do we know how the ink values lie, so only
+        // then can the profile be trusted with them; without it, the ink
+        // values are read as Adobe writes them, as they always were.
+        r.converter = std::make_unique<RowConverter>(SampleLayout::InvertedCmyk8,
+                                                     info.saw_Adobe_marker ? profile : QByteArray(), options.matte);
         return;
     }
     if (profile.isEmpty())

@@ -23,8 +23,8 @@ namespace tess {
 //
 // Colour: an embedded profile that is not sRGB is applied (RowConverter);
 // untagged and sRGB files keep libjpeg's own samples. CMYK goes through its
-// profile as Adobe's inverted ink values when the file has Adobe's marker;
-// without a usable profile, ink values are always read as Adobe writes them.
+// profile, as Adobe's inverted ink values, when the file has Adobe's marker;
+// otherwise its ink values are read as Adobe writes them, without a profile.
 OpenedPicture openJpegPicture(int fd, const ReadOptions &options);
 
 } // namespace tess
