@@ -447,6 +447,13 @@ TEST(PictureFile, FailuresNameTheFile)
     ASSERT_TRUE(writeAll(text, "just some words\n"));
     const QString empty = dir.filePath(QStringLiteral("empty.bmp"));
     ASSERT_TRUE(writeAll(empty, QByteArray()));
+    // A kind's first bytes and nothing after: its reader's to refuse.
+    const QString jpegStart = dir.filePath(QStringLiteral("start.jpg"));
+    ASSERT_TRUE(writeAll(jpegStart, QByteArray("\xFF\xD8", 2)));
+    const QString bmpStart = dir.filePath(QStringLiteral("start.bmp"));
+    ASSERT_TRUE(writeAll(bmpStart, QByteArray("BM")));
+    const QString oneByte = dir.filePath(QStringLiteral("one.jpg"));
+    ASSERT_TRUE(writeAll(oneByte, QByteArray("\xFF", 1)));
     const struct {
         QString path;
         QString message;
@@ -455,6 +462,9 @@ TEST(PictureFile, FailuresNameTheFile)
         {dir.path(), kCannotOpen},
         {text, kNotAPicture},
         {empty, kNotAPicture},
+        {jpegStart, kCorrupt},
+        {bmpStart, kCorrupt},
+        {oneByte, kNotAPicture},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
