@@ -1,7 +1,5 @@
 #include "codecs/exif_orientation.h"
 
-#include <QImageReader>
-
 #include <algorithm>
 #include <cstdint>
 
@@ -27,41 +25,46 @@ QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
     };
     if (u16(2) != 42)
         return T::TransformationNone;
-    const std::uint32_t directory = u32(4);
-    if (directory > std::uint32_t(tiff.size()) - 2)
-        return T::TransformationNone;
-    const unsigned entries = u16(directory);
-    for (unsigned i = 0; i < entries; ++i) {
-        const qsizetype entry = qsizetype(directory) + 2 + qsizetype(i) * 12;
-        if (entry + 12 > tiff.size())
-            break;
-        constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
-        if (u16(entry) != kOrientationTag || u16(entry + 2) != kShort || u32(entry + 4) != 1)
-            continue;
-        switch (u16(entry + 8)) {
-        case 2: return T::TransformationMirror;
-        case 3: return T::TransformationRotate180;
-        case 4: return T::TransformationFlip;
-        case 5: return T::TransformationFlipAndRotate90;
-        case 6: return T::TransformationRotate90;
-        case 7: return T::TransformationMirrorAndRotate90;
-        case 8: return T::TransformationRotate270;
-        default: return T::TransformationNone;
+    // As Qt's JPEG reader reads it, so that a photo turns as it always did:
+    // directories are followed forward only (a loop can't hold us), at most
+    // ten of them, and the first orientation entry decides, even a bad one.
+    constexpr int kMaxDirectories = 10;
+    qsizetype end = 8; // of what has been read so far
+    std::uint32_t directory = u32(4);
+    for (int n = 0; n < kMaxDirectories; ++n) {
+        if (directory < end || directory > std::uint32_t(tiff.size()) - 2)
+            return T::TransformationNone;
+        const unsigned entries = u16(directory);
+        const qsizetype first = qsizetype(directory) + 2;
+        for (unsigned i = 0; i < entries; ++i) {
+            const qsizetype entry = first + qsizetype(i) * 12;
+            if (entry + 12 > tiff.size())
+                return T::TransformationNone;
+            constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
+            if (u16(entry) != kOrientationTag)
+                continue;
+            if (u16(entry + 2) != kShort || u32(entry + 4) != 1)
+                return T::TransformationNone;
+            switch (u16(entry + 8)) {
+            case 2: return T::TransformationMirror;
+            case 3: return T::TransformationRotate180;
+            case 4: return T::TransformationFlip;
+            case 5: return T::TransformationFlipAndRotate90;
+            case 6: return T::TransformationRotate90;
+            case 7: return T::TransformationMirrorAndRotate90;
+            case 8: return T::TransformationRotate270;
+            default: return T::TransformationNone;
+            }
         }
+        const qsizetype next = first + qsizetype(entries) * 12;
+        if (next + 4 > tiff.size())
+            return T::TransformationNone;
+        directory = u32(next);
+        end = next + 4;
+        if (directory == 0)
+            break;
     }
     return T::TransformationNone;
-}
-
-QImageIOHandler::Transformations jpegOrientation(QIODevice &in)
-{
-    in.seek(0);
-    QImageIOHandler::Transformations transformation = QImageIOHandler::TransformationNone;
-    {
-        QImageReader reader(&in, "jpeg");
-        transformation = reader.transformation();
-    }
-    in.seek(0);
-    return transformation;
 }
 
 void applyOrientation(Picture &picture, QImageIOHandler::Transformations transformation)

@@ -10,4 +10,8 @@ namespace tess {
 // that claims far more pixels than the file could hold is refused at once.
 OpenedPicture openPicture(const QString &path, const ReadOptions &options = {});
 
+// The same for a file already open, positioned at its start; takes ownership
+// of fd (pictures held in memory come this way too).
+OpenedPicture openPictureFile(int fd, const ReadOptions &options = {});
+
 } // namespace tess

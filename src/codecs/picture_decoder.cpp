@@ -1,79 +1,93 @@
-#include "codecs/bmp_decoder.h"
 #include "codecs/codec_messages.h"
-#include "codecs/exif_orientation.h"
-#include "platform/file_names.h"
-#include "codecs/jpeg_decoder.h"
+#include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 
-#include <QBuffer>
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace tess {
 
 namespace {
 
-enum class Kind { Jpeg, Bmp, Other };
-
-// By content: a JPEG named .bmp is still a JPEG.
-Kind kindOf(QIODevice &in)
+// Every row of an opened picture, through the same reader a thumbnail uses.
+DecodedPicture readWhole(OpenedPicture opened, const QString &name)
 {
-    const QByteArray magic = in.peek(3);
-    if (magic.size() >= 2 && uchar(magic[0]) == 0xFF && uchar(magic[1]) == 0xD8)
-        return Kind::Jpeg;
-    if (magic.startsWith("BM"))
-        return Kind::Bmp;
-    return Kind::Other;
+    DecodedPicture result;
+    if (!opened.ok()) {
+        result.failure = Failure{name, opened.message};
+        return result;
+    }
+    RowStream &rows = *opened.rows;
+    if ((long long)rows.width() * rows.height() > kMaxPicturePixels) {
+        result.failure = Failure{name, codecmessages::tooLarge()};
+        return result;
+    }
+    // The first band goes into a buffer of its own: a reader that decodes
+    // whole may still refuse the picture there (too large for its library),
+    // and the picture's memory is only taken once it has not.
+    const int width = rows.width();
+    const int height = rows.height();
+    constexpr int kBand = 64;
+    const int firstCount = std::min(kBand, height);
+    std::vector<Colour> first(std::size_t(width) * std::size_t(firstCount));
+    std::vector<Colour *> band(kBand);
+    for (int i = 0; i < firstCount; ++i)
+        band[std::size_t(i)] = first.data() + std::size_t(i) * std::size_t(width);
+    bool ok = rows.readRows(band.data(), firstCount);
+    if (ok) {
+        result.picture = Picture(width, height);
+        std::copy(first.begin(), first.end(), result.picture.bits());
+        first = {};
+    }
+    for (int y = firstCount; ok && y < height; y += kBand) {
+        const int count = std::min(kBand, height - y);
+        for (int i = 0; i < count; ++i)
+            band[std::size_t(i)] = result.picture.row(y + i);
+        ok = rows.readRows(band.data(), count);
+    }
+    if (!ok || !rows.finish()) {
+        result.picture.reset();
+        result.failure = Failure{name, rows.message()};
+    }
+    return result;
 }
 
-DecodedPicture decodeDevice(QIODevice &in, const QString &name)
+bool writeFully(int fd, const char *data, qsizetype size)
 {
-    switch (kindOf(in)) {
-    case Kind::Jpeg: {
-        DecodedPicture decoded = decodeJpeg(in, name);
-        if (decoded.ok()) {
-            const auto orientation = jpegOrientation(in);
-            if (orientation != QImageIOHandler::TransformationNone)
-                applyOrientation(decoded.picture, orientation);
-        }
-        return decoded;
+    while (size > 0) {
+        const ssize_t wrote = ::write(fd, data, std::size_t(size));
+        if (wrote <= 0)
+            return false;
+        data += wrote;
+        size -= wrote;
     }
-    case Kind::Bmp:
-        return decodeBmp(in, name);
-    case Kind::Other:
-        break;
-    }
-    return DecodedPicture{Picture(), Failure{name, codecmessages::notAPicture()}};
+    return ::lseek(fd, 0, SEEK_SET) == 0;
 }
 
 } // namespace
 
 DecodedPicture decodePictureFile(const QString &path)
 {
-    // Opened by its bytes: QFile would reach the file through UTF-8 and miss
-    // a name that is not UTF-8.
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return DecodedPicture{Picture(), Failure{path, codecmessages::cannotOpen()}};
-    struct stat st {};
-    QFile file;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return DecodedPicture{Picture(), Failure{path, codecmessages::cannotOpen()}};
-    }
-    return decodeDevice(file, path);
+    ReadOptions options;
+    options.wholePicture = true;
+    return readWhole(openPicture(path, options), path);
 }
 
 DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages)
 {
-    QBuffer buffer; // reads `data` in place, no copy
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    return decodeDevice(buffer, nameForMessages);
+    // A file of its own in memory, so bytes are read by the very path files are.
+    const int fd = ::memfd_create("picture", MFD_CLOEXEC);
+    if (fd < 0 || !writeFully(fd, data.constData(), data.size())) {
+        if (fd >= 0)
+            ::close(fd);
+        return DecodedPicture{Picture(), Failure{nameForMessages, codecmessages::cannotOpen()}};
+    }
+    ReadOptions options;
+    options.wholePicture = true;
+    return readWhole(openPictureFile(fd, options), nameForMessages);
 }
 
 } // namespace tess

@@ -15,6 +15,10 @@ namespace tess {
 struct ReadOptions {
     // What transparent pixels are laid over: the thumbnail's margin colour.
     Colour matte = rgb(255, 255, 255);
+    // The caller will hold every row at once (decodePictureFile): a picture
+    // over kMaxPicturePixels is refused as too large, even one that could
+    // stream.
+    bool wholePicture = false;
 };
 
 // A picture file as the reader of its kind opened it: its header read, no

@@ -1,6 +1,8 @@
 #include "support/codec_test_support.h"
+#include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QDirIterator>
 #include <QImageReader>
@@ -315,6 +317,11 @@ TEST_P(OrientedJpeg, TurnedUpright)
     ASSERT_EQ(decoded.picture.width(), upright.picture.width());
     ASSERT_EQ(decoded.picture.height(), upright.picture.height());
     EXPECT_LE(compare(decoded.picture, upright.picture).meanChannel, o.allowedMean);
+    // The upright size is known at opening, before a pixel is decoded.
+    const OpenedPicture opened = openPicture(corpus(o.file));
+    ASSERT_TRUE(opened.ok());
+    EXPECT_EQ(opened.rows->width(), upright.picture.width());
+    EXPECT_EQ(opened.rows->height(), upright.picture.height());
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, OrientedJpeg, ::testing::ValuesIn(orientedFiles()),
@@ -335,6 +342,89 @@ TEST(OrientedJpeg, QuarterTurnSwapsTheSides)
     EXPECT_EQ(decoded.picture.width(), 1);
     EXPECT_EQ(decoded.picture.height(), 2);
 }
+
+// --- colour profiles -------------------------------------------------------
+
+// The JPEG without its ICC profile: the segments before the first scan that
+// carry one left out.
+QByteArray withoutProfile(const QByteArray &jpeg)
+{
+    QByteArray out = jpeg.left(2);
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && uchar(jpeg[at]) == 0xFF && uchar(jpeg[at + 1]) != 0xDA) {
+        const qsizetype length = 2 + (uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]));
+        if (uchar(jpeg[at + 1]) != 0xE2 || !jpeg.mid(at + 4, 12).startsWith("ICC_PROFILE"))
+            out += jpeg.mid(at, length);
+        at += length;
+    }
+    return out + jpeg.mid(at);
+}
+
+enum class Expect {
+    AsUntagged,      // an sRGB profile: the very pixels of the file without it
+    AsQtConverts,    // what Qt's own colour conversion makes of it
+    ChannelsRotated, // a profile that swaps channels: untagged (r, g, b) shown as (g, b, r)
+};
+
+struct TaggedJpeg {
+    const char *file;
+    Expect expect;
+    int maxChannel;
+    double meanChannel;
+};
+
+Picture rotatedChannels(const Picture &picture)
+{
+    Picture out = picture;
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            const Colour c = picture.row(y)[x];
+            out.row(y)[x] = rgb(greenOf(c), blueOf(c), redOf(c));
+        }
+    return out;
+}
+
+class TaggedJpegFile : public ::testing::TestWithParam<TaggedJpeg> {};
+
+TEST_P(TaggedJpegFile, ConvertedToSrgbThroughItsProfile)
+{
+    const TaggedJpeg &t = GetParam();
+    const QString path = corpus(QLatin1String(t.file));
+    const DecodedPicture decoded = decodePictureFile(path);
+    ASSERT_TRUE(decoded.ok()) << decoded.failure->message.toStdString();
+    const DecodedPicture untagged = decodePictureData(withoutProfile(readAll(path)), QStringLiteral("u.jpg"));
+    ASSERT_TRUE(untagged.ok());
+    if (t.expect == Expect::AsUntagged) {
+        EXPECT_TRUE(decoded.picture == untagged.picture);
+        return;
+    }
+    Picture reference;
+    if (t.expect == Expect::ChannelsRotated) {
+        reference = rotatedChannels(untagged.picture);
+    } else {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        QImage image = reader.read();
+        ASSERT_TRUE(image.colorSpace().isValid());
+        image.convertToColorSpace(QColorSpace::SRgb);
+        reference = Picture::fromImage(image);
+    }
+    const Difference d = compare(decoded.picture, reference);
+    EXPECT_LE(d.maxChannel, t.maxChannel);
+    EXPECT_LE(d.meanChannel, t.meanChannel);
+    // The profile really mattered: the samples as they are lie far off.
+    EXPECT_GT(compare(untagged.picture, reference).meanChannel, 5.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, TaggedJpegFile,
+    ::testing::Values(TaggedJpeg{"formats/icc/good/libavif/paris_exif_xmp_icc.jpg", Expect::AsUntagged, 0, 0},
+                      TaggedJpeg{"jpeg/good/pillow/pil_sample_rgb.jpg", Expect::AsUntagged, 0, 0},
+                      TaggedJpeg{"jpeg/good/mozilla/jpg-srgb-icc.jpg", Expect::AsUntagged, 0, 0},
+                      TaggedJpeg{"formats/icc/good/image-rs/portrait_2.jpg", Expect::AsQtConverts, 2, 0.1},
+                      TaggedJpeg{"formats/icc/good/libjxl-testdata/sideways_bench.jpg", Expect::ChannelsRotated, 1,
+                                 0.05}),
+    [](const ::testing::TestParamInfo<TaggedJpeg> &info) { return testName(QLatin1String(info.param.file)); });
 
 // --- files and content -----------------------------------------------------
 
@@ -357,6 +447,13 @@ TEST(PictureFile, FailuresNameTheFile)
     ASSERT_TRUE(writeAll(text, "just some words\n"));
     const QString empty = dir.filePath(QStringLiteral("empty.bmp"));
     ASSERT_TRUE(writeAll(empty, QByteArray()));
+    // A kind's first bytes and nothing after: its reader's to refuse.
+    const QString jpegStart = dir.filePath(QStringLiteral("start.jpg"));
+    ASSERT_TRUE(writeAll(jpegStart, QByteArray("\xFF\xD8", 2)));
+    const QString bmpStart = dir.filePath(QStringLiteral("start.bmp"));
+    ASSERT_TRUE(writeAll(bmpStart, QByteArray("BM")));
+    const QString oneByte = dir.filePath(QStringLiteral("one.jpg"));
+    ASSERT_TRUE(writeAll(oneByte, QByteArray("\xFF", 1)));
     const struct {
         QString path;
         QString message;
@@ -365,6 +462,9 @@ TEST(PictureFile, FailuresNameTheFile)
         {dir.path(), kCannotOpen},
         {text, kNotAPicture},
         {empty, kNotAPicture},
+        {jpegStart, kCorrupt},
+        {bmpStart, kCorrupt},
+        {oneByte, kNotAPicture},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path.toStdString());

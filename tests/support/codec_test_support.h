@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -109,6 +110,51 @@ inline Picture photoLike(int width, int height, unsigned seed = 1)
         }
     }
     return p;
+}
+
+// One entry of an EXIF directory, its value held in the entry itself.
+struct ExifEntry {
+    unsigned tag;
+    unsigned type; // 3 = SHORT, 4 = LONG
+    std::uint32_t count;
+    std::uint32_t value;
+};
+
+// An EXIF block as cameras write it: "Exif\0\0" (unless left out), the TIFF
+// header in the given byte order and the directories chained one after another.
+inline QByteArray exifBlock(bool littleEndian, const std::vector<std::vector<ExifEntry>> &directories,
+                            bool withHeader = true)
+{
+    QByteArray tiff(littleEndian ? "II" : "MM");
+    const auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            tiff += char(v >> (8 * (littleEndian ? i : bytes - 1 - i)));
+    };
+    put(42, 2);
+    put(8, 4);
+    for (std::size_t d = 0; d < directories.size(); ++d) {
+        put(std::uint32_t(directories[d].size()), 2);
+        for (const ExifEntry &e : directories[d]) {
+            put(e.tag, 2);
+            put(e.type, 2);
+            put(e.count, 4);
+            if (e.type == 3) {
+                put(e.value, 2); // a SHORT sits in the first half of the field
+                put(0, 2);
+            } else {
+                put(e.value, 4);
+            }
+        }
+        put(d + 1 < directories.size() ? std::uint32_t(tiff.size() + 4) : 0, 4);
+    }
+    return (withHeader ? QByteArray("Exif\0\0", 6) : QByteArray()) + tiff;
+}
+
+// `jpeg` with `exif` as an APP1 segment right after its start marker.
+inline QByteArray withExif(const QByteArray &jpeg, const QByteArray &exif)
+{
+    const int length = int(exif.size()) + 2;
+    return jpeg.left(2) + QByteArray("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + exif + jpeg.mid(2);
 }
 
 } // namespace tess::testing

@@ -1,0 +1,419 @@
+#include "codecs/jpeg_reader.h"
+
+#include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
+#include "codecs/jpeg_errors.h"
+#include "codecs/jpeg_memory.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/row_converter.h"
+
+#include <jerror.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// A libjpeg data source reading a file descriptor in chunks, so no whole file
+// is ever held.
+struct FdSource {
+    static constexpr std::size_t kChunk = 64 * 1024;
+    jpeg_source_mgr pub;
+    int fd;
+    std::array<JOCTET, kChunk> buffer;
+};
+
+FdSource &sourceOf(j_decompress_ptr info) { return *reinterpret_cast<FdSource *>(info->src); }
+
+void initSource(j_decompress_ptr) {}
+
+boolean fillInput(j_decompress_ptr info)
+{
+    FdSource &source = sourceOf(info);
+    ssize_t got = 0;
+    do {
+        got = ::read(source.fd, source.buffer.data(), source.buffer.size());
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        // Out of data: hand the decoder an end-of-image marker, as libjpeg's own
+        // sources do; the warning lets us tell a cut file from a good one.
+        WARNMS(info, JWRN_JPEG_EOF);
+        source.buffer[0] = 0xFF;
+        source.buffer[1] = JPEG_EOI;
+        source.pub.next_input_byte = source.buffer.data();
+        source.pub.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    source.pub.next_input_byte = source.buffer.data();
+    source.pub.bytes_in_buffer = std::size_t(got);
+    return TRUE;
+}
+
+void skipInput(j_decompress_ptr info, long count)
+{
+    if (count <= 0)
+        return;
+    FdSource &source = sourceOf(info);
+    while (std::size_t(count) > source.pub.bytes_in_buffer) {
+        count -= long(source.pub.bytes_in_buffer);
+        fillInput(info);
+    }
+    source.pub.next_input_byte += count;
+    source.pub.bytes_in_buffer -= std::size_t(count);
+}
+
+void termSource(j_decompress_ptr) {}
+
+// Everything libjpeg touches, in one block that outlives every guarded step.
+// The steps themselves hold nothing with a destructor (see jpeg_errors.h).
+struct JpegFile {
+    jpeg_decompress_struct info{};
+    JpegErrorManager errors;
+    FdSource source{};
+    bool created = false;
+    JOCTET *icc = nullptr; // the embedded profile, malloc'ed by libjpeg
+    unsigned int iccLength = 0;
+    J_COLOR_SPACE outSpace = JCS_EXT_RGBX;
+    // A rows step's arguments and result.
+    JSAMPROW *rows = nullptr;
+    JDIMENSION wanted = 0;
+    JDIMENSION got = 0;
+
+    explicit JpegFile(int fd)
+    {
+        source.fd = fd;
+        installJpegErrors(reinterpret_cast<j_common_ptr>(&info), errors);
+    }
+    ~JpegFile()
+    {
+        if (created)
+            jpeg_destroy_decompress(&info);
+        std::free(icc);
+        ::close(source.fd);
+    }
+    JpegFile(const JpegFile &) = delete;
+    JpegFile &operator=(const JpegFile &) = delete;
+};
+
+void headerStep(void *context)
+{
+    auto &d = *static_cast<JpegFile *>(context);
+    jpeg_create_decompress(&d.info);
+    d.created = true;
+    d.source.pub.init_source = initSource;
+    d.source.pub.fill_input_buffer = fillInput;
+    d.source.pub.skip_input_data = skipInput;
+    d.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    d.source.pub.term_source = termSource;
+    d.info.src = &d.source.pub;
+    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF); // EXIF
+    jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF); // ICC profile, in pieces
+    jpeg_read_header(&d.info, TRUE);
+    jpeg_read_icc_profile(&d.info, &d.icc, &d.iccLength);
+}
+
+void startStep(void *context)
+{
+    auto &d = *static_cast<JpegFile *>(context);
+    d.info.out_color_space = d.outSpace;
+    jpeg_start_decompress(&d.info);
+}
+
+void rowsStep(void *context)
+{
+    auto &d = *static_cast<JpegFile *>(context);
+    while (d.got < d.wanted) {
+        const JDIMENSION got = jpeg_read_scanlines(&d.info, d.rows + d.got, d.wanted - d.got);
+        noteJpegRowsOutput(d.errors, d.info);
+        if (got == 0)
+            return; // a suspending source would do this; ours never suspends
+        d.got += got;
+    }
+}
+
+void finishStep(void *context)
+{
+    jpeg_finish_decompress(&static_cast<JpegFile *>(context)->info);
+}
+
+QString messageFor(int errorCode)
+{
+    switch (errorCode) {
+    case JERR_BAD_PRECISION:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+        return codecmessages::unsupported();
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
+        return codecmessages::tooLarge();
+    default:
+        return codecmessages::corrupt();
+    }
+}
+
+QByteArray exifBlock(const jpeg_decompress_struct &info)
+{
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return QByteArray::fromRawData(reinterpret_cast<const char *>(m->data), qsizetype(m->data_length));
+    }
+    return {};
+}
+
+// The fewest bytes the entropy-coded data of a sequential Huffman JPEG can
+// take: every block of every component codes at least its DC difference and
+// an end of block, each at least one bit.
+long long leastDataBytes(const jpeg_decompress_struct &info)
+{
+    long long blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        blocks += (long long)info.comp_info[c].width_in_blocks * info.comp_info[c].height_in_blocks;
+    return blocks * 2 / 8;
+}
+
+// The coefficient store a multi-scan file keeps until its last scan.
+std::size_t coefficientBytes(const jpeg_decompress_struct &info)
+{
+    std::size_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        blocks += std::size_t(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+    return blocks * DCTSIZE2 * sizeof(JCOEF);
+}
+
+// A JPEG being read, and how its samples become pixels.
+struct JpegReading {
+    explicit JpegReading(int fd) : file(fd) {}
+    JpegFile file;
+    // Null when libjpeg's RGBX rows are our pixels as they come.
+    std::unique_ptr<RowConverter> converter;
+    // The samples take a pixel's four bytes (CMYK): converted where they lie.
+    // Otherwise a converted picture's samples go through `scratch`.
+    bool inPlace = false;
+    int components = 4;
+    std::vector<JSAMPLE> scratch;
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
+
+    // Rows libjpeg is asked for at once: whole-picture decoding has always
+    // noted the end-of-image marker at this step.
+    static constexpr int kBatch = 16;
+
+    // Decodes the next `count` rows into `rows`. False when libjpeg failed or
+    // gave fewer rows.
+    bool readInto(Colour *const *rows, int count)
+    {
+        JpegFile &d = file;
+        const int width = int(d.info.output_width);
+        std::array<JSAMPROW, kBatch> staged{};
+        for (int done = 0; done < count;) {
+            const int n = std::min(kBatch, count - done);
+            JSAMPROW *targets = staged.data();
+            if (converter && !inPlace) {
+                const std::size_t rowBytes = std::size_t(width) * std::size_t(components);
+                scratch.resize(rowBytes * kBatch);
+                for (int i = 0; i < n; ++i)
+                    staged[std::size_t(i)] = scratch.data() + std::size_t(i) * rowBytes;
+            } else {
+                for (int i = 0; i < n; ++i)
+                    staged[std::size_t(i)] = reinterpret_cast<JSAMPROW>(rows[done + i]);
+            }
+            d.rows = targets;
+            d.wanted = JDIMENSION(n);
+            d.got = 0;
+            const bool ok = runJpegStep(d.errors, rowsStep, &d);
+            if (converter) {
+                for (JDIMENSION i = 0; i < d.got; ++i)
+                    converter->convert(targets[i], rows[done + int(i)], width);
+            }
+            if (!ok || d.got < d.wanted)
+                return false;
+            done += n;
+        }
+        return true;
+    }
+
+    // Starts the decompressor; a failure's cause, or nothing.
+    std::optional<QString> start()
+    {
+        JpegFile &d = file;
+        if (!runJpegStep(d.errors, startStep, &d))
+            return messageFor(d.errors.errorCode);
+        if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
+            || d.info.output_components != components)
+            return codecmessages::unsupported();
+        return std::nullopt;
+    }
+
+    QString failure() const { return messageFor(file.errors.errorCode); }
+};
+
+// The whole picture, decoded at the first readRows.
+std::optional<QString> decodeWhole(JpegReading &r, Picture &picture)
+{
+    if (const std::optional<QString> failure = r.start())
+        return failure;
+    JpegFile &d = r.file;
+    const int width = int(d.info.output_width);
+    const int height = int(d.info.output_height);
+    picture = Picture(width, height);
+    std::array<Colour *, JpegReading::kBatch> rows{};
+    while (d.info.output_scanline < d.info.output_height) {
+        const int first = int(d.info.output_scanline);
+        const int n = std::min(JpegReading::kBatch, height - first);
+        for (int i = 0; i < n; ++i)
+            rows[std::size_t(i)] = picture.row(first + i);
+        if (!r.readInto(rows.data(), n))
+            break;
+    }
+    if (d.info.output_scanline < d.info.output_height)
+        return r.failure();
+    // A cut file: the decoder ran out of bytes and filled the rest with grey.
+    if (jpegDataWasCut(d.errors, d.info))
+        return codecmessages::corrupt();
+    // Every row is in; trouble after the last row (a bad trailer) costs nothing.
+    runJpegStep(d.errors, finishStep, &d);
+    if (r.orientation != QImageIOHandler::TransformationNone)
+        applyOrientation(picture, r.orientation);
+    return std::nullopt;
+}
+
+class JpegRows final : public RowStream {
+public:
+    explicit JpegRows(std::unique_ptr<JpegReading> reading) : m_r(std::move(reading)) {}
+
+    int width() const override { return int(m_r->file.info.output_width); }
+    int height() const override { return int(m_r->file.info.output_height); }
+    QString message() const override { return m_message; }
+    std::size_t workingBytes() const override
+    {
+        // libjpeg's own row buffers: a few MCU rows of every component.
+        return sizeof(JpegReading) + std::size_t(width()) * 4 * 2 * DCTSIZE * 4
+            + (m_r->converter && !m_r->inPlace ? std::size_t(width()) * 3 * JpegReading::kBatch : 0);
+    }
+
+    bool readRows(Colour *const *rows, int count) override
+    {
+        if (!m_message.isEmpty())
+            return false;
+        // Once the data has ended, a decoder that needed more bits has padded
+        // what it output: the file is cut, whatever follows.
+        if (!m_r->readInto(rows, count) || m_r->file.errors.missingData)
+            m_message = m_r->failure();
+        return m_message.isEmpty();
+    }
+
+    bool finish() override
+    {
+        const jpeg_decompress_struct &info = m_r->file.info;
+        if (!m_message.isEmpty() || info.output_scanline < info.output_height)
+            return false;
+        // The same verdict as a whole decode's, now every row is out.
+        if (jpegDataWasCut(m_r->file.errors, info)) {
+            m_message = codecmessages::corrupt();
+            return false;
+        }
+        runJpegStep(m_r->file.errors, finishStep, &m_r->file);
+        return true;
+    }
+
+private:
+    std::unique_ptr<JpegReading> m_r;
+    QString m_message;
+};
+
+// How the picture's samples become pixels: libjpeg's RGBX as they are, unless
+// a profile (or CMYK ink) asks for a conversion.
+void chooseColour(JpegReading &r, const ReadOptions &options)
+{
+    jpeg_decompress_struct &info = r.file.info;
+    const QByteArray profile = QByteArray::fromRawData(reinterpret_cast<const char *>(r.file.icc),
+                                                       qsizetype(r.file.iccLength));
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+        // CMYK comes out four bytes a pixel too, so it lands in the picture's
+        // own rows and is turned into RGB where it lies.
+        r.file.outSpace = JCS_CMYK;
+        r.inPlace = true;
+        // Only with Adobe's marker do we know how the ink values lie, so only
+        // then can the profile be trusted with them; without it, the ink
+        // values are read as Adobe writes them, as they always were.
+        r.converter = std::make_unique<RowConverter>(SampleLayout::InvertedCmyk8,
+                                                     info.saw_Adobe_marker ? profile : QByteArray(), options.matte);
+        return;
+    }
+    if (profile.isEmpty())
+        return;
+    const bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
+    auto converter = std::make_unique<RowConverter>(grey ? SampleLayout::Grey8 : SampleLayout::Rgb8, profile,
+                                                    options.matte);
+    if (!converter->managed())
+        return; // sRGB, or a profile that can't be used: the samples as they are
+    r.converter = std::move(converter);
+    r.file.outSpace = grey ? JCS_GRAYSCALE : JCS_RGB;
+    r.components = grey ? 1 : 3;
+}
+
+} // namespace
+
+OpenedPicture openJpegPicture(int fd, const ReadOptions &options)
+{
+    auto r = std::make_unique<JpegReading>(fd);
+    JpegFile &d = r->file;
+    if (!runJpegStep(d.errors, headerStep, &d))
+        return OpenedPicture::refused(messageFor(d.errors.errorCode));
+    const jpeg_decompress_struct &info = d.info;
+    const long long width = info.image_width;
+    const long long height = info.image_height;
+    if (width <= 0 || height <= 0)
+        return OpenedPicture::refused(codecmessages::corrupt());
+    r->orientation = exifOrientation(exifBlock(info));
+    chooseColour(*r, options);
+    limitJpegMemory(&d.info);
+
+    const bool streams = !info.progressive_mode && !info.arith_code && info.data_precision == 8
+        && (info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_YCbCr
+            || info.jpeg_color_space == JCS_RGB)
+        && width <= kMaxStreamedSide && height <= kMaxStreamedSide
+        && r->orientation == QImageIOHandler::TransformationNone;
+    if (streams && !(options.wholePicture && width * height > kMaxPicturePixels)) {
+        if (width * height > kMaxPicturePixels) {
+            // Never held whole, but a file too short for its blocks would
+            // only make us decode grey.
+            struct stat st {};
+            if (::fstat(fd, &st) != 0 || st.st_size < leastDataBytes(info))
+                return OpenedPicture::refused(codecmessages::corrupt());
+        }
+        if (const std::optional<QString> failure = r->start())
+            return OpenedPicture::refused(*failure);
+        OpenedPicture opened;
+        opened.rows = std::make_unique<JpegRows>(std::move(r));
+        return opened;
+    }
+
+    if (width * height > kMaxPicturePixels)
+        return OpenedPicture::refused(codecmessages::tooLarge()); // before a single pixel is allocated
+    const bool quarterTurn = r->orientation & QImageIOHandler::TransformationRotate90;
+    std::size_t extra = sizeof(JpegReading);
+    if (jpeg_has_multiple_scans(&d.info))
+        extra += coefficientBytes(info);
+    if (quarterTurn)
+        extra += std::size_t(width) * std::size_t(height) * sizeof(Colour); // the turned copy
+    std::shared_ptr<JpegReading> reading(std::move(r));
+    OpenedPicture opened;
+    opened.rows = wholePictureRows(int(quarterTurn ? height : width), int(quarterTurn ? width : height),
+                                   [reading](Picture &picture) { return decodeWhole(*reading, picture); }, extra);
+    return opened;
+}
+
+} // namespace tess
