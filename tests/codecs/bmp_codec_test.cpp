@@ -181,17 +181,6 @@ TEST(BadBmp, CutCopiesOfGoodFilesFail)
     }
 }
 
-TEST(BmpContent, ChosenByContentNotName)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString renamed = dir.filePath(QStringLiteral("really-a-bitmap.jpg"));
-    ASSERT_TRUE(QFile::copy(corpus(QStringLiteral("bmpsuite/g/rgb24.bmp")), renamed));
-    const DecodedPicture decoded = decodePictureFile(renamed);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_TRUE(decoded.picture == decodePictureFile(corpus(QStringLiteral("bmpsuite/g/rgb24.bmp"))).picture);
-}
-
 // --- writing ---------------------------------------------------------------
 
 struct BmpSize {

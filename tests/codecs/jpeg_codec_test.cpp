@@ -428,15 +428,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- files and content -----------------------------------------------------
 
-TEST(PictureFile, JpegNamedBmpStillDecodes)
+TEST(PictureFile, DecodedByContentNotName)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString renamed = dir.filePath(QStringLiteral("写真.bmp"));
-    ASSERT_TRUE(QFile::copy(corpus(QStringLiteral("jpeg/good/pillow/hopper.jpg")), renamed));
-    const DecodedPicture decoded = decodePictureFile(renamed);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_TRUE(decoded.picture == decodePictureFile(corpus(QStringLiteral("jpeg/good/pillow/hopper.jpg"))).picture);
+    const struct {
+        const char *original;
+        const char *renamed;
+    } cases[] = {
+        {"jpeg/good/pillow/hopper.jpg", "写真.bmp"},
+        {"bmpsuite/g/rgb24.bmp", "really-a-bitmap.jpg"},
+        {"formats/png/good/pngsuite/basn2c08.png", "screenshot.jpg"},
+        {"formats/gif/good/image-gif/beacon.gif", "saved.webp"},
+        {"formats/webp/good/image-webp/animated-random_lossy.webp", "from-the-web.png"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.renamed);
+        const QString renamed = dir.filePath(QString::fromUtf8(c.renamed));
+        ASSERT_TRUE(QFile::copy(corpus(QString::fromUtf8(c.original)), renamed));
+        const DecodedPicture decoded = decodePictureFile(renamed);
+        ASSERT_TRUE(decoded.ok());
+        EXPECT_TRUE(decoded.picture == decodePictureFile(corpus(QString::fromUtf8(c.original))).picture);
+    }
 }
 
 TEST(PictureFile, FailuresNameTheFile)
