@@ -36,11 +36,11 @@ const LayoutCase kLayouts[] = {
     {"BuildFolder", "build/bin", nullptr, false, "home/Pictures", true, false, "build/bin", "build/bin"},
     {"PortableCopy", "tools/thumbs", nullptr, false, "home/Pictures", true, false, "tools/thumbs", "tools/thumbs"},
     {"InstalledPrefix", "usr/bin", "usr/share/tessarolith/installed", false, "home/Pictures", true, true,
-     "home/.config/tessarolith", "home/Pictures"},
+     "home/.config/tessarolith", "home/Pictures/Tessarolith"},
     {"InstalledNoPictures", "opt/t/bin", "opt/t/share/tessarolith/installed", false, "home/Pictures", false, true,
-     "home/.config/tessarolith", "home"},
+     "home/.config/tessarolith", "home/Pictures/Tessarolith"},
     {"InstalledPicturesUnset", "opt/t/bin", "opt/t/share/tessarolith/installed", false, "", false, true,
-     "home/.config/tessarolith", "home"},
+     "home/.config/tessarolith", "home/Tessarolith"},
     {"BinWithoutMarker", "usr/bin", "usr/share/tessarolith/README", false, "home/Pictures", true, false, "usr/bin",
      "usr/bin"},
     {"MarkerIsAFolder", "usr/bin", "usr/share/tessarolith/installed", true, "home/Pictures", true, false, "usr/bin",
@@ -76,6 +76,7 @@ TEST_P(Layouts, SettingsAndSaveFolderFollowTheLayout)
     EXPECT_EQ(got.settingsFolder, at(c.settingsFolder));
     EXPECT_EQ(got.settingsFile, at(c.settingsFolder) + QStringLiteral("/Tessarolith.ini"));
     EXPECT_EQ(got.defaultSaveFolder, at(c.saveFolder));
+    EXPECT_EQ(got.saveFolderMadeOnWrite, c.installed);
     // An installed copy never names a file beside its executable.
     if (c.installed) {
         EXPECT_FALSE(got.settingsFile.startsWith(got.programFolder + u'/'));
@@ -86,6 +87,48 @@ TEST_P(Layouts, SettingsAndSaveFolderFollowTheLayout)
 }
 
 INSTANTIATE_TEST_SUITE_P(AppLocations, Layouts, ::testing::ValuesIn(kLayouts),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct MakeCase {
+    const char *name;
+    bool installed;
+    const char *saveFolder; // relative to home
+    bool made;              // a folder afterwards
+};
+
+const MakeCase kMakes[] = {
+    {"InstalledDefault", true, "Pictures/Tessarolith", true},
+    {"InstalledDefaultSpeltWithASlash", true, "Pictures/Tessarolith/", true},
+    {"InstalledOtherFolder", true, "Pictures/Other", false},
+    {"InstalledEmpty", true, "", false},
+    {"PortableNeverMakesOne", false, "Pictures/Tessarolith", false},
+};
+
+class MakeSaveFolder : public ::testing::TestWithParam<MakeCase> {};
+
+TEST_P(MakeSaveFolder, OnlyTheInstalledDefaultIsMadeAndNothingElse)
+{
+    const MakeCase &c = GetParam();
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir().mkpath(root.filePath("home")));
+    ASSERT_TRUE(QDir().mkpath(root.filePath("p/bin")));
+    if (c.installed) {
+        ASSERT_TRUE(makeFile(root.filePath("p/share/tessarolith/installed")));
+    }
+    const UserFolders user{root.filePath("home"), root.filePath("home/.config"), root.filePath("home/Pictures")};
+    const AppLocations at = appLocationsFor(root.filePath("p/bin"), user);
+    const QString folder = *c.saveFolder ? root.filePath("home/") + QString::fromUtf8(c.saveFolder) : QString();
+
+    EXPECT_EQ(makeDefaultSaveFolder(folder, at), c.made);
+    EXPECT_EQ(QFileInfo(folder).isDir(), c.made);
+    // Nothing but the pictures folder, and that only on the way to its own folder.
+    const QStringList inHome = QDir(root.filePath("home")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    EXPECT_EQ(inHome, c.made ? QStringList{"Pictures"} : QStringList{});
+    // Asked again, an existing folder is simply there.
+    EXPECT_EQ(makeDefaultSaveFolder(folder, at), c.made);
+}
+
+INSTANTIATE_TEST_SUITE_P(AppLocations, MakeSaveFolder, ::testing::ValuesIn(kMakes),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AppLocations, ConfigHomeWithATrailingSlashGivesACleanFolder)
