@@ -27,27 +27,10 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();
-        if (!button()->enabledFlag()) {
+        // Tab still reaches a button that is off, as it does on screen.
+        if (!button()->enabledFlag())
             s.disabled = true;
-            s.focusable = false;
-        }
         return s;
-    }
-
-    QStringList actionNames() const override
-    {
-        QStringList names = QAccessibleWidget::actionNames();
-        if (button()->enabledFlag())
-            names.prepend(pressAction());
-        return names;
-    }
-
-    void doAction(const QString &actionName) override
-    {
-        if (actionName == pressAction() && button()->enabledFlag())
-            emit button()->Click();
-        else
-            QAccessibleWidget::doAction(actionName);
     }
 };
 

@@ -89,46 +89,34 @@ TEST_P(Layouts, SettingsAndSaveFolderFollowTheLayout)
 INSTANTIATE_TEST_SUITE_P(AppLocations, Layouts, ::testing::ValuesIn(kLayouts),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// Only the installed copy's own default folder is made for a thumbnail, with
+// the pictures folder above it; a missing folder typed in stays missing.
 struct MakeCase {
     const char *name;
     bool installed;
-    const char *saveFolder; // relative to home
-    bool made;              // a folder afterwards
-};
-
-const MakeCase kMakes[] = {
-    {"InstalledDefault", true, "Pictures/Tessarolith", true},
-    {"InstalledDefaultSpeltWithASlash", true, "Pictures/Tessarolith/", true},
-    {"InstalledOtherFolder", true, "Pictures/Other", false},
-    {"InstalledEmpty", true, "", false},
-    {"PortableNeverMakesOne", false, "Pictures/Tessarolith", false},
+    const char *saveFolder; // under home
+    QStringList homeAfter;
 };
 
 class MakeSaveFolder : public ::testing::TestWithParam<MakeCase> {};
 
-TEST_P(MakeSaveFolder, OnlyTheInstalledDefaultIsMadeAndNothingElse)
+TEST_P(MakeSaveFolder, OnlyTheInstalledDefaultIsMade)
 {
     const MakeCase &c = GetParam();
     QTemporaryDir root;
-    ASSERT_TRUE(QDir().mkpath(root.filePath("home")));
-    ASSERT_TRUE(QDir().mkpath(root.filePath("p/bin")));
-    if (c.installed) {
-        ASSERT_TRUE(makeFile(root.filePath("p/share/tessarolith/installed")));
-    }
-    const UserFolders user{root.filePath("home"), root.filePath("home/.config"), root.filePath("home/Pictures")};
-    const AppLocations at = appLocationsFor(root.filePath("p/bin"), user);
-    const QString folder = *c.saveFolder ? root.filePath("home/") + QString::fromUtf8(c.saveFolder) : QString();
-
-    EXPECT_EQ(makeDefaultSaveFolder(folder, at), c.made);
-    EXPECT_EQ(QFileInfo(folder).isDir(), c.made);
-    // Nothing but the pictures folder, and that only on the way to its own folder.
-    const QStringList inHome = QDir(root.filePath("home")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    EXPECT_EQ(inHome, c.made ? QStringList{"Pictures"} : QStringList{});
-    // Asked again, an existing folder is simply there.
-    EXPECT_EQ(makeDefaultSaveFolder(folder, at), c.made);
+    ASSERT_TRUE(QDir().mkpath(root.filePath("home")) && QDir().mkpath(root.filePath("p/bin")));
+    ASSERT_TRUE(!c.installed || makeFile(root.filePath("p/share/tessarolith/installed")));
+    const AppLocations at = appLocationsFor(root.filePath("p/bin"), {root.filePath("home"), root.filePath("cfg"), root.filePath("home/Pictures")});
+    const QString folder = root.filePath("home/") + QString::fromUtf8(c.saveFolder);
+    const bool made = makeDefaultSaveFolder(folder, at);
+    EXPECT_EQ(made, QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(root.filePath("home")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), c.homeAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(AppLocations, MakeSaveFolder, ::testing::ValuesIn(kMakes),
+INSTANTIATE_TEST_SUITE_P(AppLocations, MakeSaveFolder,
+                         ::testing::Values(MakeCase{"InstalledDefault", true, "Pictures/Tessarolith/", {"Pictures"}},
+                                           MakeCase{"InstalledOtherFolder", true, "Pictures/Other", {}},
+                                           MakeCase{"Portable", false, "Pictures/Tessarolith", {}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AppLocations, ConfigHomeWithATrailingSlashGivesACleanFolder)

@@ -399,55 +399,6 @@ TEST_F(SettingsFile, UnmarkedUtf8FileIsReadAndSavedBackInUtf8KeepingEveryOtherBy
     EXPECT_EQ(load(), s);
 }
 
-TEST_F(SettingsFile, Cp932FileThatIsValidUtf8ButSpellsNoKeyInItStaysCp932)
-{
-    // "ﾃｽ" in CP932 is "ý" in UTF-8.
-    const QByteArray before = QByteArray("[Section]\r\nnote=\xC3\xBD\r\n");
-    ASSERT_TRUE(before.isValidUtf8());
-    writeBytes(ini, before);
-    ThumbSettings s = load();
-    EXPECT_EQ(ReadIniValue(u"Section"_qs, u"note"_qs, ini), u"ﾃｽ"_qs);
-    s.Prefix = u"縮小_"_qs;
-    ASSERT_TRUE(SaveSettings(s, ini));
-    const QByteArray after = readBytes(ini);
-    EXPECT_TRUE(after.startsWith(before));
-    EXPECT_TRUE(after.contains(cp932(u"\r\n先頭文字=縮小_\r\n"_qs)));
-}
-
-struct KeysCase {
-    const char *name;
-    QByteArray file;
-    int known;
-    QStringList unknown;
-};
-
-void PrintTo(const KeysCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class SettingsKeysOfAFile : public SettingsFile, public testing::WithParamInterface<KeysCase>
-{
-};
-
-TEST_P(SettingsKeysOfAFile, CountsTheTenAndNamesTheRest)
-{
-    const KeysCase &c = GetParam();
-    writeBytes(ini, c.file);
-    const SettingsFileKeys got = settingsFileKeys(ini);
-    EXPECT_EQ(got.known, c.known);
-    EXPECT_EQ(got.unknown, c.unknown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SettingsKeysOfAFile,
-    testing::Values(
-        KeysCase{"English names", "[Section]\r\nWidth=100\r\nHeight=80\r\nwidth=1\r\n", 0, {"Width", "Height", "width"}},
-        KeysCase{"CP932 keys", cp932(u"[section]\r\n幅=1\r\n高さ=2\r\nx=3\r\n"_qs), 2, {"x"}},
-        KeysCase{"unmarked UTF-8 keys", u"[Section]\n画質=1\n"_qs.toUtf8(), 1, {}},
-        KeysCase{"keys in another section", cp932(u"[Settings]\r\n幅=1\r\n幅=2\r\n"_qs), 0, {u"[Settings]幅"_qs}},
-        KeysCase{"empty file", "", 0, {}}));
-
 TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndRaisesNothing)
 {
     writeBytes(dir.filePath("plain"), "a file, not a folder");

@@ -22,23 +22,6 @@ public:
         s.checked = option()->mark() == OptionImage::Mark::Selected;
         return s;
     }
-
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString &actionName) override
-    {
-        // A press as the left mouse button gives it, down and up again: some
-        // options are chosen as the button goes down, others as it comes up.
-        if (actionName == pressAction()) {
-            emit option()->pressed();
-            emit option()->clicked();
-        }
-        else
-            QAccessibleWidget::doAction(actionName);
-    }
 };
 
 QAccessibleInterface *optionInterface(const QString &, QObject *object)
