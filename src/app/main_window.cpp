@@ -190,6 +190,11 @@ void MainWindow::buildControls()
     List_Thumb = new ListBox(Pic_1);
     List_Thumb->setObjectName(QStringLiteral("List_Thumb"));
     List_Thumb->setGeometry(twipsRect(5400, 1140, 2595, 4740));
+    // Assistive technology names the lists and the pictures by the headings above them.
+    List_Pic->setAccessibleName(lblSource->text());
+    List_Thumb->setAccessibleName(lblThumbs->text());
+    Pic_K->setAccessibleName(lblPreview->text());
+    picHigh->setAccessibleName(lblPreview->text());
 
     Cmd_Setting = makeCommand(Pic_1, QStringLiteral("Cmd_Setting"), QStringLiteral("各種設定..."),
                               twipsRect(180, 6060, 2535, 375), true);

@@ -5,6 +5,7 @@
 
 #include "app/frame_pacer.h"
 #include "app/list_box.h"
+#include "app/run_announcer.h"
 #include "chrome/picture_box.h"
 #include "chrome/twips.h"
 #include "controls/command.h"
@@ -53,6 +54,9 @@ void MainWindow::Cmd_Thumb_Click()
         if (pacer.due())
             yieldToEvents();
     };
+    // The whole run's progress on the desktop's task bar, and a notice at its end.
+    RunAnnouncer announcer;
+    announcer.started(int(entries.size()));
     BatchCallbacks callbacks;
     callbacks.canvasPlaced = [this](int width, int height, Colour background, const CanvasPlacement &placement) {
         Picture &canvas = picHigh->picture();
@@ -76,7 +80,8 @@ void MainWindow::Cmd_Thumb_Click()
         drawProgress(rowsDone, rowsTotal);
         emit runRowDone(rowsDone, rowsTotal);
     };
-    callbacks.fileDone = [this](int index, const QString &outputName, bool written) {
+    callbacks.fileDone = [this, &announcer](int index, const QString &outputName, bool written) {
+        announcer.fileDone(index + 1);
         picHigh->update();
         PicProgress->setBackground(kWhite);
         PicProgress->update();
@@ -98,6 +103,8 @@ void MainWindow::Cmd_Thumb_Click()
         result.failure = failureOf(std::current_exception(), m_listedFolder);
     }
     m_engine = nullptr;
+    // A window being closed needs no notice of the run it waited for.
+    announcer.ended(result, isActiveWindow() || m_closeWhenIdle);
     finishRun(result);
 }
 

@@ -4,6 +4,7 @@
 #include "cli/batch_listing.h"
 #include "cli/batch_options.h"
 #include "cli/batch_progress.h"
+#include "cli/batch_settings_check.h"
 #include "cli/batch_shard.h"
 #include "cli/batch_signals.h"
 #include "platform/app_locations.h"
@@ -119,6 +120,8 @@ int main(int argc, char **argv)
     if (options.settingsPath) {
         if (const auto problem = settingsFileProblem(*options.settingsPath))
             return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
+        if (const auto warning = settingsKeysWarning(*options.settingsPath))
+            printText(stderr, QStringLiteral("tessarolith-batch: ") + *warning + QLatin1Char('\n'));
     }
     ThumbSettings settings;
     LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), locations.defaultSaveFolder);

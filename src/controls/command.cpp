@@ -1,5 +1,6 @@
 #include "controls/command.h"
 
+#include "controls/command_accessible.h"
 #include "controls/command_face.h"
 #include "platform/ui/cursor_probe.h"
 
@@ -43,6 +44,7 @@ Command::Command(QWidget *parent)
     m_tmrMouse->setObjectName(QStringLiteral("TmrMouse"));
     m_tmrMouse->setInterval(kTimerInterval);
     connect(m_tmrMouse, &QTimer::timeout, this, &Command::tmrMouseTick);
+    makeAccessible(this);
 }
 
 QSize Command::sizeHint() const

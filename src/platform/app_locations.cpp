@@ -55,9 +55,11 @@ AppLocations appLocationsFor(const QString &programFolder, const UserFolders &us
         at.workFolder = programFolder;
     } else {
         at.settingsFolder = QDir::cleanPath(joined(user.configHome, QStringLiteral("tessarolith")));
-        at.defaultSaveFolder = !user.pictures.isEmpty() && isFolder(user.pictures)
-                                   ? QDir::cleanPath(user.pictures)
-                                   : QDir::cleanPath(user.home);
+        // A folder of their own: a fresh home has no pictures folder yet, and
+        // thumbnails among the user's photos would be hard to tell apart.
+        const QString pictures = user.pictures.isEmpty() ? user.home : user.pictures;
+        at.defaultSaveFolder = QDir::cleanPath(joined(pictures, QStringLiteral("Tessarolith")));
+        at.saveFolderMadeOnWrite = true;
         at.workFolder = at.settingsFolder;
     }
     at.settingsFile = joined(at.settingsFolder, QStringLiteral("Tessarolith.ini"));
@@ -77,6 +79,22 @@ UserFolders currentUserFolders()
 AppLocations appLocations()
 {
     return appLocationsFor(programFolder(), currentUserFolders());
+}
+
+bool makeDefaultSaveFolder(const QString &saveFolder)
+{
+    // The locations are looked up only for a missing folder: once per run.
+    return isFolder(saveFolder) || makeDefaultSaveFolder(saveFolder, appLocations());
+}
+
+bool makeDefaultSaveFolder(const QString &saveFolder, const AppLocations &locations)
+{
+    if (isFolder(saveFolder))
+        return true;
+    if (!locations.saveFolderMadeOnWrite || saveFolder.isEmpty()
+        || QDir::cleanPath(saveFolder) != locations.defaultSaveFolder)
+        return false;
+    return makeFolderPath(locations.defaultSaveFolder);
 }
 
 bool makeSettingsFolder(const AppLocations &locations)

@@ -8,7 +8,8 @@ namespace tess {
 // it always has. An installed copy (bin/ beside share/tessarolith/, with the
 // marker the install puts there) never writes beside its executable: its
 // settings file and single-instance lock belong to the user's configuration
-// folder, and its thumbnails go to the user's pictures folder by default.
+// folder, and its thumbnails go by default to a folder of their own in the
+// user's pictures folder, made when the first thumbnail is written.
 struct AppLocations {
     bool installed = false;
     QString programFolder;
@@ -17,6 +18,9 @@ struct AppLocations {
     QString settingsFile;
     // Where thumbnails go when the settings name no folder, or a missing one.
     QString defaultSaveFolder;
+    // Whether defaultSaveFolder may be missing and is made on the first write
+    // (an installed copy's own folder); a portable copy's is its program folder.
+    bool saveFolderMadeOnWrite = false;
     // Where a leftover temporary picture of an older version is cleaned up.
     QString workFolder;
 };
@@ -41,6 +45,13 @@ AppLocations appLocationsFor(const QString &programFolder, const UserFolders &us
 UserFolders currentUserFolders();
 // The locations of the running program: the one source of where its files go.
 AppLocations appLocations();
+
+// Makes saveFolder, with any missing folder above it, when it is missing and
+// is the running copy's default save folder that is made on the first write;
+// any other missing folder stays missing (the write then fails and says so).
+// True when saveFolder is a folder afterwards.
+bool makeDefaultSaveFolder(const QString &saveFolder);
+bool makeDefaultSaveFolder(const QString &saveFolder, const AppLocations &locations);
 
 // Makes the settings folder when it is missing (new folders only the user may
 // open, as the XDG rules ask). False when it cannot be made.

@@ -260,6 +260,54 @@ PrivateProfile PrivateProfile::parse(const QByteArray &bytes)
     return doc;
 }
 
+PrivateProfile PrivateProfile::parse(const QByteArray &bytes, const QStringList &utf8KeyNames)
+{
+    PrivateProfile doc = parse(bytes);
+    if (doc.encoding_ != Encoding::Cp932 || utf8KeyNames.isEmpty() || !bytes.isValidUtf8())
+        return doc;
+    QList<QByteArray> names;
+    for (const QString &name : utf8KeyNames)
+        names.append(trimSpaces(name).toUtf8());
+    doc.encoding_ = Encoding::Utf8;
+    if (!doc.hasKeyNamed(names))
+        doc.encoding_ = Encoding::Cp932;
+    return doc;
+}
+
+bool PrivateProfile::hasKeyNamed(const QList<QByteArray> &names) const
+{
+    qsizetype pos = 0;
+    LineSpan line;
+    NameSpan name;
+    qsizetype valueStart = 0;
+    while (nextLine(pos, line)) {
+        if (classify(line, name, valueStart) != LineKind::Key)
+            continue;
+        const QByteArrayView spelt(body_.constData() + name.begin, name.end - name.begin);
+        if (std::any_of(names.begin(), names.end(), [&](const QByteArray &n) { return spelt == n; }))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::pair<QString, QString>> PrivateProfile::keyNames() const
+{
+    std::vector<std::pair<QString, QString>> keys;
+    QString section;
+    qsizetype pos = 0;
+    LineSpan line;
+    NameSpan name;
+    qsizetype valueStart = 0;
+    while (nextLine(pos, line)) {
+        switch (classify(line, name, valueStart)) {
+        case LineKind::Section: section = decode(name.begin, name.end); break;
+        case LineKind::Key: keys.emplace_back(section, decode(name.begin, name.end)); break;
+        case LineKind::Other: break;
+        }
+    }
+    return keys;
+}
+
 QByteArray PrivateProfile::serialise() const
 {
     return bom_ + body_ + tail_;
@@ -554,7 +602,7 @@ void PrivateProfile::setValues(const QString &section, const std::vector<std::pa
     }
 }
 
-std::optional<PrivateProfile> PrivateProfile::load(const QString &path)
+std::optional<PrivateProfile> PrivateProfile::load(const QString &path, const QStringList &utf8KeyNames)
 {
     // By its bytes, so that a program folder whose name is not UTF-8 still
     // finds its settings.
@@ -571,7 +619,7 @@ std::optional<PrivateProfile> PrivateProfile::load(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return parse(bytes);
+    return parse(bytes, utf8KeyNames);
 }
 
 bool PrivateProfile::save(const QString &path) const

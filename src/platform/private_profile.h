@@ -14,7 +14,8 @@ namespace tess {
 // A Windows private profile (INI) file held in memory, read and edited the way
 // GetPrivateProfileStringA / WritePrivateProfileStringA do it:
 //  - text in the ANSI code page (CP932); a file opening with a UTF-8 byte-order
-//    mark is read and written as UTF-8 instead, mark kept;
+//    mark is read and written as UTF-8 instead, mark kept, and so is an
+//    unmarked one the caller recognises (see parse), written back unmarked;
 //  - CRLF, LF and CR line ends are all read; lines we add end like the file's
 //    first line (CRLF in a new file);
 //  - section and key names match case-insensitively, blanks (space, tab,
@@ -46,6 +47,11 @@ public:
     // Splits and decodes the bytes of a file. Never fails: lines that are
     // neither sections nor keys are kept as they are.
     static PrivateProfile parse(const QByteArray &bytes);
+    // The same, but an unmarked file is read as UTF-8 when its bytes are valid
+    // UTF-8 and one of utf8KeyNames stands in it as a key name spelt in UTF-8.
+    // Valid UTF-8 alone proves nothing: Japanese text in CP932 often is, and
+    // the reverse too; the caller's own key names decide.
+    static PrivateProfile parse(const QByteArray &bytes, const QStringList &utf8KeyNames);
     // The file's bytes: untouched lines exactly as parsed, changed and added
     // lines encoded in the document's encoding.
     QByteArray serialise() const;
@@ -58,6 +64,10 @@ public:
     std::optional<QString> value(const QString &section, const QString &key) const;
     // The same for several keys of one section, found in one pass over the file.
     std::vector<std::optional<QString>> values(const QString &section, const QStringList &keys) const;
+
+    // Every key line's section and key name, in file order, trimmed as lookups
+    // trim them; a key before any section has an empty section name.
+    std::vector<std::pair<QString, QString>> keyNames() const;
 
     // GetPrivateProfileStringA: the value, or the default with trailing spaces
     // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in
@@ -89,7 +99,7 @@ public:
 
     // The document of a file: an empty one when the file does not exist,
     // nothing when it exists but cannot be read.
-    static std::optional<PrivateProfile> load(const QString &path);
+    static std::optional<PrivateProfile> load(const QString &path, const QStringList &utf8KeyNames = {});
     // Writes the whole document with rewriteFile: the old file is replaced in
     // one step where it can be, keeping its mode, owner and links, and written
     // in place where the folder takes no new file. Refuses a file the user may
@@ -127,6 +137,7 @@ private:
     QByteArray newLineEnd() const;
     QString storedForm(const QString &value) const;
     QString cutToBuffer(const QString &text, int bufferSize) const;
+    bool hasKeyNamed(const QList<QByteArray> &names) const;
 
     Encoding encoding_ = Encoding::Cp932;
     QByteArray bom_;

@@ -35,12 +35,49 @@ void loadInteger(std::int16_t &field, const QString &value, std::int16_t default
         field = *parsed;
 }
 
+// The settings file as the user may have edited it.
+std::optional<PrivateProfile> loadDocument(const QString &iniPath)
+{
+    return PrivateProfile::load(iniPath, settingsKeyNames());
+}
+
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
 }
 
 } // namespace
+
+QStringList settingsKeyNames()
+{
+    QStringList keys;
+    for (const char16_t *key : {ini_key::Width, ini_key::Height, ini_key::RatioMode, ini_key::FileType,
+                                ini_key::Compression, ini_key::MarginColour, ini_key::Quality, ini_key::Prefix,
+                                ini_key::SaveFolder, ini_key::DuplicateMode})
+        keys.append(text(key));
+    return keys;
+}
+
+SettingsFileKeys settingsFileKeys(const QString &iniPath)
+{
+    SettingsFileKeys found;
+    const PrivateProfile doc = loadDocument(iniPath).value_or(PrivateProfile());
+    const QStringList known = settingsKeyNames();
+    for (const auto &[section, key] : doc.keyNames()) {
+        // Names match as the lookups match them: without regard to case.
+        const bool inSection = section.compare(text(kSettingsSection), Qt::CaseInsensitive) == 0;
+        const bool isKnown = known.contains(key, Qt::CaseInsensitive);
+        if (inSection && isKnown) {
+            ++found.known;
+            continue;
+        }
+        // A known key in the wrong section is shown with its section, which is what is wrong.
+        const QString shown = isKnown ? u'[' + section + u']' + key : key;
+        if (!found.unknown.contains(shown))
+            found.unknown.append(shown);
+    }
+    return found;
+}
 
 QString settingsFilePath(const QString &programFolder)
 {
@@ -128,12 +165,12 @@ bool FolderExists(const QString &path)
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &iniPath)
 {
-    return getPrivateProfileString(section, key, QString(), kValueBufferSize, iniPath);
+    return loadDocument(iniPath).value_or(PrivateProfile()).readString(section, key, QString(), kValueBufferSize);
 }
 
 bool WriteIniValue(const QString &section, const QString &key, const QString &value, const QString &iniPath)
 {
-    auto doc = PrivateProfile::load(iniPath);
+    auto doc = loadDocument(iniPath);
     if (!doc)
         return false;
     writeValue(*doc, section, key, value);
@@ -144,14 +181,10 @@ void LoadSettings(ThumbSettings &s, const QString &iniPath, const QString &progr
 {
     const ThumbSettings defaults = defaultSettings(programFolder);
     // An unreadable file reads as a missing one: every field its default.
-    const PrivateProfile doc = PrivateProfile::load(iniPath).value_or(PrivateProfile());
+    const PrivateProfile doc = loadDocument(iniPath).value_or(PrivateProfile());
     // The ten keys are read in one pass over the file, however long it is.
-    QStringList keys;
-    for (const char16_t *key : {ini_key::Width, ini_key::Height, ini_key::RatioMode, ini_key::FileType,
-                                ini_key::Compression, ini_key::MarginColour, ini_key::Quality, ini_key::Prefix,
-                                ini_key::SaveFolder, ini_key::DuplicateMode})
-        keys.append(text(key));
-    const QStringList values = doc.readStrings(text(kSettingsSection), keys, QString(), kValueBufferSize);
+    const QStringList values =
+        doc.readStrings(text(kSettingsSection), settingsKeyNames(), QString(), kValueBufferSize);
 
     loadInteger(s.Width, values[0], defaults.Width);
     loadInteger(s.Height, values[1], defaults.Height);
@@ -186,7 +219,7 @@ bool SaveSettings(const ThumbSettings &s, const QString &iniPath)
 {
     // All ten keys go into the document first and the file is written once:
     // either the whole new file is there afterwards or the old one is.
-    auto doc = PrivateProfile::load(iniPath);
+    auto doc = loadDocument(iniPath);
     if (!doc)
         return false; // rewriting a file we could not read would lose its other lines
     std::vector<std::pair<QString, QString>> keys;

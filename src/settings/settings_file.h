@@ -2,6 +2,7 @@
 #include "settings/thumb_settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +11,8 @@ namespace tess {
 
 // The settings file: Tessarolith.ini in the program folder, one section
 // "Section", ten keys with Japanese names, Shift-JIS (CP932) text, CRLF lines.
+// A file a Linux editor saved in UTF-8 is read as UTF-8 when it spells one of
+// the keys in UTF-8, and written back in UTF-8.
 inline constexpr char16_t kSettingsFileName[] = u"Tessarolith.ini";
 inline constexpr char16_t kSettingsSection[] = u"Section";
 
@@ -47,6 +50,17 @@ bool SaveSettings(const ThumbSettings &settings, const QString &iniPath);
 // The same on the running program's settings file (appLocations()), making its
 // folder first when it is missing.
 bool SaveSettings(const ThumbSettings &settings);
+
+// The ten key names, in that order.
+QStringList settingsKeyNames();
+// What a settings file says, by its key names: how many of the ten it holds in
+// its section, and the others, each once: a name that is none of the ten as it
+// is, one of the ten outside the section as "[its section]name".
+struct SettingsFileKeys {
+    int known = 0;
+    QStringList unknown;
+};
+SettingsFileKeys settingsFileKeys(const QString &iniPath);
 
 // The value of a key, empty when absent, at most 255 bytes long (a longer value
 // is cut, never inside a character).

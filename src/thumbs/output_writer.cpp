@@ -1,5 +1,6 @@
 #include "thumbs/output_writer.h"
 
+#include "platform/app_locations.h"
 #include "platform/file_names.h"
 #include "codecs/picture_codecs.h"
 #include "thumbs/thumbnail_encoding.h"
@@ -117,6 +118,8 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
     }
     const QByteArray &bytes = encoded.bytes;
 
+    // An installed copy's own default folder is made by its first thumbnail.
+    makeDefaultSaveFolder(settings.SaveFolder);
     if (auto failure = writeFileAtomically(outcome.outputPath, bytes)) {
         outcome.kind = WriteOutcome::Failed;
         outcome.failure = std::move(failure);

@@ -1,5 +1,6 @@
 // An installed copy (cmake --install into a scratch prefix) keeps its files in
 // the user's folders, whoever runs it; a portable copy keeps them beside itself.
+#include "support/xdotool_support.h"
 #include "app/single_instance.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -7,12 +8,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 
 using namespace tess;
+using namespace xdotool_support;
 
 namespace {
 
@@ -120,9 +124,13 @@ private slots:
 
         QVERIFY(QFile::exists(xdgSettings()));
         ThumbSettings saved;
-        LoadSettings(saved, xdgSettings(), QStringLiteral("/nowhere"));
-        // The default save folder is the user's pictures folder.
-        QCOMPARE(saved, defaultSettings(home(QStringLiteral("Pictures"))));
+        const QString ownFolder = home(QStringLiteral("Pictures/Tessarolith"));
+        LoadSettings(saved, xdgSettings(), ownFolder);
+        // The default save folder is a folder of its own in the pictures
+        // folder, named in the file and not made before a thumbnail needs it.
+        QCOMPARE(saved, defaultSettings(ownFolder));
+        QCOMPARE(ReadIniValue(QStringLiteral("Section"), QString::fromUtf16(ini_key::SaveFolder), xdgSettings()), ownFolder);
+        QVERIFY(!QFileInfo::exists(ownFolder));
         QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
         QCOMPARE(filesIn(m_prefix + QStringLiteral("/share/tessarolith")), QStringList{"installed"});
     }
@@ -131,7 +139,7 @@ private slots:
     {
         ThumbSettings chosen = defaultSettings(QString());
         chosen.Prefix = QStringLiteral("Inst_");
-        chosen.SaveFolder = QString(); // the default: the pictures folder
+        chosen.SaveFolder = QString(); // the default: its own folder in the pictures folder
         QVERIFY(QDir().mkpath(home(QStringLiteral(".config/tessarolith"))));
         QVERIFY(SaveSettings(chosen, xdgSettings()));
         const QByteArray before = [&] {
@@ -140,11 +148,49 @@ private slots:
         }();
 
         QCOMPARE(runBatch(m_prefix + QStringLiteral("/bin/tessarolith-batch"), {sourceFolder()}), 0);
-        QCOMPARE(filesIn(home(QStringLiteral("Pictures"))), (QStringList{"Inst_crop.jpg", "Inst_pal4.jpg"}));
+        QCOMPARE(filesIn(home(QStringLiteral("Pictures/Tessarolith"))), (QStringList{"Inst_crop.jpg", "Inst_pal4.jpg"}));
+        QCOMPARE(filesIn(home(QStringLiteral("Pictures"))), QStringList{});
         QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
         QFile after(xdgSettings());
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before);
+    }
+
+    // Started from the menu by a user whose home has no pictures folder yet:
+    // the first run makes Pictures/Tessarolith and writes nothing into the home
+    // folder itself.
+    void firstRunInAFreshHomeWritesIntoPicturesTessarolith()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(), "xdotool is missing");
+        const QString freshHome = m_scratch.filePath(QStringLiteral("fresh-home"));
+        QVERIFY(QDir().mkpath(freshHome));
+        QProcessEnvironment env = userEnvironment();
+        env.insert(QStringLiteral("HOME"), freshHome);
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(m_prefix + QStringLiteral("/bin/tessarolith"), {sourceFolder()});
+        QVERIFY(program.waitForStarted());
+        const std::optional<QPoint> corner = windowCorner(QStringLiteral("Tessarolith"));
+        QVERIFY2(corner, "the main window did not show");
+        QTest::qWait(500); // the open animation and the listing
+        const QString ownFolder = freshHome + QStringLiteral("/Pictures/Tessarolith");
+        QVERIFY2(!QFileInfo::exists(ownFolder), "made before any thumbnail");
+
+        QVERIFY(clickAt(runButtonCentre(*corner), [](int ms) { QTest::qWait(ms); }));
+        QElapsedTimer clock;
+        clock.start();
+        while (filesIn(ownFolder).size() < 2 && clock.elapsed() < kTimeoutMs)
+            QTest::qWait(50);
+        QCOMPARE(filesIn(ownFolder), (QStringList{"Thumb_crop.jpg", "Thumb_pal4.jpg"}));
+
+        ::kill(pid_t(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(kTimeoutMs));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(filesIn(freshHome), QStringList{});
+        QCOMPARE(filesIn(freshHome + QStringLiteral("/Pictures")), QStringList{});
+        QCOMPARE(QDir(freshHome).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+                 (QStringList{".config", "Pictures"}));
     }
 
     void portableCopyKeepsItsFilesBesideItself()

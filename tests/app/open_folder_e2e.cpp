@@ -1,6 +1,7 @@
 // The real program started with a folder, as a file manager's "Open with"
 // starts it: the folder is listed and the run button works at once. A person's
 // mouse is played by xdotool on the Xvfb display.
+#include "support/xdotool_support.h"
 #include "app/single_instance.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -15,40 +16,11 @@
 #include <csignal>
 
 using namespace tess;
+using namespace xdotool_support;
 
 namespace {
 
 constexpr int kTimeoutMs = 30000;
-
-// Runs xdotool and gives its standard output; nothing when it failed.
-std::optional<QString> xdotool(const QStringList &args)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), args);
-    if (!tool.waitForFinished(kTimeoutMs) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(tool.readAllStandardOutput());
-}
-
-// The top-left corner of the visible window whose title holds text.
-std::optional<QPoint> windowCorner(const QString &text)
-{
-    const QString ids = xdotool({"search", "--sync", "--onlyvisible", "--name", text}).value_or(QString());
-    const QString id = ids.section(u'\n', 0, 0).trimmed();
-    if (id.isEmpty())
-        return std::nullopt;
-    const QString shell = xdotool({"getwindowgeometry", "--shell", id}).value_or(QString());
-    int x = -1, y = -1;
-    for (const QString &line : shell.split(u'\n')) {
-        if (line.startsWith(QLatin1String("X=")))
-            x = line.mid(2).toInt();
-        else if (line.startsWith(QLatin1String("Y=")))
-            y = line.mid(2).toInt();
-    }
-    if (x < 0 || y < 0)
-        return std::nullopt;
-    return QPoint(x, y);
-}
 
 QStringList filesIn(const QString &folder)
 {
@@ -88,12 +60,7 @@ private slots:
         QVERIFY2(corner, "the main window did not show");
         QTest::qWait(500); // the open animation and the listing
 
-        // The run button's centre: Pic_C 20 px down, Pic_1 8 px in, the button
-        // at (192, 404) in Pic_1 and 157 x 25 px large.
-        const QPoint runButton = *corner + QPoint(8 + 192 + 78, 20 + 8 + 404 + 12);
-        QVERIFY(xdotool({"mousemove", QString::number(runButton.x()), QString::number(runButton.y())}).has_value());
-        QTest::qWait(300); // the button's hover probe sees the pointer
-        QVERIFY(xdotool({"click", "1"}).has_value());
+        QVERIFY(clickAt(runButtonCentre(*corner), [](int ms) { QTest::qWait(ms); }));
 
         QElapsedTimer clock;
         clock.start();

@@ -151,6 +151,36 @@ TEST_F(BatchCli, AFailureExitsOneNamingTheFile)
     EXPECT_TRUE(QFileInfo::exists(out("Thumb_a.bmp")));
 }
 
+// A --settings file naming none of the keys is warned about, with the names
+// it has that are not known, and the run goes on with the defaults.
+struct SettingsKeysCase {
+    const char *name;
+    QByteArray file;
+    QString warning; // empty: none
+    const char *written;
+};
+
+class BatchCliSettingsKeys : public BatchCli, public ::testing::WithParamInterface<SettingsKeysCase> {};
+
+TEST_P(BatchCliSettingsKeys, AFileNamingNoKnownKeyIsWarnedAbout)
+{
+    writeBytes(ini(), GetParam().file);
+    const Outcome o = runBatch({"--quiet", "--settings", ini(), "--out", out(""), src("")});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    const QString warning = GetParam().warning.isEmpty() ? QString() : u"tessarolith-batch: --settings "_qs + ini()
+        + u": 知っている設定がないため、既定の設定で続けます。"_qs + GetParam().warning + u'\n';
+    EXPECT_EQ(o.err, warning);
+    EXPECT_TRUE(QFileInfo::exists(out(GetParam().written))) << GetParam().written;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BatchCliSettingsKeys,
+    ::testing::Values(
+        SettingsKeysCase{"EnglishKeys", "[Section]\nWidth=80\nPrefix=E_\n", u"不明なキー: Width、Prefix"_qs, "Thumb_a.jpg"},
+        SettingsKeysCase{"OtherSection", cp932(u"[Settings]\r\n先頭文字=S_\r\n"_qs), u"不明なキー: [Settings]先頭文字"_qs, "Thumb_a.jpg"},
+        SettingsKeysCase{"UnmarkedUtf8Keys", u"[Section]\n先頭文字=縮小_\n"_qs.toUtf8(), QString(), "縮小_a.jpg"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(BatchCli, WithoutSettingsOptionReadsTheFileBesideTheProgramAndLeavesNoneBehind)
 {
     const QString programDir = work.filePath("program");

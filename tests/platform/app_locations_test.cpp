@@ -36,11 +36,11 @@ const LayoutCase kLayouts[] = {
     {"BuildFolder", "build/bin", nullptr, false, "home/Pictures", true, false, "build/bin", "build/bin"},
     {"PortableCopy", "tools/thumbs", nullptr, false, "home/Pictures", true, false, "tools/thumbs", "tools/thumbs"},
     {"InstalledPrefix", "usr/bin", "usr/share/tessarolith/installed", false, "home/Pictures", true, true,
-     "home/.config/tessarolith", "home/Pictures"},
+     "home/.config/tessarolith", "home/Pictures/Tessarolith"},
     {"InstalledNoPictures", "opt/t/bin", "opt/t/share/tessarolith/installed", false, "home/Pictures", false, true,
-     "home/.config/tessarolith", "home"},
+     "home/.config/tessarolith", "home/Pictures/Tessarolith"},
     {"InstalledPicturesUnset", "opt/t/bin", "opt/t/share/tessarolith/installed", false, "", false, true,
-     "home/.config/tessarolith", "home"},
+     "home/.config/tessarolith", "home/Tessarolith"},
     {"BinWithoutMarker", "usr/bin", "usr/share/tessarolith/README", false, "home/Pictures", true, false, "usr/bin",
      "usr/bin"},
     {"MarkerIsAFolder", "usr/bin", "usr/share/tessarolith/installed", true, "home/Pictures", true, false, "usr/bin",
@@ -76,6 +76,7 @@ TEST_P(Layouts, SettingsAndSaveFolderFollowTheLayout)
     EXPECT_EQ(got.settingsFolder, at(c.settingsFolder));
     EXPECT_EQ(got.settingsFile, at(c.settingsFolder) + QStringLiteral("/Tessarolith.ini"));
     EXPECT_EQ(got.defaultSaveFolder, at(c.saveFolder));
+    EXPECT_EQ(got.saveFolderMadeOnWrite, c.installed);
     // An installed copy never names a file beside its executable.
     if (c.installed) {
         EXPECT_FALSE(got.settingsFile.startsWith(got.programFolder + u'/'));
@@ -86,6 +87,36 @@ TEST_P(Layouts, SettingsAndSaveFolderFollowTheLayout)
 }
 
 INSTANTIATE_TEST_SUITE_P(AppLocations, Layouts, ::testing::ValuesIn(kLayouts),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Only the installed copy's own default folder is made for a thumbnail, with
+// the pictures folder above it; a missing folder typed in stays missing.
+struct MakeCase {
+    const char *name;
+    bool installed;
+    const char *saveFolder; // under home
+    QStringList homeAfter;
+};
+
+class MakeSaveFolder : public ::testing::TestWithParam<MakeCase> {};
+
+TEST_P(MakeSaveFolder, OnlyTheInstalledDefaultIsMade)
+{
+    const MakeCase &c = GetParam();
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir().mkpath(root.filePath("home")) && QDir().mkpath(root.filePath("p/bin")));
+    ASSERT_TRUE(!c.installed || makeFile(root.filePath("p/share/tessarolith/installed")));
+    const AppLocations at = appLocationsFor(root.filePath("p/bin"), {root.filePath("home"), root.filePath("cfg"), root.filePath("home/Pictures")});
+    const QString folder = root.filePath("home/") + QString::fromUtf8(c.saveFolder);
+    const bool made = makeDefaultSaveFolder(folder, at);
+    EXPECT_EQ(made, QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(root.filePath("home")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), c.homeAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(AppLocations, MakeSaveFolder,
+                         ::testing::Values(MakeCase{"InstalledDefault", true, "Pictures/Tessarolith/", {"Pictures"}},
+                                           MakeCase{"InstalledOtherFolder", true, "Pictures/Other", {}},
+                                           MakeCase{"Portable", false, "Pictures/Tessarolith", {}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AppLocations, ConfigHomeWithATrailingSlashGivesACleanFolder)

@@ -174,6 +174,37 @@ TEST(PrivateProfile, Utf8FileStaysUtf8WithItsMark)
     EXPECT_EQ(doc.serialise(), bom + u"[Section]\r\n幅=€😀\r\n"_qs.toUtf8());
 }
 
+// An unmarked file is UTF-8 only when its bytes are valid UTF-8 and one of the
+// caller's key names stands in it as a key, spelt in UTF-8; either way a write
+// keeps its encoding and adds no mark.
+struct UnmarkedCase {
+    const char *name;
+    QByteArray file;
+    bool utf8;
+    const char *note; // the value of "note", in UTF-8
+};
+
+class ProfileUnmarked : public testing::TestWithParam<UnmarkedCase> {};
+
+TEST_P(ProfileUnmarked, KeyNamesDecideBetweenUtf8AndCp932)
+{
+    const UnmarkedCase &c = GetParam();
+    auto doc = PrivateProfile::parse(c.file, {u"保存フォルダ"_qs, u"幅"_qs});
+    EXPECT_EQ(doc.encoding(), c.utf8 ? PrivateProfile::Encoding::Utf8 : PrivateProfile::Encoding::Cp932);
+    EXPECT_EQ(doc.value(S, "note"), QString::fromUtf8(c.note));
+    doc.setValue(S, u"幅"_qs, u"写"_qs);
+    EXPECT_EQ(doc.serialise(), c.file + (c.utf8 ? u"幅=写\r\n"_qs.toUtf8() : cp932(u"幅=写\r\n"_qs)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProfileUnmarked,
+    testing::Values(UnmarkedCase{"Utf8NamingAKey", u"[Section]\r\n 保存フォルダ = /写真\r\nnote=縮小\r\n"_qs.toUtf8(), true, "縮小"},
+                    UnmarkedCase{"KeyNameOnlyInAValue", u"[Section]\r\nnote=1\r\nmemo=幅\r\n"_qs.toUtf8(), false, "1"},
+                    // Half-width katakana in CP932 that happen to be valid UTF-8 ("ý").
+                    UnmarkedCase{"Cp932ValidAsUtf8", "[Section]\r\nnote=\xC3\xBD\r\n", false, "ﾃｽ"},
+                    UnmarkedCase{"Utf8KeyButAStrayCp932Byte", u"[Section]\r\n幅=1\r\n"_qs.toUtf8() + "note=\x83\x65\r\n", false, "テ"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(PrivateProfile, Utf16FileIsReadAsUnicodeAndStaysUtf16)
 {
     const auto utf16 = [](const QString &text) {

@@ -386,6 +386,30 @@ TEST_F(SettingsFile, LfLinesByteOrderMarkSectionCaseAndDuplicatesAreRead)
     EXPECT_EQ(s.Prefix, u"€_"_qs);
 }
 
+TEST_F(SettingsFile, UnmarkedUtf8FileIsReadAndSavedBackInUtf8KeepingEveryOtherByte)
+{
+    const QString folder = dir.filePath(u"写真/縮小"_qs);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // As a Linux editor leaves it: no mark, LF lines, a comment and another section.
+    const QString before = u"; 手で編集\n[Section]\n幅=200\n先頭文字=縮小_\n保存フォルダ="_qs + folder
+                           + u"\n[他]\nメモ=そのまま\n"_qs;
+    writeBytes(ini, before.toUtf8());
+    ThumbSettings s = load();
+    EXPECT_EQ(s.Width, 200);
+    EXPECT_EQ(s.Prefix, u"縮小_"_qs);
+    EXPECT_EQ(s.SaveFolder, folder);
+
+    s.Width = 96;
+    ASSERT_TRUE(SaveSettings(s, ini));
+    const QByteArray after = readBytes(ini);
+    EXPECT_TRUE(after.startsWith(before.left(before.indexOf(u"[他]"_qs)).replace(u"幅=200"_qs, u"幅= 96"_qs).toUtf8()))
+        << after.toStdString();
+    EXPECT_TRUE(after.endsWith(u"[他]\nメモ=そのまま\n"_qs.toUtf8()));
+    EXPECT_TRUE(after.isValidUtf8());
+    EXPECT_FALSE(after.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(load(), s);
+}
+
 TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAndRaisesNothing)
 {
     writeBytes(dir.filePath("plain"), "a file, not a folder");

@@ -1,5 +1,7 @@
 #include "settings/ui/option_image.h"
 
+#include "settings/ui/option_accessible.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,11 +10,15 @@ namespace tess {
 OptionImage::OptionImage(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+    makeAccessible(this);
 }
 
 void OptionImage::setMark(Mark mark, const QPixmap &picture)
 {
+    const bool changed = mark != m_mark;
     m_mark = mark;
+    if (changed)
+        announceMarkChanged(this);
     m_picture = picture;
     if (!picture.isNull())
         resize(picture.size());

@@ -173,6 +173,8 @@ void makeOptions(QWidget *panel, const QString &imageName, const QString &captio
         setTextColour(captions[i], Qt::black);
         captions[i]->adjustSize();
         captions[i]->move(twipsRect(captionLeft, rowTop, 0, 0).topLeft());
+        // The mark is what takes the choice; it answers to its caption.
+        images[i]->setAccessibleName(captions[i]->text());
     }
 }
 
@@ -308,6 +310,9 @@ void SettingsWindow::buildControls()
     lbl_Save_Folder->setWordWrap(true);
     setBackColour(lbl_Save_Folder, kPanelColour);
 
+    // "..." says nothing read aloud: the two pickers answer to their frames' headings.
+    Cmd_Color->setAccessibleName(QStringLiteral("余白部分の色"));
+    Cmd_Save_F->setAccessibleName(QStringLiteral("保存時のﾌｫﾙﾀﾞ"));
     Cmd_Set = makeButton(panel, QStringLiteral("Cmd_Set"), QStringLiteral("設定"), 4020, 5940, 1395, 375);
     Cmd_Can = makeButton(panel, QStringLiteral("Cmd_Can"), QStringLiteral("ｷｬﾝｾﾙ"), 5460, 5940, 1395, 375);
 

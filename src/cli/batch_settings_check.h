@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+namespace tess {
+
+// The warning for a --settings file that names none of the ten keys: the run
+// then goes on with every setting at its default, which a user who saved the
+// file in another encoding or spelt the keys differently would not expect.
+// Nothing when the file names at least one of them.
+std::optional<QString> settingsKeysWarning(const QString &iniPath);
+
+} // namespace tess
