@@ -2,7 +2,10 @@
 
 #include "codecs/bmp_reader.h"
 #include "codecs/codec_messages.h"
+#include "codecs/gif_reader.h"
 #include "codecs/jpeg_reader.h"
+#include "codecs/png_reader.h"
+#include "codecs/webp_reader.h"
 #include "platform/file_names.h"
 
 #include <fcntl.h>
@@ -37,6 +40,9 @@ struct PictureKind {
 const PictureKind kKinds[] = {
     {[](const Magic &m) { return m.startsWith("\xFF\xD8", 2); }, openJpegPicture},
     {[](const Magic &m) { return m.startsWith("BM", 2); }, openBmpPicture},
+    {[](const Magic &m) { return isPng(m.bytes, m.size); }, openPngPicture},
+    {[](const Magic &m) { return isGif(m.bytes, m.size); }, openGifPicture},
+    {[](const Magic &m) { return isWebp(m.bytes, m.size); }, openWebpPicture},
 };
 
 } // namespace
