@@ -149,7 +149,7 @@ RowConverter::RowConverter(SampleLayout layout, const QByteArray &iccProfile, Co
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();
         const cmsUInt32Number outType = info.alpha ? TYPE_RGBA_8 : TYPE_RGB_8;
         m_transform = cmsCreateTransform(in, info.lcmsType, srgb, outType, INTENT_PERCEPTUAL,
-                                         info.alpha ? cmsFLAGS_COPY_ALPHA : 0);
+                                         (info.alpha ? cmsFLAGS_COPY_ALPHA : 0) | cmsFLAGS_HIGHRESPRECALC);
         cmsCloseProfile(srgb);
     }
     cmsCloseProfile(in);
