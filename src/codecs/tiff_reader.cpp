@@ -478,8 +478,10 @@ OpenedPicture openTiffPicture(int fd, const ReadOptions &options)
                                   sizeOfSource, mapSource, unmapSource, openOptions));
     TIFFOpenOptionsFree(openOptions);
     if (!tif) {
+        std::uint8_t head[4] = {};
+        const bool tiff = ::pread(fd, head, sizeof head, 0) == sizeof head && isTiff(head, sizeof head);
         closeSource(source); // libtiff only takes the source once the file opens
-        return OpenedPicture::refused(codecmessages::notAPicture());
+        return OpenedPicture::refused(tiff ? codecmessages::corrupt() : codecmessages::notAPicture());
     }
 
     TiffLayout l;

@@ -5,6 +5,7 @@
 #include "codecs/heif_reader.h"
 #include "codecs/jxl_reader.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/codec_messages.h"
 #include "codecs/tiff_reader.h"
 
 #include "support/codec_test_support.h"
@@ -20,6 +21,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
 
 using namespace tess;
@@ -220,5 +222,228 @@ std::string rowName(const ::testing::TestParamInfo<CorpusRow> &info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Manifest, KindsCorpus, ::testing::ValuesIn(corpusRows()), rowName);
+
+// Files that lie or end early: refused, or broken at a row, always with the cause.
+struct DamagedFile {
+    const char *name;
+    const char *path;   // under formats/
+    double keep; // the share of the file left
+};
+
+class DamagedFiles : public ::testing::TestWithParam<DamagedFile> {};
+
+TEST_P(DamagedFiles, AreRefusedWithTheirCause)
+{
+    const DamagedFile &c = GetParam();
+    const QByteArray whole = readAll(corpusFormatsDir() + QLatin1String(c.path));
+    ASSERT_FALSE(whole.isEmpty());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("damaged"));
+    ASSERT_TRUE(writeAll(path, whole.left(qsizetype(double(whole.size()) * c.keep))));
+    const QString format = QString::fromLatin1(c.path).section(QLatin1Char('/'), 0, 0);
+    const Outcome out = readThrough(openerFor(format == QLatin1String("heif") ? QStringLiteral("heic") : format), path, false);
+    EXPECT_FALSE(out.complete);
+    EXPECT_FALSE(out.message.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cut, DamagedFiles, ::testing::Values(
+    DamagedFile{"tiffLzwStrips", "tiff/good/libtiffpic/strike.tif", 0.5},
+    DamagedFile{"tiffTiledJpeg", "tiff/good/image-tiff/tiled-jpeg-rgb-u8.tif", 0.4},
+    DamagedFile{"heic", "heif/good/libheif/example.heic", 0.5},
+    DamagedFile{"avif", "heif/good/libheif/example.avif", 0.7},
+    DamagedFile{"jxlVarDct", "jxl/good/conformance/bicycles.jxl", 0.5},
+    DamagedFile{"jxlContainer", "jxl/good/kimageformats/gimp_exif.jxl", 0.9}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A 118-byte TIFF whose one strip claims 100000 x 100000 pixels.
+TEST(TiffHeader, ClaimingTenGigapixelsIsRefusedAtOnce)
+{
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    const auto put16 = [&](unsigned v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
+    const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    const std::uint32_t entries[][3] = {{256, 4, 100000}, {257, 4, 100000}, {258, 3, 8}, {262, 3, 1},
+                                        {273, 4, 8}, {278, 4, 100000}, {279, 4, 1000000}};
+    put16(7);
+    for (const auto &e : entries) {
+        put16(e[0]);
+        put16(e[1]);
+        put32(1);
+        put32(e[2]);
+    }
+    put32(0);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("claims.tif"));
+    ASSERT_TRUE(writeAll(path, bytes));
+    const Outcome out = readThrough(openTiffPicture, path, false);
+    EXPECT_FALSE(out.opened);
+    EXPECT_EQ(out.message, codecmessages::tooLarge());
+}
+
+// Worked figures on small TIFFs written here: what each layout's samples
+// become, over the matte (40, 150, 220).
+struct TiffCase {
+    const char *name;
+    std::uint32_t width, height;
+    std::uint16_t bits, samples, photometric;
+    std::uint16_t extra = 0; // EXTRASAMPLE_* of the last sample, 0 for none
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    bool tiled = false, planar = false, signedSamples = false;
+    std::vector<std::uint16_t> data; // samples, rows top to bottom
+    int upWidth, upHeight;
+    std::vector<Colour> expected; // rows top to bottom
+};
+
+void writeTiff(const QString &path, const TiffCase &c)
+{
+    TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, c.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, c.height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, c.bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, c.samples);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, c.photometric);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, c.orientation);
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, c.signedSamples ? SAMPLEFORMAT_INT : SAMPLEFORMAT_UINT);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, c.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    if (c.extra) {
+        const std::uint16_t extra[] = {c.extra};
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
+    }
+    const std::size_t sampleBytes = c.bits / 8, rowSamples = std::size_t(c.width) * c.samples;
+    std::vector<std::uint8_t> bytes(c.data.size() * sampleBytes);
+    for (std::size_t i = 0; i < c.data.size(); ++i) {
+        if (c.bits == 16)
+            std::memcpy(bytes.data() + 2 * i, &c.data[i], 2);
+        else
+            bytes[i] = std::uint8_t(c.data[i]);
+    }
+    if (c.tiled) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
+        std::vector<std::uint8_t> tile(16 * 16 * c.samples * sampleBytes);
+        for (std::uint32_t y = 0; y < c.height; ++y)
+            std::memcpy(tile.data() + y * 16 * c.samples * sampleBytes, bytes.data() + y * rowSamples * sampleBytes, rowSamples * sampleBytes);
+        TIFFWriteTile(tif, tile.data(), 0, 0, 0, 0);
+    } else if (c.planar) {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2); // a band of strips, the last one short
+        std::vector<std::uint8_t> line(c.width * sampleBytes);
+        for (std::uint16_t s = 0; s < c.samples; ++s) {
+            for (std::uint32_t y = 0; y < c.height; ++y) {
+                for (std::uint32_t x = 0; x < c.width; ++x)
+                    std::memcpy(line.data() + x * sampleBytes, bytes.data() + ((y * c.width + x) * c.samples + s) * sampleBytes, sampleBytes);
+                TIFFWriteScanline(tif, line.data(), y, s);
+            }
+        }
+    } else {
+        for (std::uint32_t y = 0; y < c.height; ++y)
+            TIFFWriteScanline(tif, bytes.data() + y * rowSamples * sampleBytes, y, 0);
+    }
+    TIFFClose(tif);
+}
+
+class TiffLayouts : public ::testing::TestWithParam<TiffCase> {};
+
+TEST_P(TiffLayouts, GiveTheirWorkedPixels)
+{
+    const TiffCase &c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("case.tif"));
+    writeTiff(path, c);
+    const Outcome out = readThrough(openTiffPicture, path, true);
+    ASSERT_TRUE(out.complete) << out.message.toStdString();
+    ASSERT_EQ(out.width, c.upWidth);
+    ASSERT_EQ(out.height, c.upHeight);
+    for (int y = 0; y < c.upHeight; ++y) {
+        for (int x = 0; x < c.upWidth; ++x) {
+            const Colour got = out.picture.row(y)[x], want = c.expected[std::size_t(y * c.upWidth + x)];
+            EXPECT_NEAR(redOf(got), redOf(want), 1) << x << "," << y;
+            EXPECT_NEAR(greenOf(got), greenOf(want), 1) << x << "," << y;
+            EXPECT_NEAR(blueOf(got), blueOf(want), 1) << x << "," << y;
+        }
+    }
+}
+
+constexpr Colour grey(int v) { return rgb(v, v, v); }
+
+// Stored 3 x 2: 10 20 30 / 40 50 60.
+const std::vector<std::uint16_t> kSixGreys{10, 20, 30, 40, 50, 60};
+// Orientation 6: the stored top row is the right-hand column, read downwards.
+const std::vector<Colour> kTurnedClockwise{grey(40), grey(10), grey(50), grey(20), grey(60), grey(30)};
+
+INSTANTIATE_TEST_SUITE_P(Worked, TiffLayouts, ::testing::Values(
+    // (200,100,50) at alpha 128 over the matte: (200*128 + 40*127) / 255 = 120.
+    TiffCase{"unassociatedAlpha", 1, 1, 8, 4, PHOTOMETRIC_RGB, EXTRASAMPLE_UNASSALPHA, 1, false, false, false,
+             {200, 100, 50, 128}, 1, 1, {rgb(120, 125, 135)}},
+    TiffCase{"associatedAlpha", 1, 1, 8, 4, PHOTOMETRIC_RGB, EXTRASAMPLE_ASSOCALPHA, 1, false, false, false,
+             {100, 50, 25, 128}, 1, 1, {rgb(120, 125, 135)}},
+    TiffCase{"associatedAlphaTiled", 1, 1, 8, 4, PHOTOMETRIC_RGB, EXTRASAMPLE_ASSOCALPHA, 1, true, false, false,
+             {100, 50, 25, 128}, 1, 1, {rgb(120, 125, 135)}},
+    TiffCase{"turnedStrips", 3, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 0, ORIENTATION_RIGHTTOP, false, false, false,
+             kSixGreys, 2, 3, kTurnedClockwise},
+    TiffCase{"turnedTiles", 3, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 0, ORIENTATION_RIGHTTOP, true, false, false,
+             kSixGreys, 2, 3, kTurnedClockwise},
+    TiffCase{"halfTurn", 3, 2, 8, 1, PHOTOMETRIC_MINISBLACK, 0, ORIENTATION_BOTRIGHT, false, false, false,
+             kSixGreys, 3, 2, {grey(60), grey(50), grey(40), grey(30), grey(20), grey(10)}},
+    TiffCase{"minIsWhite16", 3, 1, 16, 1, PHOTOMETRIC_MINISWHITE, 0, 1, false, false, false,
+             {65535, 0, 0x8000}, 3, 1, {grey(0), grey(255), grey(127)}},
+    TiffCase{"inksWithoutProfile", 2, 1, 8, 4, PHOTOMETRIC_SEPARATED, 0, 1, false, false, false,
+             {0, 255, 255, 0, 0, 0, 0, 128}, 2, 1, {rgb(255, 0, 0), grey(127)}},
+    TiffCase{"separatePlanes", 1, 3, 8, 3, PHOTOMETRIC_RGB, 0, 1, false, true, false,
+             {10, 20, 30, 40, 50, 60, 70, 80, 90}, 1, 3, {rgb(10, 20, 30), rgb(40, 50, 60), rgb(70, 80, 90)}},
+    TiffCase{"signedGrey", 3, 1, 8, 1, PHOTOMETRIC_MINISBLACK, 0, 1, false, false, true,
+             {0x80, 0, 0x7F}, 3, 1, {grey(0), grey(128), grey(255)}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A 16-bit linear Rec.2020 photo written as a TIFF with its profile comes
+// out as its sRGB rendering; without the profile it would not.
+TEST(TiffProfiles, WideGamutPhotoMatchesItsSrgbRendering)
+{
+    QImage photo(corpusFormatsDir() + QStringLiteral("icc/good/libjxl-testdata/a2d1un_nkitzmiller_2020_g1.png"));
+    ASSERT_FALSE(photo.isNull());
+    const QByteArray icc = photo.colorSpace().iccProfile();
+    ASSERT_FALSE(icc.isEmpty());
+    photo = photo.convertToFormat(QImage::Format_RGBX64);
+    QTemporaryDir dir;
+    for (const bool tagged : {true, false}) {
+        const QString path = dir.filePath(tagged ? QStringLiteral("tagged.tif") : QStringLiteral("untagged.tif"));
+        TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+        ASSERT_NE(tif, nullptr);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, std::uint32_t(photo.width()));
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, std::uint32_t(photo.height()));
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
+        const std::uint16_t extra[] = {EXTRASAMPLE_UNSPECIFIED};
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+        if (tagged)
+            TIFFSetField(tif, TIFFTAG_ICCPROFILE, std::uint32_t(icc.size()), icc.constData());
+        for (int y = 0; y < photo.height(); ++y)
+            TIFFWriteScanline(tif, photo.scanLine(y), std::uint32_t(y), 0);
+        TIFFClose(tif);
+        const Outcome out = readThrough(openTiffPicture, path, true);
+        ASSERT_TRUE(out.complete) << out.message.toStdString();
+        const Difference d = tess::testing::compare(
+            out.picture, referencePicture(corpusFormatsDir() + QStringLiteral("icc/ref/libjxl-testdata/a2d1un_nkitzmiller_srgb8.png")));
+        if (tagged) {
+            EXPECT_LE(d.maxChannel, 3);
+            EXPECT_LE(d.meanChannel, 0.5);
+        } else {
+            EXPECT_GT(d.meanChannel, 10.0);
+        }
+    }
+}
+
+// A flat 0/100/100/0 CMYK patch through its FOGRA39 profile: lcms2's
+// perceptual sRGB (227, 6, 20), where the naive rule gives pure red.
+TEST(TiffProfiles, CmykPatchGoesThroughItsProfile)
+{
+    const Outcome out = readThrough(openTiffPicture, corpusFormatsDir() + QStringLiteral("icc/good/sharp/fogra-0-100-100-0.tif"), true);
+    ASSERT_TRUE(out.complete) << out.message.toStdString();
+    const Colour centre = out.picture.row(out.height / 2)[out.width / 2];
+    EXPECT_NEAR(redOf(centre), 227, 4);
+    EXPECT_NEAR(greenOf(centre), 6, 4);
+    EXPECT_NEAR(blueOf(centre), 20, 4);
+}
 
 } // namespace
