@@ -5,12 +5,13 @@
 # stays in build-fuzz/corpus/<target>/; a crash leaves its input in
 # build-fuzz/crashes/ and ends the script with status 1.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]   targets: decode_picture settings_file compose
+#                                                tiff_reader heif_reader jxl_reader
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(decode_picture settings_file compose)
+((${#targets[@]})) || targets=(decode_picture settings_file compose tiff_reader heif_reader jxl_reader)
 
 corpus=${TESS_CORPUS_DIR:-$PWD/../shared/corpus}
 build_tree build-fuzz -DTESS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -19,6 +20,9 @@ seeds_of() { # target
   case $1 in
     decode_picture | compose) echo "$corpus" ;;
     settings_file) echo "$PWD/tests/fuzz/seeds/settings" ;;
+    tiff_reader) echo "$corpus/formats/tiff" ;;
+    heif_reader) echo "$corpus/formats/heif" ;;
+    jxl_reader) echo "$corpus/formats/jxl" ;;
   esac
 }
 
