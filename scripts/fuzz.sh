@@ -35,6 +35,7 @@ for target in "${targets[@]}"; do
   # A picture may take the gigabyte of the largest pixel buffer, and more
   # under the address sanitizer.
   if ! ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/fuzz/lsan.supp \
     "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
       -malloc_limit_mb=2048 -print_final_stats=0 -artifact_prefix="build-fuzz/crashes/$target-" \
       "$work" "$(seeds_of "$target")" 2> "build-fuzz/$target.log"; then
