@@ -99,10 +99,9 @@ QByteArray colourProfileOf(const heif_image_handle *handle)
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx *nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
-            return {};
-        QByteArray icc = wideGamutProfile(*nclx);
-        heif_nclx_color_profile_free(nclx);
+        const bool read = heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
+        QByteArray icc = read && nclx ? wideGamutProfile(*nclx) : QByteArray();
+        heif_nclx_color_profile_free(nclx); // allocated even when the profile proves unreadable
         return icc;
     }
     default: return {};
