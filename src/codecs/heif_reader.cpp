@@ -44,6 +44,10 @@ QString causeOf(const heif_error &error)
 {
     if (error.subcode == heif_suberror_Security_limit_exceeded)
         return codecmessages::tooLarge();
+    // libheif leaves out the items of codecs it lacks (JPEG, H.264, JPEG
+    // 2000, uncompressed), so a primary image of such a codec reads as missing.
+    if (error.subcode == heif_suberror_Nonexisting_item_referenced)
+        return codecmessages::unsupported();
     switch (error.code) {
     case heif_error_Unsupported_filetype:
     case heif_error_Unsupported_feature:
@@ -162,7 +166,7 @@ bool isHeif(const unsigned char *head, std::size_t size)
     if (size < 12 || std::memcmp(head + 4, "ftyp", 4) != 0)
         return false;
     static const char *const brands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs",
-                                         "mif1", "msf1", "mif2", "miaf", "avif", "avis"};
+                                         "mif1", "msf1", "mif2", "mif3", "miaf", "avif", "avis"};
     const std::size_t box = std::size_t(head[0]) << 24 | std::size_t(head[1]) << 16 | std::size_t(head[2]) << 8 | head[3];
     const std::size_t end = std::min(size, box);
     // The major brand, then the compatible ones after the minor version.
@@ -196,6 +200,9 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     }
     if (!isHeif(file->bytes.data(), file->bytes.size()))
         return OpenedPicture::refused(codecmessages::notAPicture());
+    // The compact form of newer files, which this libheif does not know.
+    if (std::memcmp(file->bytes.data() + 8, "mif3", 4) == 0)
+        return OpenedPicture::refused(codecmessages::unsupported());
 
     file->context = heif_context_alloc();
     if (!file->context)

@@ -49,7 +49,7 @@ using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 // reads short final strips and tiles of a mapped file that it refuses when
 // reading, and a real mapping would end us with SIGBUS if the file were cut
 // under us.
-constexpr off_t kMaxCopiedFile = 64LL * 1024 * 1024;
+constexpr off_t kMaxCopiedFile = 16LL * 1024 * 1024;
 
 struct TiffSource {
     int fd = -1;

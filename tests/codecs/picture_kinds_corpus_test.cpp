@@ -204,6 +204,10 @@ TEST_P(KindsCorpus, ReadsAsTheManifestSays)
     }
     if (!out.opened || !out.complete) {
         EXPECT_FALSE(out.message.isEmpty());
+        // A kind we can't read, not a broken file (libjxl tells the two apart by no cause).
+        if (row.expectation == QLatin1String("decode-or-reject") && row.format != QLatin1String("jxl")) {
+            EXPECT_EQ(out.message, codecmessages::unsupported());
+        }
         return;
     }
     if (row.width > 0 && row.expectation != QLatin1String("reject-safely")) {
