@@ -152,8 +152,22 @@ std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colo
     } else {
         picture = Picture(width, height);
         const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte);
-        for (int y = 0; y < height; ++y)
-            converter.convert(plane + std::size_t(y) * std::size_t(stride), picture.row(y), width);
+        // libheif hands premultiplied colours out as stored; the converter takes straight ones.
+        const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image);
+        std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *row = plane + std::size_t(y) * std::size_t(stride);
+            if (premultiplied) {
+                for (std::size_t i = 0; i < straight.size(); i += 4) {
+                    const unsigned a = row[i + 3];
+                    for (std::size_t c = 0; c < 3; ++c)
+                        straight[i + c] = std::uint8_t(a == 0 ? 0 : std::min(255u, (row[i + c] * 255u + a / 2) / a));
+                    straight[i + 3] = std::uint8_t(a);
+                }
+                row = straight.data();
+            }
+            converter.convert(row, picture.row(y), width);
+        }
     }
     heif_image_release(image);
     return failure;
