@@ -75,13 +75,9 @@ struct Outcome {
 
 // Reads a file as the engine does, a band of rows at a time, checking the
 // stream's contract on the way.
-Outcome readThrough(const Opener &open, const QString &path, bool keep)
+Outcome readStream(const Opener &open, int fd, bool keep)
 {
     Outcome out;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    EXPECT_GE(fd, 0) << path.toStdString();
-    if (fd < 0)
-        return out;
     OpenedPicture opened = open(fd, ReadOptions{kMatte});
     if (!opened.ok()) {
         EXPECT_FALSE(opened.message.isEmpty()) << "refused without a cause";
@@ -115,6 +111,18 @@ Outcome readThrough(const Opener &open, const QString &path, bool keep)
         }
     }
     out.complete = rows.finish();
+    return out;
+}
+
+// The reader owns the descriptor: closed once the picture is let go.
+Outcome readThrough(const Opener &open, const QString &path, bool keep)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << path.toStdString();
+    if (fd < 0)
+        return {};
+    Outcome out = readStream(open, fd, keep);
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "descriptor left open";
     return out;
 }
 
