@@ -461,31 +461,42 @@ TEST(TiffProfiles, CmykPatchGoesThroughItsProfile)
     EXPECT_NEAR(blueOf(centre), 20, 4);
 }
 
-// (200, 100, 50) at alpha 128, stored straight or premultiplied, in an AVIF
-// written here: both come out as 120, 125, 135 over the matte.
-class HeifAlpha : public ::testing::TestWithParam<bool> {};
+// Flat AVIFs written here: alpha stored straight or premultiplied, and a
+// Display P3 colour recorded as nclx, against worked figures.
+struct HeifCase {
+    const char *name;
+    std::uint8_t pixel[4]; // R, G, B, alpha as stored
+    bool premultiplied;
+    bool displayP3;
+    Colour expected;
+};
 
-TEST_P(HeifAlpha, IsLaidOverTheMatte)
+class HeifColours : public ::testing::TestWithParam<HeifCase> {};
+
+TEST_P(HeifColours, ComeOutAsWorked)
 {
-    const bool premultiplied = GetParam();
+    const HeifCase &c = GetParam();
     heif_image *image = nullptr;
     ASSERT_EQ(heif_image_create(16, 16, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, &image).code, heif_error_Ok);
     ASSERT_EQ(heif_image_add_plane(image, heif_channel_interleaved, 16, 16, 8).code, heif_error_Ok);
     int stride = 0;
     std::uint8_t *plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    const std::uint8_t pixel[4] = {std::uint8_t(premultiplied ? 100 : 200), std::uint8_t(premultiplied ? 50 : 100),
-                                   std::uint8_t(premultiplied ? 25 : 50), 128};
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            std::memcpy(plane + y * stride + 4 * x, pixel, 4);
-    heif_image_set_premultiplied_alpha(image, premultiplied);
+            std::memcpy(plane + y * stride + 4 * x, c.pixel, 4);
+    heif_image_set_premultiplied_alpha(image, c.premultiplied);
+    heif_color_profile_nclx *nclx = heif_nclx_color_profile_alloc();
+    heif_nclx_color_profile_set_color_primaries(nclx, c.displayP3 ? heif_color_primaries_SMPTE_EG_432_1 : 1);
+    heif_nclx_color_profile_set_transfer_characteristics(nclx, heif_transfer_characteristic_IEC_61966_2_1);
+    heif_image_set_nclx_color_profile(image, nclx);
+    heif_nclx_color_profile_free(nclx);
     heif_context *context = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     ASSERT_EQ(heif_context_get_encoder_for_format(context, heif_compression_AV1, &encoder).code, heif_error_Ok);
     heif_encoder_set_lossless(encoder, 1);
     EXPECT_EQ(heif_context_encode_image(context, image, encoder, nullptr, nullptr).code, heif_error_Ok);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("alpha.avif"));
+    const QString path = dir.filePath(QStringLiteral("flat.avif"));
     EXPECT_EQ(heif_context_write_to_file(context, QFile::encodeName(path).constData()).code, heif_error_Ok);
     heif_encoder_release(encoder);
     heif_context_free(context);
@@ -493,11 +504,18 @@ TEST_P(HeifAlpha, IsLaidOverTheMatte)
     const Outcome out = readThrough(openHeifPicture, path, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     const Colour centre = out.picture.row(8)[8];
-    EXPECT_NEAR(redOf(centre), 120, 3);
-    EXPECT_NEAR(greenOf(centre), 125, 3);
-    EXPECT_NEAR(blueOf(centre), 135, 3);
+    EXPECT_NEAR(redOf(centre), redOf(c.expected), 3);
+    EXPECT_NEAR(greenOf(centre), greenOf(c.expected), 3);
+    EXPECT_NEAR(blueOf(centre), blueOf(c.expected), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(StraightAndPremultiplied, HeifAlpha, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Flat, HeifColours, ::testing::Values(
+    // (200,100,50) at alpha 128 over the matte: (200*128 + 40*127) / 255 = 120.
+    HeifCase{"straightAlpha", {200, 100, 50, 128}, false, false, rgb(120, 125, 135)},
+    HeifCase{"premultipliedAlpha", {100, 50, 25, 128}, true, false, rgb(120, 125, 135)},
+    // P3 (100,200,100): linear (0.127, 0.578, 0.127), through the P3-to-sRGB
+    // matrix (0.026, 0.596, 0.092), encoded as sRGB (45, 203, 86).
+    HeifCase{"displayP3", {100, 200, 100, 255}, false, true, rgb(45, 203, 86)}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
