@@ -5,13 +5,14 @@
 # stays in build-fuzz/corpus/<target>/; a crash leaves its input in
 # build-fuzz/crashes/ and ends the script with status 1.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]   targets: decode_picture settings_file compose
-#                                                png_reader gif_reader webp_reader
+#                                                png_reader gif_reader webp_reader tiff_reader heif_reader jxl_reader
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(decode_picture settings_file compose png_reader gif_reader webp_reader)
+((${#targets[@]})) || targets=(decode_picture settings_file compose png_reader gif_reader webp_reader
+  tiff_reader heif_reader jxl_reader)
 
 corpus=${TESS_CORPUS_DIR:-$PWD/../shared/corpus}
 build_tree build-fuzz -DTESS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -23,6 +24,9 @@ seeds_of() { # target
     png_reader) echo "$corpus/formats/png" ;;
     gif_reader) echo "$corpus/formats/gif" ;;
     webp_reader) echo "$corpus/formats/webp" ;;
+    tiff_reader) echo "$corpus/formats/tiff" ;;
+    heif_reader) echo "$corpus/formats/heif" ;;
+    jxl_reader) echo "$corpus/formats/jxl" ;;
   esac
 }
 
@@ -35,6 +39,7 @@ for target in "${targets[@]}"; do
   # A picture may take the gigabyte of the largest pixel buffer, and more
   # under the address sanitizer.
   if ! ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/fuzz/lsan.supp \
     "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
       -malloc_limit_mb=2048 -print_final_stats=0 -artifact_prefix="build-fuzz/crashes/$target-" \
       "$work" "$(seeds_of "$target")" 2> "build-fuzz/$target.log"; then

@@ -3,8 +3,11 @@
 #include "codecs/bmp_reader.h"
 #include "codecs/codec_messages.h"
 #include "codecs/gif_reader.h"
+#include "codecs/heif_reader.h"
 #include "codecs/jpeg_reader.h"
+#include "codecs/jxl_reader.h"
 #include "codecs/png_reader.h"
+#include "codecs/tiff_reader.h"
 #include "codecs/webp_reader.h"
 #include "platform/file_names.h"
 
@@ -21,7 +24,7 @@ namespace {
 
 // The first bytes of a file, enough for every kind's signature.
 struct Magic {
-    unsigned char bytes[16] = {};
+    unsigned char bytes[64] = {};
     std::size_t size = 0;
 
     bool startsWith(const char *signature, std::size_t length) const
@@ -43,6 +46,9 @@ const PictureKind kKinds[] = {
     {[](const Magic &m) { return isPng(m.bytes, m.size); }, openPngPicture},
     {[](const Magic &m) { return isGif(m.bytes, m.size); }, openGifPicture},
     {[](const Magic &m) { return isWebp(m.bytes, m.size); }, openWebpPicture},
+    {[](const Magic &m) { return isTiff(m.bytes, m.size); }, openTiffPicture},
+    {[](const Magic &m) { return isHeif(m.bytes, m.size); }, openHeifPicture},
+    {[](const Magic &m) { return isJxl(m.bytes, m.size); }, openJxlPicture},
 };
 
 } // namespace

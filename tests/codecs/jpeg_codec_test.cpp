@@ -441,6 +441,9 @@ TEST(PictureFile, DecodedByContentNotName)
         {"formats/png/good/pngsuite/basn2c08.png", "screenshot.jpg"},
         {"formats/gif/good/image-gif/beacon.gif", "saved.webp"},
         {"formats/webp/good/image-webp/animated-random_lossy.webp", "from-the-web.png"},
+        {"formats/tiff/good/image-tiff/BigTIFF.tif", "scan.heic"},
+        {"formats/jxl/good/conformance/alpha_nonpremultiplied.jxl", "new.gif"},
+        {"formats/heif/good/kimageformats/heic-rgb.heic", "IMG_0001.jpg"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.renamed);

@@ -28,7 +28,7 @@
 using namespace tess;
 using tess::testing::compare;
 using tess::testing::readAll;
-using tess::testing::CorpusEntry;
+using tess::testing::CorpusRow;
 using tess::testing::corpusFormatsPath;
 
 namespace {
@@ -128,16 +128,16 @@ QByteArray ppmSum(const Picture &p)
 // Largest difference a rendering may show: converted through a profile, the
 // references were made with another engine and intent; otherwise exact but
 // for 16-bit samples rounded to 8 on either side.
-int toleranceFor(const CorpusEntry &e)
+int toleranceFor(const CorpusRow &e)
 {
     return e.reference.startsWith(QLatin1String("icc/")) ? 8 : 1;
 }
 
-std::vector<CorpusEntry> corpusRows()
+std::vector<CorpusRow> corpusRows()
 {
-    std::vector<CorpusEntry> rows;
+    std::vector<CorpusRow> rows;
     for (const char *kind : {"png", "gif", "webp", "icc"}) {
-        for (const CorpusEntry &e : tess::testing::readCorpusManifest(QLatin1String(kind))) {
+        for (const CorpusRow &e : tess::testing::readCorpusManifest(QLatin1String(kind))) {
             const bool ours = e.format == QLatin1String("png") || e.format == QLatin1String("gif")
                 || e.format == QLatin1String("webp");
             if (ours && e.expectation != QLatin1String("reference"))
@@ -150,16 +150,16 @@ std::vector<CorpusEntry> corpusRows()
 } // namespace
 
 namespace tess::testing {
-void PrintTo(const CorpusEntry &e, std::ostream *out) { *out << e.path.toStdString(); }
+void PrintTo(const CorpusRow &e, std::ostream *out) { *out << e.path.toStdString(); }
 } // namespace tess::testing
 
 namespace {
 
-class CorpusTest : public ::testing::TestWithParam<CorpusEntry> {};
+class CorpusTest : public ::testing::TestWithParam<CorpusRow> {};
 
 TEST_P(CorpusTest, ReadsAsTheManifestSays)
 {
-    const CorpusEntry &e = GetParam();
+    const CorpusRow &e = GetParam();
     const Outcome o = readBytes(readAll(corpusFormatsPath(e.path)));
     if (!o.complete) {
         const QStringList causes{codecmessages::corrupt(), codecmessages::tooLarge(), codecmessages::unsupported(),
@@ -191,7 +191,7 @@ TEST_P(CorpusTest, ReadsAsTheManifestSays)
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CorpusTest, ::testing::ValuesIn(corpusRows()),
-                         [](const ::testing::TestParamInfo<CorpusEntry> &info) {
+                         [](const ::testing::TestParamInfo<CorpusRow> &info) {
                              QString name = info.param.path;
                              for (QChar &c : name) {
                                  if (!c.isLetterOrNumber())

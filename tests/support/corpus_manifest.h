@@ -1,6 +1,6 @@
 #pragma once
-// The shared corpus's formats/MANIFEST.tsv: every third-party picture of one
-// kind with what a reader must do with it.
+// The shared corpus' formats/MANIFEST.tsv: one row per file, with what a
+// reader must do with it.
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -9,30 +9,28 @@
 
 namespace tess::testing {
 
-struct CorpusEntry {
-    QString path;        // under formats/, as is `reference`
-    QString format;      // told by the file's bytes: png, gif, webp, jpeg, ...
-    QString expectation; // decode, decode-or-reject, reject-safely or reference
-    int width = -1;      // as displayed; -1 when the file claims none
+struct CorpusRow {
+    QString path;        // relative to formats/
+    QString format;      // as detected from the bytes
+    QString expectation; // decode, decode-or-reject, reject-safely, reference
+    int width = -1;      // as displayed; -1 when the manifest gives none
     int height = -1;
     QString note;
-    QString reference; // a rendering to match, or empty
+    QString reference; // relative to formats/, or empty
 };
 
-inline QString corpusFormatsPath(const QString &relative)
-{
-    return QStringLiteral(TESS_CORPUS_DIR "/formats/") + relative;
-}
+inline QString corpusFormatsDir() { return QStringLiteral(TESS_CORPUS_DIR "/formats/"); }
+inline QString corpusFormatsPath(const QString &relative) { return corpusFormatsDir() + relative; }
 
-// The rows whose files lie in formats/<kindFolder>/.
-inline std::vector<CorpusEntry> readCorpusManifest(const QString &kindFolder)
+// The rows whose file lies under formats/<kindFolder>/, manifest order.
+inline std::vector<CorpusRow> readCorpusManifest(const QString &kindFolder)
 {
-    std::vector<CorpusEntry> rows;
-    QFile file(corpusFormatsPath(QStringLiteral("MANIFEST.tsv")));
+    std::vector<CorpusRow> rows;
+    QFile file(corpusFormatsDir() + QStringLiteral("MANIFEST.tsv"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return rows;
-    file.readLine(); // the header
     const QString prefix = kindFolder + QLatin1Char('/');
+    file.readLine(); // the column names
     while (!file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine());
         if (line.endsWith(QLatin1Char('\n')))
@@ -41,10 +39,13 @@ inline std::vector<CorpusEntry> readCorpusManifest(const QString &kindFolder)
         if (f.size() < 7 || !f[0].startsWith(prefix))
             continue;
         bool ok = false;
-        CorpusEntry e{f[0], f[1], f[2], f[3].toInt(&ok), f[4].toInt(), f[5], f[6]};
+        CorpusRow row{f[0], f[1], f[2], f[3].toInt(&ok), -1, f[5], f[6]};
         if (!ok)
-            e.width = e.height = -1;
-        rows.push_back(e);
+            row.width = -1;
+        row.height = f[4].toInt(&ok);
+        if (!ok)
+            row.height = -1;
+        rows.push_back(row);
     }
     return rows;
 }

@@ -1,0 +1,253 @@
+#include "codecs/heif_reader.h"
+
+#include "codecs/codec_messages.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/row_converter.h"
+
+#include <libheif/heif.h>
+#include <lcms2.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// libheif's own cap on a side, so a grid or an image of huge tiles fails in
+// the parser, before our check on the primary image even runs.
+constexpr int kMaxHeifSide = 16384;
+// The file is read whole; a still picture is far below this.
+constexpr off_t kMaxHeifFileBytes = 512LL * 1024 * 1024;
+
+bool readWhole(int fd, std::vector<std::uint8_t> &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += std::size_t(got);
+    }
+    return true;
+}
+
+QString causeOf(const heif_error &error)
+{
+    if (error.subcode == heif_suberror_Security_limit_exceeded)
+        return codecmessages::tooLarge();
+    // libheif leaves out the items of codecs it lacks (JPEG, H.264, JPEG
+    // 2000, uncompressed), so a primary image of such a codec reads as missing.
+    if (error.subcode == heif_suberror_Nonexisting_item_referenced)
+        return codecmessages::unsupported();
+    switch (error.code) {
+    case heif_error_Unsupported_filetype:
+    case heif_error_Unsupported_feature:
+    case heif_error_Decoder_plugin_error: return codecmessages::unsupported();
+    case heif_error_Memory_allocation_error: return codecmessages::tooLarge();
+    default: return codecmessages::corrupt();
+    }
+}
+
+// The wide gamuts phones and cameras record as nclx, as an ICC profile the
+// row converter takes: the recorded primaries with sRGB's tone curve (the
+// curves of BT.709 and BT.2020 pictures are displayed as sRGB's anyway).
+// Other nclx pictures are taken as sRGB.
+QByteArray wideGamutProfile(const heif_color_profile_nclx &nclx)
+{
+    const bool wide = nclx.color_primaries == heif_color_primaries_ITU_R_BT_2020_2_and_2100_0
+        || nclx.color_primaries == heif_color_primaries_SMPTE_RP_431_2
+        || nclx.color_primaries == heif_color_primaries_SMPTE_EG_432_1;
+    if (!wide || nclx.color_primary_white_y <= 0 || nclx.color_primary_red_y <= 0 || nclx.color_primary_green_y <= 0
+        || nclx.color_primary_blue_y <= 0)
+        return {};
+    const cmsCIExyY white{nclx.color_primary_white_x, nclx.color_primary_white_y, 1.0};
+    const cmsCIExyYTRIPLE primaries{{nclx.color_primary_red_x, nclx.color_primary_red_y, 1.0},
+                                    {nclx.color_primary_green_x, nclx.color_primary_green_y, 1.0},
+                                    {nclx.color_primary_blue_x, nclx.color_primary_blue_y, 1.0}};
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+    cmsToneCurve *curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve *curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = curve ? cmsCreateRGBProfile(&white, &primaries, curves) : nullptr;
+    QByteArray icc;
+    cmsUInt32Number size = 0;
+    if (profile && cmsSaveProfileToMem(profile, nullptr, &size) && size > 0) {
+        icc.resize(qsizetype(size));
+        if (!cmsSaveProfileToMem(profile, icc.data(), &size))
+            icc.clear();
+    }
+    if (profile)
+        cmsCloseProfile(profile);
+    if (curve)
+        cmsFreeToneCurve(curve);
+    return icc;
+}
+
+QByteArray colourProfileOf(const heif_image_handle *handle)
+{
+    switch (heif_image_handle_get_color_profile_type(handle)) {
+    case heif_color_profile_type_prof:
+    case heif_color_profile_type_rICC: {
+        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
+        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+            return {};
+        return icc;
+    }
+    case heif_color_profile_type_nclx: {
+        heif_color_profile_nclx *nclx = nullptr;
+        const bool read = heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
+        QByteArray icc = read && nclx ? wideGamutProfile(*nclx) : QByteArray();
+        heif_nclx_color_profile_free(nclx); // allocated even when the profile proves unreadable
+        return icc;
+    }
+    default: return {};
+    }
+}
+
+// The file's bytes and libheif's view of them, alive until the decode.
+struct HeifFile {
+    std::vector<std::uint8_t> bytes;
+    heif_context *context = nullptr;
+    heif_image_handle *primary = nullptr;
+
+    HeifFile() = default;
+    HeifFile(const HeifFile &) = delete;
+    HeifFile &operator=(const HeifFile &) = delete;
+    ~HeifFile()
+    {
+        if (primary)
+            heif_image_handle_release(primary);
+        if (context)
+            heif_context_free(context);
+    }
+};
+
+std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colour matte, Picture &picture)
+{
+    const bool alpha = heif_image_handle_has_alpha_channel(file.primary) != 0;
+    heif_image *image = nullptr;
+    const heif_error error = heif_decode_image(file.primary, &image, heif_colorspace_RGB,
+                                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    if (error.code != heif_error_Ok || !image) {
+        if (image)
+            heif_image_release(image);
+        return causeOf(error);
+    }
+    const int width = heif_image_get_width(image, heif_channel_interleaved);
+    const int height = heif_image_get_height(image, heif_channel_interleaved);
+    int stride = 0;
+    const std::uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    std::optional<QString> failure;
+    if (!plane || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)
+        || heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8) {
+        failure = codecmessages::corrupt();
+    } else {
+        picture = Picture(width, height);
+        const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte);
+        // libheif hands premultiplied colours out as stored; the converter takes straight ones.
+        const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image);
+        std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *row = plane + std::size_t(y) * std::size_t(stride);
+            if (premultiplied) {
+                for (std::size_t i = 0; i < straight.size(); i += 4) {
+                    const unsigned a = row[i + 3];
+                    for (std::size_t c = 0; c < 3; ++c)
+                        straight[i + c] = std::uint8_t(a == 0 ? 0 : std::min(255u, (row[i + c] * 255u + a / 2) / a));
+                    straight[i + 3] = std::uint8_t(a);
+                }
+                row = straight.data();
+            }
+            converter.convert(row, picture.row(y), width);
+        }
+    }
+    heif_image_release(image);
+    return failure;
+}
+
+} // namespace
+
+bool isHeif(const unsigned char *head, std::size_t size)
+{
+    if (size < 12 || std::memcmp(head + 4, "ftyp", 4) != 0)
+        return false;
+    static const char *const brands[] = {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs",
+                                         "mif1", "msf1", "mif2", "mif3", "miaf", "avif", "avis"};
+    const std::size_t box = std::size_t(head[0]) << 24 | std::size_t(head[1]) << 16 | std::size_t(head[2]) << 8 | head[3];
+    const std::size_t end = std::min(size, box);
+    // The major brand, then the compatible ones after the minor version.
+    for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {
+        for (const char *brand : brands) {
+            if (std::memcmp(head + at, brand, 4) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
+{
+    auto file = std::make_shared<HeifFile>();
+    {
+        struct stat info {};
+        const bool known = ::fstat(fd, &info) == 0;
+        if (known && info.st_size > kMaxHeifFileBytes) {
+            ::close(fd);
+            return OpenedPicture::refused(codecmessages::tooLarge());
+        }
+        bool read = false;
+        if (known && info.st_size > 0) {
+            file->bytes.resize(std::size_t(info.st_size));
+            read = readWhole(fd, file->bytes);
+        }
+        ::close(fd);
+        if (!known || !read)
+            return OpenedPicture::refused(known ? codecmessages::corrupt() : codecmessages::cannotOpen());
+    }
+    if (!isHeif(file->bytes.data(), file->bytes.size()))
+        return OpenedPicture::refused(codecmessages::notAPicture());
+    // The compact form of newer files, which this libheif does not know.
+    if (std::memcmp(file->bytes.data() + 8, "mif3", 4) == 0)
+        return OpenedPicture::refused(codecmessages::unsupported());
+
+    file->context = heif_context_alloc();
+    if (!file->context)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+    heif_context_set_maximum_image_size_limit(file->context, kMaxHeifSide);
+    heif_error error = heif_context_read_from_memory_without_copy(file->context, file->bytes.data(), file->bytes.size(), nullptr);
+    if (error.code != heif_error_Ok)
+        return OpenedPicture::refused(causeOf(error));
+    error = heif_context_get_primary_image_handle(file->context, &file->primary);
+    if (error.code != heif_error_Ok || !file->primary)
+        return OpenedPicture::refused(causeOf(error));
+
+    // libheif reports the size with the rotation and crop applied.
+    const int width = heif_image_handle_get_width(file->primary);
+    const int height = heif_image_handle_get_height(file->primary);
+    if (width <= 0 || height <= 0)
+        return OpenedPicture::refused(codecmessages::corrupt());
+    if ((long long)width * height > kMaxPicturePixels)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+
+    const QByteArray icc = colourProfileOf(file->primary);
+    const Colour matte = options.matte;
+    // Beside our picture: the file, the decoded planes (up to 16 bits, alpha
+    // included) and the interleaved 8-bit copy we convert from.
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    const std::size_t extra = file->bytes.size() + pixels * 8 + pixels * 4;
+    OpenedPicture opened;
+    opened.rows = wholePictureRows(width, height, [file, icc, matte](Picture &picture) {
+        return decodePrimary(*file, icc, matte, picture);
+    }, extra);
+    return opened;
+}
+
+} // namespace tess

@@ -1,0 +1,228 @@
+#include "codecs/jxl_reader.h"
+
+#include "codecs/codec_messages.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/row_converter.h"
+
+#include <jxl/decode.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+namespace tess {
+
+namespace {
+
+// Read a chunk at a time; libjxl asks again for what it could not use yet.
+constexpr std::size_t kChunk = 64 * 1024;
+
+// libjxl's own buffers per pixel of a frame: floating-point planes of the
+// colours and alpha (VarDCT), or 32-bit integer channels (modular), and the
+// canvas an animation's frames are laid on.
+constexpr std::size_t kLibraryBytesPerPixel = 32;
+
+struct JxlDecoderDeleter {
+    void operator()(JxlDecoder *decoder) const { JxlDecoderDestroy(decoder); }
+};
+
+// The decoder and the file it reads, from the header to the first frame.
+struct JxlFile {
+    int fd = -1;
+    off_t size = 0;
+    off_t offset = 0;
+    std::unique_ptr<JxlDecoder, JxlDecoderDeleter> decoder;
+    std::vector<std::uint8_t> input; // what libjxl holds: its unread tail and the chunk after
+    bool inputClosed = false;
+    JxlBasicInfo info{};
+    // The frame's pixels, as the callback lays them into the picture.
+    Picture *picture = nullptr;
+    const RowConverter *converter = nullptr;
+    bool outOfBounds = false;
+
+    JxlFile() = default;
+    JxlFile(const JxlFile &) = delete;
+    JxlFile &operator=(const JxlFile &) = delete;
+    ~JxlFile()
+    {
+        decoder.reset();
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    // The next event libjxl reports, fed from the file as it asks. A file
+    // that ends while libjxl still wants bytes is an error.
+    JxlDecoderStatus next()
+    {
+        for (;;) {
+            const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+            if (status != JXL_DEC_NEED_MORE_INPUT)
+                return status;
+            if (inputClosed)
+                return JXL_DEC_ERROR;
+            const std::size_t unread = JxlDecoderReleaseInput(decoder.get());
+            input.erase(input.begin(), input.end() - std::ptrdiff_t(std::min(unread, input.size())));
+            const std::size_t kept = input.size();
+            input.resize(kept + kChunk);
+            ssize_t got = 0;
+            do {
+                got = ::pread(fd, input.data() + kept, kChunk, offset);
+            } while (got < 0 && errno == EINTR);
+            input.resize(kept + std::size_t(std::max<ssize_t>(got, 0)));
+            if (got > 0)
+                offset += got;
+            if (JxlDecoderSetInput(decoder.get(), input.data(), input.size()) != JXL_DEC_SUCCESS)
+                return JXL_DEC_ERROR;
+            if (got <= 0) {
+                JxlDecoderCloseInput(decoder.get());
+                inputClosed = true;
+            }
+        }
+    }
+};
+
+void takePixels(void *opaque, std::size_t x, std::size_t y, std::size_t count, const void *pixels)
+{
+    auto &file = *static_cast<JxlFile *>(opaque);
+    Picture &picture = *file.picture;
+    if (y >= std::size_t(picture.height()) || x > std::size_t(picture.width()) || count > std::size_t(picture.width()) - x) {
+        file.outOfBounds = true;
+        return;
+    }
+    file.converter->convert(pixels, picture.row(int(y)) + x, int(count));
+}
+
+// Whether the samples libjxl hands out are sRGB already (or sRGB's grey).
+bool isSrgb(const JxlColorEncoding &encoding)
+{
+    return encoding.white_point == JXL_WHITE_POINT_D65 && encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB
+        && (encoding.color_space == JXL_COLOR_SPACE_GRAY
+            || (encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.primaries == JXL_PRIMARIES_SRGB));
+}
+
+QByteArray outputProfile(JxlDecoder *decoder)
+{
+    JxlColorEncoding encoding{};
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) == JXL_DEC_SUCCESS
+        && isSrgb(encoding))
+        return {};
+    std::size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS || size == 0)
+        return {};
+    QByteArray icc(qsizetype(size), Qt::Uninitialized);
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<std::uint8_t *>(icc.data()), size) != JXL_DEC_SUCCESS)
+        return {};
+    return icc;
+}
+
+std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Colour matte, int width, int height,
+                                        Picture &picture)
+{
+    const bool alpha = file.info.alpha_bits > 0;
+    const bool grey = file.info.num_color_channels == 1;
+    // Samples that still go through a profile keep 16 bits, so that a
+    // linear or wide-gamut picture keeps its shadows.
+    const bool wide = !icc.isEmpty();
+    const SampleLayout layout = grey ? (alpha ? (wide ? SampleLayout::GreyAlpha16 : SampleLayout::GreyAlpha8)
+                                              : (wide ? SampleLayout::Grey16 : SampleLayout::Grey8))
+                                     : (alpha ? (wide ? SampleLayout::Rgba16 : SampleLayout::Rgba8)
+                                              : (wide ? SampleLayout::Rgb16 : SampleLayout::Rgb8));
+    const RowConverter converter(layout, icc, matte);
+    const JxlPixelFormat format{std::uint32_t(file.info.num_color_channels + (alpha ? 1 : 0)),
+                                wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    picture = Picture(width, height);
+    file.picture = &picture;
+    file.converter = &converter;
+    for (;;) {
+        switch (file.next()) {
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
+            if (JxlDecoderSetImageOutCallback(file.decoder.get(), &format, takePixels, &file) != JXL_DEC_SUCCESS)
+                return codecmessages::unsupported();
+            break;
+        case JXL_DEC_FULL_IMAGE:
+            // The first frame, as the animation would show it first; the rest is left unread.
+            if (file.outOfBounds)
+                return codecmessages::corrupt();
+            return std::nullopt;
+        case JXL_DEC_COLOR_ENCODING:
+        case JXL_DEC_BASIC_INFO: break;
+        default: return codecmessages::corrupt(); // an error, or the file ended before a frame
+        }
+    }
+}
+
+} // namespace
+
+bool isJxl(const unsigned char *head, std::size_t size)
+{
+    const JxlSignature signature = JxlSignatureCheck(head, size);
+    return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+}
+
+OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
+{
+    auto file = std::make_shared<JxlFile>();
+    file->fd = fd;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return OpenedPicture::refused(codecmessages::cannotOpen());
+    file->size = info.st_size;
+    std::uint8_t head[16] = {};
+    const ssize_t got = ::pread(fd, head, sizeof head, 0);
+    if (got <= 0 || !isJxl(head, std::size_t(got)))
+        return OpenedPicture::refused(codecmessages::notAPicture());
+    file->decoder.reset(JxlDecoderCreate(nullptr));
+    JxlDecoder *decoder = file->decoder.get();
+    // No parallel runner: the engine already decodes one file per core.
+    if (!decoder
+        || JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
+        || JxlDecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
+        || JxlDecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+
+    // The header, then the colour encoding, before any pixel.
+    QByteArray icc;
+    int width = 0, height = 0;
+    for (bool header = true; header;) {
+        switch (file->next()) {
+        case JXL_DEC_BASIC_INFO: {
+            if (JxlDecoderGetBasicInfo(decoder, &file->info) != JXL_DEC_SUCCESS)
+                return OpenedPicture::refused(codecmessages::corrupt());
+            const JxlBasicInfo &b = file->info;
+            if (b.xsize == 0 || b.ysize == 0)
+                return OpenedPicture::refused(codecmessages::corrupt());
+            if ((long long)b.xsize * b.ysize > kMaxPicturePixels)
+                return OpenedPicture::refused(codecmessages::tooLarge());
+            if (b.num_color_channels != 1 && b.num_color_channels != 3)
+                return OpenedPicture::refused(codecmessages::unsupported());
+            // The sizes are those of the stored picture; libjxl turns it upright.
+            const bool turned = b.orientation >= JXL_ORIENT_TRANSPOSE;
+            width = int(turned ? b.ysize : b.xsize);
+            height = int(turned ? b.xsize : b.ysize);
+            break;
+        }
+        case JXL_DEC_COLOR_ENCODING:
+            icc = outputProfile(decoder);
+            header = false;
+            break;
+        default:
+            return OpenedPicture::refused(codecmessages::corrupt());
+        }
+    }
+
+    const Colour matte = options.matte;
+    const std::size_t extra = std::size_t(width) * std::size_t(height) * kLibraryBytesPerPixel
+        + std::size_t(std::max<off_t>(file->size, 0));
+    OpenedPicture opened;
+    opened.rows = wholePictureRows(width, height, [file, icc, matte, width, height](Picture &picture) {
+        return decodeFirstFrame(*file, icc, matte, width, height, picture);
+    }, extra);
+    return opened;
+}
+
+} // namespace tess
