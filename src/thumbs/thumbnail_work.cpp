@@ -3,7 +3,6 @@
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_stream.h"
 #include "thumbs/compose.h"
-#include "thumbs/compose_streamed.h"
 #include "thumbs/output_writer.h"
 
 #include <new>
@@ -66,7 +65,7 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
         work.failure = Failure{work.path, stream.message};
         return;
     case PictureStream::Streamed:
-        composition = ComposeStreamed(*stream.rows, work.canvas, work.settings, progress, placed);
+        composition = ComposeThumbnail(*stream.rows, work.canvas, work.settings, progress, placed);
         break;
     case PictureStream::Whole: {
         DecodedPicture decoded = decodePictureFile(work.path);
@@ -74,7 +73,7 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
             work.failure = decoded.failure;
             return;
         }
-        composition = ComposeThumbnail(decoded.picture, work.canvas, work.settings, progress, placed);
+        composition = ComposeThumbnail(*pictureRows(std::move(decoded.picture)), work.canvas, work.settings, progress, placed);
         break;
     }
     }

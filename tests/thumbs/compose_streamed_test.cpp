@@ -3,7 +3,6 @@
 #include "codecs/picture_stream.h"
 #include "thumbs/band_rows.h"
 #include "thumbs/compose.h"
-#include "thumbs/compose_streamed.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -106,7 +105,7 @@ Drawn whole(const QString &path, const ThumbSettings &settings)
     }
     d.canvas.setBackground(Colour(settings.MarginColour));
     ResampleProgress progress{{}, [&](int done, int) { d.rowsReported = done; }};
-    const Composition c = ComposeThumbnail(decoded.picture, d.canvas, settings, progress);
+    const Composition c = ComposeThumbnail(*pictureRows(std::move(decoded.picture)), d.canvas, settings, progress);
     d.failure = c.failure;
     d.placement = c.placement;
     return d;
@@ -117,7 +116,7 @@ Drawn streamed(RowStream &stream, const ThumbSettings &settings, int band)
     Drawn d;
     d.canvas.setBackground(Colour(settings.MarginColour));
     ResampleProgress progress{{}, [&](int done, int) { d.rowsReported = done; }};
-    const Composition c = ComposeStreamed(stream, d.canvas, settings, progress, {}, band);
+    const Composition c = ComposeThumbnail(stream, d.canvas, settings, progress, {}, band);
     d.failure = c.failure;
     d.placement = c.placement;
     return d;
@@ -391,13 +390,13 @@ TEST(StreamedCompose, BadSettingsFailAfterTheFileIsReadAndABrokenFileWins)
     ThumbSettings bad = settingsFor(9, 128, 128, 3); // no such ratio mode
     CountingStream good(20, 20);
     Picture canvas;
-    const Composition settingsFailure = ComposeStreamed(good, canvas, bad);
+    const Composition settingsFailure = ComposeThumbnail(good, canvas, bad);
     ASSERT_TRUE(settingsFailure.failure.has_value());
     EXPECT_NE(settingsFailure.failure->message, QStringLiteral("broken"));
     EXPECT_EQ(good.read(), 20);
 
     CountingStream broken(20, 20, 15);
-    const Composition fileFailure = ComposeStreamed(broken, canvas, bad);
+    const Composition fileFailure = ComposeThumbnail(broken, canvas, bad);
     ASSERT_TRUE(fileFailure.failure.has_value());
     EXPECT_EQ(fileFailure.failure->message, QStringLiteral("broken"));
 }
