@@ -73,7 +73,8 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
             work.failure = decoded.failure;
             return;
         }
-        composition = ComposeThumbnail(*pictureRows(std::move(decoded.picture)), work.canvas, work.settings, progress, placed);
+        composition =
+            ComposeThumbnail(*pictureRows(std::move(decoded.picture)), work.canvas, work.settings, progress, placed);
         break;
     }
     }
