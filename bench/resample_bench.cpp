@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -112,8 +113,26 @@ void BM_Compose(benchmark::State &state)
     state.counters["decode_ms"] = f.decodeSeconds * 1000.0;
 }
 
+// The resampler alone, reading the decoded picture's rows in place: what
+// drawing costs once the rows are in memory.
+void BM_Resample(benchmark::State &state)
+{
+    const Fixture &f = fixture();
+    static tess::Picture source = f.decoded;
+    tess::Picture canvas(128, 128);
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        tess::ResamplePicture(source, canvas, int(state.range(0)));
+        seconds += cpuSeconds() - start;
+        benchmark::DoNotOptimize(canvas.bits());
+    }
+    state.counters["pct_of_decode"] = 100.0 * seconds / double(state.iterations()) / f.decodeSeconds;
+}
+
 } // namespace
 
+BENCHMARK(BM_Resample)->ArgName("quality")->Arg(3)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeJpeg)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose)
     ->ArgNames({"mode", "quality"})

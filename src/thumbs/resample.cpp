@@ -4,6 +4,7 @@
 #include "thumbs/rounding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace tess {
@@ -40,17 +41,16 @@ void plainStretch(const ResampleInput &input, Picture &canvas, const ResampleFit
 
 // What one window row reads, worked out once per picture: window rows whose
 // sampled columns start at the same place read the same source columns for
-// every canvas column. Column i reads at[end[i - 1] .. end[i]) and margin[i]
-// times the margin.
+// every canvas column. Column i reads at[bounds[i] .. bounds[i + 1]) and
+// margin[i] times the margin (no margin at all when that is empty).
 struct Pattern {
     std::vector<int> at;
-    std::vector<std::uint32_t> end;
+    std::vector<std::uint32_t> bounds{0};
     std::vector<std::uint32_t> margin;
-    std::uint32_t begin(std::size_t i) const { return i == 0 ? 0 : end[i - 1]; }
 };
 
 struct Sums {
-    std::int64_t red, green, blue, count, margins;
+    std::int64_t red, green, blue, count;
 };
 
 // Adds up the colours at the given columns of a row. Red and blue ride side by
@@ -58,7 +58,7 @@ struct Sums {
 void addColumns(const Colour *in, const int *at, const int *end, Sums &sum)
 {
     while (at < end) {
-        const int *chunkEnd = at + std::min<std::ptrdiff_t>(256, end - at);
+        const int *chunkEnd = end - at <= 256 ? end : at + 256;
         std::uint32_t redBlue = 0, greenShifted = 0;
         for (; at < chunkEnd; ++at) {
             const Colour c = in[*at];
@@ -102,8 +102,9 @@ void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleF
             continue;
         }
         Pattern p;
-        p.end.reserve(columnCount);
+        p.bounds.reserve(columnCount + 1);
         p.margin.reserve(columnCount);
+        bool anyMargin = false;
         for (int x = xBegin; x < xEnd; ++x) {
             // The inside part of the window, as window columns a = dx + R.
             const std::int64_t left = std::int64_t(window.centre(x)) - R;
@@ -117,21 +118,42 @@ void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleF
                 else
                     p.at.push_back(c);
             }
-            p.end.push_back(std::uint32_t(p.at.size()));
+            p.bounds.push_back(std::uint32_t(p.at.size()));
             p.margin.push_back(margin);
+            anyMargin = anyMargin || margin > 0;
         }
+        if (!anyMargin)
+            p.margin.clear();
         patternOf[std::size_t(b)] = int(patterns.size());
         patternFirst.push_back(read.first);
         patterns.push_back(std::move(p));
     }
 
+    // Where each window starts, is halfway and ends in its source row, for
+    // asking a few rows ahead: a row spans several pages, and the hardware's
+    // own prefetch stops at every page boundary.
+    constexpr int kRowsAhead = 3;
+    std::vector<std::array<int, 3>> ahead;
+    for (int x = xBegin; x < xEnd; ++x) {
+        const std::int64_t left = std::int64_t(window.centre(x)) - R;
+        const std::int64_t aLo = std::max<std::int64_t>(0, -left);
+        const std::int64_t aHi = std::min<std::int64_t>(2 * R, input.width - 1 - left);
+        if (aLo <= aHi)
+            ahead.push_back({sourceColumn(input, left + aLo), sourceColumn(input, left + (aLo + aHi) / 2),
+                             sourceColumn(input, left + aHi)});
+        else
+            ahead.push_back({-1, -1, -1});
+    }
+
     std::vector<Sums> sums(columnCount);
+    std::vector<std::int64_t> margins(columnCount); // reads that fell on margin
     for (int y = 0; y < fit.height; ++y) {
         if (progress.beforeRow)
             progress.beforeRow();
         const int canvasY = fit.y0 + y;
         if (canvasY >= 0 && canvasY < canvas.height()) {
-            std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
+            std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0});
+            std::fill(margins.begin(), margins.end(), 0);
             const std::int64_t top = std::int64_t(window.centre(y)) - R; // source row of b = 0
             const std::int64_t bLo = std::max<std::int64_t>(0, -top);
             const std::int64_t bHi = std::min<std::int64_t>(2 * R, input.height - 1 - top);
@@ -145,26 +167,38 @@ void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleF
                     continue;
                 const Pattern &p = patterns[std::size_t(index)];
                 const Colour *in = input.rows->row(int(top + b));
-                for (std::size_t i = 0; i < columnCount; ++i) {
-                    const std::uint32_t begin = p.begin(i);
-                    const std::uint32_t reads = p.end[i] - begin + p.margin[i];
-                    Sums &sum = sums[i];
-                    sum.count += reads;
-                    if (!in) {
-                        sum.margins += reads;
-                        continue;
+                const Colour *next =
+                    top + b + kRowsAhead < input.height ? input.rows->resident(int(top + b + kRowsAhead)) : nullptr;
+                const int *at = p.at.data();
+                const std::uint32_t *bounds = p.bounds.data();
+                if (in) {
+                    for (std::size_t i = 0; i < columnCount; ++i) {
+                        // Spread over the row, so that the loads in flight stay few.
+                        if (next) {
+                            for (const int c : ahead[i])
+                                if (c >= 0)
+                                    __builtin_prefetch(next + c);
+                        }
+                        addColumns(in, at + bounds[i], at + bounds[i + 1], sums[i]);
+                        sums[i].count += bounds[i + 1] - bounds[i];
                     }
-                    sum.margins += p.margin[i];
-                    addColumns(in, p.at.data() + begin, p.at.data() + p.end[i], sum);
+                }
+                if (!in || !p.margin.empty()) {
+                    for (std::size_t i = 0; i < columnCount; ++i) {
+                        const std::int64_t reads =
+                            (p.margin.empty() ? 0 : p.margin[i]) + (in ? 0 : bounds[i + 1] - bounds[i]);
+                        margins[i] += reads;
+                        sums[i].count += reads;
+                    }
                 }
             }
             Colour *out = canvas.row(canvasY) + fit.x0 + xBegin;
             for (std::size_t i = 0; i < columnCount; ++i) {
-                const Sums &s = sums[i];
-                if (s.count > 0)
-                    out[i] = averageOf(s.red + s.margins * redOf(input.margin),
-                                       s.green + s.margins * greenOf(input.margin),
-                                       s.blue + s.margins * blueOf(input.margin), s.count);
+                const Sums &sum = sums[i];
+                const std::int64_t k = margins[i];
+                if (sum.count > 0)
+                    out[i] = averageOf(sum.red + k * redOf(input.margin), sum.green + k * greenOf(input.margin),
+                                       sum.blue + k * blueOf(input.margin), sum.count);
             }
         }
         if (progress.rowDone)
@@ -177,6 +211,7 @@ class PictureRows final : public ResampleRows {
 public:
     explicit PictureRows(const Picture &picture) : m_picture(picture) {}
     const Colour *row(int y) override { return m_picture.row(y); }
+    const Colour *resident(int y) override { return m_picture.row(y); }
 
 private:
     const Picture &m_picture;

@@ -27,6 +27,9 @@ public:
     virtual const Colour *row(int y) = 0;
     // Rows above y will not be asked for again.
     virtual void release(int /*y*/) {}
+    // Row y if it is already in memory, without reading on; null otherwise.
+    // Only a hint for prefetching.
+    virtual const Colour *resident(int /*y*/) { return nullptr; }
 };
 
 // The picture the resampler draws: `width` x `height`, row y from `rows`, and
