@@ -49,8 +49,72 @@ struct Pattern {
     std::vector<std::uint32_t> margin;
 };
 
+// The sampling of one picture, the same for every canvas row.
+struct Tables {
+    std::vector<int> patternOf; // of each window row b; -1 when it reads nothing
+    std::vector<Pattern> patterns;
+    // Where each column's window starts, is halfway and ends in its source
+    // row (-1: nowhere), for asking a few rows ahead: a row spans several
+    // pages, and the hardware's own prefetch stops at every page boundary.
+    std::vector<std::array<int, 3>> ahead;
+};
+
+constexpr int kRowsAhead = 3;
+
+Tables tablesFor(const ResampleInput &input, const ResampleWindow &window, int xBegin, int xEnd)
+{
+    const std::int64_t R = window.radius;
+    // The inside part of each canvas column's window, as window columns a = dx + R.
+    struct Span { std::int64_t left, aLo, aHi; };
+    std::vector<Span> spans;
+    Tables t;
+    for (int x = xBegin; x < xEnd; ++x) {
+        const std::int64_t left = std::int64_t(window.centre(x)) - R;
+        const Span s{left, std::max<std::int64_t>(0, -left), std::min<std::int64_t>(2 * R, input.width - 1 - left)};
+        spans.push_back(s);
+        if (s.aLo <= s.aHi)
+            t.ahead.push_back({sourceColumn(input, left + s.aLo), sourceColumn(input, left + (s.aLo + s.aHi) / 2),
+                               sourceColumn(input, left + s.aHi)});
+        else
+            t.ahead.push_back({-1, -1, -1});
+    }
+
+    const WindowSampler sampler(window.radius, window.interval);
+    std::vector<std::int64_t> firstOf; // of each pattern
+    t.patternOf.assign(std::size_t(2 * R + 1), -1);
+    for (std::int64_t b = 0; b <= 2 * R; ++b) {
+        const WindowSampler::Columns read = sampler.row(int(b));
+        if (read.first < 0 || read.first > 2 * R)
+            continue;
+        const auto known = std::find(firstOf.begin(), firstOf.end(), read.first);
+        t.patternOf[std::size_t(b)] = int(known - firstOf.begin());
+        if (known != firstOf.end())
+            continue;
+        Pattern p;
+        bool anyMargin = false;
+        for (const Span &s : spans) {
+            std::uint32_t margin = 0;
+            for (std::int64_t a = WindowSampler::firstFrom(read, s.aLo); a <= s.aHi; a += read.stride) {
+                const int c = sourceColumn(input, s.left + a);
+                if (c < 0)
+                    ++margin;
+                else
+                    p.at.push_back(c);
+            }
+            p.bounds.push_back(std::uint32_t(p.at.size()));
+            p.margin.push_back(margin);
+            anyMargin = anyMargin || margin > 0;
+        }
+        if (!anyMargin)
+            p.margin.clear();
+        firstOf.push_back(read.first);
+        t.patterns.push_back(std::move(p));
+    }
+    return t;
+}
+
 struct Sums {
-    std::int64_t red, green, blue, count;
+    std::int64_t red, green, blue, count, margins; // margins: reads that fell on margin
 };
 
 // Adds up the colours at the given columns of a row. Red and blue ride side by
@@ -71,89 +135,56 @@ void addColumns(const Colour *in, const int *at, const int *end, Sums &sum)
     }
 }
 
-Colour averageOf(std::int64_t red, std::int64_t green, std::int64_t blue, std::int64_t count)
+// One source row's reads into every canvas column's sums; `in` null is a
+// margin row, `next` (if known) the row a few below.
+void addRow(const Pattern &p, const Tables &t, const Colour *in, const Colour *next, std::vector<Sums> &sums)
 {
-    const double k = double(count);
-    return rgb(int(roundHalfEven(double(red) / k)), int(roundHalfEven(double(green) / k)),
-               int(roundHalfEven(double(blue) / k)));
+    const int *at = p.at.data();
+    const std::uint32_t *bounds = p.bounds.data();
+    for (std::size_t i = 0; i < sums.size(); ++i) {
+        const std::uint32_t reads = bounds[i + 1] - bounds[i];
+        const std::uint32_t margin = p.margin.empty() ? 0 : p.margin[i];
+        sums[i].count += reads + margin;
+        if (!in) {
+            sums[i].margins += reads + margin;
+            continue;
+        }
+        // Spread over the row, so that the loads in flight stay few.
+        if (next) {
+            for (const int c : t.ahead[i])
+                if (c >= 0)
+                    __builtin_prefetch(next + c);
+        }
+        sums[i].margins += margin;
+        addColumns(in, at + bounds[i], at + bounds[i + 1], sums[i]);
+    }
+}
+
+Colour averageOf(const Sums &sum, Colour margin)
+{
+    const double k = double(sum.count);
+    const auto channel = [&](std::int64_t total, int marginValue) {
+        return int(roundHalfEven(double(total + sum.margins * marginValue) / k));
+    };
+    return rgb(channel(sum.red, redOf(margin)), channel(sum.green, greenOf(margin)),
+               channel(sum.blue, blueOf(margin)));
 }
 
 void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleFit &fit, int quality,
                     const ResampleProgress &progress)
 {
     const ResampleWindow window = resampleWindow(fit.scale, quality);
-    const WindowSampler sampler(window.radius, window.interval);
     const std::int64_t R = window.radius;
     const int xBegin = std::max(0, -fit.x0);
-    const int xEnd = std::min(fit.width, canvas.width() - fit.x0);
-    const std::size_t columnCount = std::size_t(std::max(0, xEnd - xBegin));
-
-    // Each window row's pattern, shared by the rows whose reads start alike.
-    std::vector<int> patternOf(std::size_t(2 * R + 1), -1);
-    std::vector<std::int64_t> patternFirst;
-    std::vector<Pattern> patterns;
-    for (std::int64_t b = 0; b <= 2 * R; ++b) {
-        const WindowSampler::Columns read = sampler.row(int(b));
-        if (read.first < 0 || read.first > 2 * R)
-            continue;
-        const auto known = std::find(patternFirst.begin(), patternFirst.end(), read.first);
-        if (known != patternFirst.end()) {
-            patternOf[std::size_t(b)] = int(known - patternFirst.begin());
-            continue;
-        }
-        Pattern p;
-        p.bounds.reserve(columnCount + 1);
-        p.margin.reserve(columnCount);
-        bool anyMargin = false;
-        for (int x = xBegin; x < xEnd; ++x) {
-            // The inside part of the window, as window columns a = dx + R.
-            const std::int64_t left = std::int64_t(window.centre(x)) - R;
-            const std::int64_t aLo = std::max<std::int64_t>(0, -left);
-            const std::int64_t aHi = std::min<std::int64_t>(2 * R, input.width - 1 - left);
-            std::uint32_t margin = 0;
-            for (std::int64_t a = WindowSampler::firstFrom(read, aLo); a <= aHi; a += read.stride) {
-                const int c = sourceColumn(input, left + a);
-                if (c < 0)
-                    ++margin;
-                else
-                    p.at.push_back(c);
-            }
-            p.bounds.push_back(std::uint32_t(p.at.size()));
-            p.margin.push_back(margin);
-            anyMargin = anyMargin || margin > 0;
-        }
-        if (!anyMargin)
-            p.margin.clear();
-        patternOf[std::size_t(b)] = int(patterns.size());
-        patternFirst.push_back(read.first);
-        patterns.push_back(std::move(p));
-    }
-
-    // Where each window starts, is halfway and ends in its source row, for
-    // asking a few rows ahead: a row spans several pages, and the hardware's
-    // own prefetch stops at every page boundary.
-    constexpr int kRowsAhead = 3;
-    std::vector<std::array<int, 3>> ahead;
-    for (int x = xBegin; x < xEnd; ++x) {
-        const std::int64_t left = std::int64_t(window.centre(x)) - R;
-        const std::int64_t aLo = std::max<std::int64_t>(0, -left);
-        const std::int64_t aHi = std::min<std::int64_t>(2 * R, input.width - 1 - left);
-        if (aLo <= aHi)
-            ahead.push_back({sourceColumn(input, left + aLo), sourceColumn(input, left + (aLo + aHi) / 2),
-                             sourceColumn(input, left + aHi)});
-        else
-            ahead.push_back({-1, -1, -1});
-    }
-
-    std::vector<Sums> sums(columnCount);
-    std::vector<std::int64_t> margins(columnCount); // reads that fell on margin
+    const int xEnd = std::max(xBegin, std::min(fit.width, canvas.width() - fit.x0));
+    const Tables tables = tablesFor(input, window, xBegin, xEnd);
+    std::vector<Sums> sums(std::size_t(xEnd - xBegin));
     for (int y = 0; y < fit.height; ++y) {
         if (progress.beforeRow)
             progress.beforeRow();
         const int canvasY = fit.y0 + y;
         if (canvasY >= 0 && canvasY < canvas.height()) {
-            std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0});
-            std::fill(margins.begin(), margins.end(), 0);
+            std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
             const std::int64_t top = std::int64_t(window.centre(y)) - R; // source row of b = 0
             const std::int64_t bLo = std::max<std::int64_t>(0, -top);
             const std::int64_t bHi = std::min<std::int64_t>(2 * R, input.height - 1 - top);
@@ -162,44 +193,17 @@ void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleF
             if (bLo <= bHi)
                 input.rows->release(int(top + bLo));
             for (std::int64_t b = bLo; b <= bHi; ++b) {
-                const int index = patternOf[std::size_t(b)];
-                if (index < 0)
+                const int pattern = tables.patternOf[std::size_t(b)];
+                if (pattern < 0)
                     continue;
-                const Pattern &p = patterns[std::size_t(index)];
-                const Colour *in = input.rows->row(int(top + b));
-                const Colour *next =
-                    top + b + kRowsAhead < input.height ? input.rows->resident(int(top + b + kRowsAhead)) : nullptr;
-                const int *at = p.at.data();
-                const std::uint32_t *bounds = p.bounds.data();
-                if (in) {
-                    for (std::size_t i = 0; i < columnCount; ++i) {
-                        // Spread over the row, so that the loads in flight stay few.
-                        if (next) {
-                            for (const int c : ahead[i])
-                                if (c >= 0)
-                                    __builtin_prefetch(next + c);
-                        }
-                        addColumns(in, at + bounds[i], at + bounds[i + 1], sums[i]);
-                        sums[i].count += bounds[i + 1] - bounds[i];
-                    }
-                }
-                if (!in || !p.margin.empty()) {
-                    for (std::size_t i = 0; i < columnCount; ++i) {
-                        const std::int64_t reads =
-                            (p.margin.empty() ? 0 : p.margin[i]) + (in ? 0 : bounds[i + 1] - bounds[i]);
-                        margins[i] += reads;
-                        sums[i].count += reads;
-                    }
-                }
+                const std::int64_t ahead = top + b + kRowsAhead;
+                addRow(tables.patterns[std::size_t(pattern)], tables, input.rows->row(int(top + b)),
+                       ahead < input.height ? input.rows->resident(int(ahead)) : nullptr, sums);
             }
             Colour *out = canvas.row(canvasY) + fit.x0 + xBegin;
-            for (std::size_t i = 0; i < columnCount; ++i) {
-                const Sums &sum = sums[i];
-                const std::int64_t k = margins[i];
-                if (sum.count > 0)
-                    out[i] = averageOf(sum.red + k * redOf(input.margin), sum.green + k * greenOf(input.margin),
-                                       sum.blue + k * blueOf(input.margin), sum.count);
-            }
+            for (std::size_t i = 0; i < sums.size(); ++i)
+                if (sums[i].count > 0)
+                    out[i] = averageOf(sums[i], input.margin);
         }
         if (progress.rowDone)
             progress.rowDone(y + 1, fit.height);
