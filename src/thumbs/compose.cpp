@@ -1,20 +1,67 @@
 #include "thumbs/compose.h"
 
+#include "thumbs/band_rows.h"
+
+#include <algorithm>
+
 namespace tess {
 
-Composition ComposeThumbnail(Picture &source, Picture &canvas, const ThumbSettings &settings,
+namespace {
+
+// Reads what is left of the stream; the file's own failure, if it has one.
+std::optional<Failure> readToEnd(RowStream &stream, const BandRows &rows)
+{
+    try {
+        rows.drain();
+    } catch (const StreamBroken &broken) {
+        return Failure{QString(), broken.message};
+    }
+    if (!stream.finish())
+        return Failure{QString(), stream.message()};
+    return std::nullopt;
+}
+
+// The band's rows for the resampler: picture row y is band row rows[y], or
+// margin where that is negative (no map: row y itself). The maps only move
+// down the picture, so letting a picture row go lets its band row go.
+class BandSource final : public ResampleRows {
+public:
+    BandSource(const BandRows &band, const std::vector<int> *rows) : m_band(band), m_rows(rows) {}
+    const Colour *row(int y) override
+    {
+        const int r = bandRow(y);
+        return r < 0 ? nullptr : m_band.row(r);
+    }
+    void release(int y) override
+    {
+        const int r = bandRow(y);
+        if (r >= 0)
+            m_band.release(r);
+    }
+
+private:
+    int bandRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
+
+    const BandRows &m_band;
+    const std::vector<int> *m_rows;
+};
+
+} // namespace
+
+Composition ComposeThumbnail(RowStream &stream, Picture &canvas, const ThumbSettings &settings,
                              const ResampleProgress &progress,
-                             const std::function<void(const CanvasPlacement &)> &placed)
+                             const std::function<void(const CanvasPlacement &)> &placed, int bandRows)
 {
     Composition result;
-    const ThumbnailLayout layout = layoutThumbnail(settings, source.width(), source.height());
-    if (layout.failure) {
-        result.failure = layout.failure;
-        return result;
-    }
-    const Intermediate intermediate = intermediateFor(source, settings);
-    if (intermediate.failure) {
-        result.failure = intermediate.failure;
+    const BandRows rows(stream, bandRows, streamedRowsHeld(stream.width(), stream.height(), settings, bandRows));
+    const ThumbnailLayout layout = layoutThumbnail(settings, rows.width(), rows.height());
+    IntermediateMaps maps;
+    if (!layout.failure)
+        maps = intermediateMaps(rows.width(), rows.height(), settings);
+    if (layout.failure || maps.failure) {
+        result.failure = readToEnd(stream, rows);
+        if (!result.failure)
+            result.failure = layout.failure ? layout.failure : maps.failure;
         return result;
     }
 
@@ -23,11 +70,44 @@ Composition ComposeThumbnail(Picture &source, Picture &canvas, const ThumbSettin
     if (placed)
         placed(result.placement);
 
-    const bool drawn = intermediate.rows ? resampleRows(*intermediate.rows, canvas, settings.Quality, progress)
-                                         : resampleRows(PictureRows(source), canvas, settings.Quality, progress);
-    if (!drawn)
-        source.reset();
+    BandSource source(rows, maps.used ? &maps.rows : nullptr);
+    ResampleInput input{rows.width(), rows.height(), &source, nullptr, maps.margin};
+    if (maps.used) {
+        input.width = int(maps.columns.size());
+        input.height = int(maps.rows.size());
+        input.columns = &maps.columns;
+    }
+    try {
+        resampleRows(input, canvas, settings.Quality, progress);
+    } catch (const StreamBroken &broken) {
+        result.failure = Failure{QString(), broken.message};
+        return result;
+    }
+    result.failure = readToEnd(stream, rows);
     return result;
+}
+
+long long streamedRowsHeld(int width, int height, const ThumbSettings &settings, int bandRows)
+{
+    const ThumbnailLayout layout = layoutThumbnail(settings, width, height);
+    if (layout.failure)
+        return bandRows;
+    long long iw = width;
+    long long ih = height;
+    const IntermediateMaps maps = intermediateMaps(width, height, settings);
+    if (maps.used && !maps.failure) {
+        iw = (long long)maps.columns.size();
+        ih = (long long)maps.rows.size();
+    }
+    if (settings.Quality <= 0 || iw <= 0 || ih <= 0)
+        return bandRows + 1;
+    const ResampleFit fit = fitPicture(int(iw), int(ih), layout.width, layout.height);
+    const ResampleWindow window = resampleWindow(fit.scale, settings.Quality);
+    // Window rows are intermediate rows; a stretch that drops rows spreads
+    // them over more source rows.
+    const double sourcePerRow = std::max(1.0, double(height) / double(ih));
+    const long long windowRows = (long long)((2.0 * window.radius + 1.0) * sourcePerRow) + 2;
+    return std::min<long long>(height, windowRows + bandRows);
 }
 
 } // namespace tess

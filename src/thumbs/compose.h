@@ -1,4 +1,6 @@
 #pragma once
+#include "codecs/picture_reader.h"
+#include "codecs/row_stream.h"
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
@@ -15,18 +17,32 @@ struct Composition {
     CanvasPlacement placement;      // where the GUI puts the canvas in its preview frame
 };
 
-// One file's thumbnail: sizes the canvas by the ratio mode (resize() clears it
-// to its background, which the caller has set to the margin colour), then
-// draws the source into it with the settings' quality. Modes 3 to 5 draw from
-// an intermediate picture read through index tables over the source, so the
-// source keeps the decoded picture. `placed` (optional) hears the placement
-// once the canvas has its size, before any row is drawn.
+// Rows a picture is read in at a time.
+inline constexpr int kStreamBandRows = 16;
+
+// One file's thumbnail from its rows (a decoded picture gives them through
+// pictureRows): sizes the canvas by the ratio mode (resize() clears it to its
+// background, which the caller has set to the margin colour), then draws the
+// picture into it with the settings' quality, rows fed band by band into the
+// resampler so that no whole picture is held. Modes 3 to 5 draw an
+// intermediate picture described by row and column maps over the source.
+// `placed` (optional) hears the placement once the canvas has its size, before
+// any row is drawn.
 //
-// An out-of-range ratio mode, width or height (a hand-edited settings file), an
-// empty source, or a canvas side over kMaxThumbnailSide ends the file with a
-// failure, leaving source and canvas as they were.
-Composition ComposeThumbnail(Picture &source, Picture &canvas, const ThumbSettings &settings,
+// The stream is read to its end, so a file that is broken past the last row
+// the thumbnail needs fails as one broken earlier does; a file that breaks
+// while it is drawn fails at once. An out-of-range ratio mode, width or height
+// (a hand-edited settings file), an empty picture, or a canvas side over
+// kMaxThumbnailSide ends the file with a failure, leaving the canvas as it
+// was; a broken file's failure comes before a failure of the settings.
+Composition ComposeThumbnail(RowStream &rows, Picture &canvas, const ThumbSettings &settings,
                              const ResampleProgress &progress = {},
-                             const std::function<void(const CanvasPlacement &)> &placed = {});
+                             const std::function<void(const CanvasPlacement &)> &placed = {},
+                             int bandRows = kStreamBandRows);
+
+// The rows ComposeThumbnail holds at once for a picture of that width and
+// height: the resampler's window plus a band (all rows when a mode needs them
+// so), for reckoning memory before the file is started.
+long long streamedRowsHeld(int width, int height, const ThumbSettings &settings, int bandRows = kStreamBandRows);
 
 } // namespace tess

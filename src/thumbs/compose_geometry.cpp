@@ -149,23 +149,4 @@ IntermediateMaps intermediateMaps(int sw, int sh, const ThumbSettings &settings)
     return result;
 }
 
-Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings)
-{
-    Intermediate result;
-    IntermediateMaps maps = intermediateMaps(source.width(), source.height(), settings);
-    if (!maps.used)
-        return result;
-    if (maps.failure) {
-        result.failure = maps.failure;
-        return result;
-    }
-    std::vector<const Colour *> rows(maps.rows.size(), nullptr);
-    for (std::size_t y = 0; y < rows.size(); ++y) {
-        if (maps.rows[y] >= 0)
-            rows[y] = source.row(maps.rows[y]);
-    }
-    result.rows.emplace(std::move(maps.columns), std::move(rows), maps.margin);
-    return result;
-}
-
 } // namespace tess

@@ -3,7 +3,6 @@
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
-#include "thumbs/resample_source.h"
 
 #include <optional>
 #include <vector>
@@ -49,18 +48,10 @@ ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sourceWidth, 
 // Ratio modes 3, 4 and 5 draw from an intermediate picture at the source's own
 // resolution: the source stretched to the proportions W : H (nearest pixel, as
 // a colour-on-colour stretch), or the source centred on a square of margin
-// colour. It is described by index tables over `source`, which must outlive it.
-struct Intermediate {
-    std::optional<MappedRows> rows; // set for modes 3-5 unless failure is set
-    std::optional<Failure> failure;
-};
-
-Intermediate intermediateFor(const Picture &source, const ThumbSettings &settings);
-
-// The index tables of that intermediate picture for a sw x sh source: for each
-// column and row the source column and row it shows, -1 for margin. Both only
-// ever grow, so a source read top to bottom serves them. `used` is false for
-// the modes that draw the source itself.
+// colour. It is never allocated, only described by its index tables over a
+// sw x sh source: for each column and row the source column and row it shows,
+// -1 for margin. Both only ever grow, so a source read top to bottom serves
+// them. `used` is false for the modes that draw the source itself.
 struct IntermediateMaps {
     bool used = false;
     std::vector<int> columns;

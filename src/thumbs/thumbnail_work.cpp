@@ -1,7 +1,7 @@
 #include "thumbs/thumbnail_work.h"
 
 #include "codecs/open_picture.h"
-#include "thumbs/compose_streamed.h"
+#include "thumbs/compose.h"
 #include "thumbs/failure_of.h"
 #include "thumbs/output_writer.h"
 
@@ -48,7 +48,7 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
         work.placed.store(true, std::memory_order_release);
     };
     work.canvas.setBackground(Colour(work.settings.MarginColour));
-    const Composition composition = ComposeStreamed(*opened.rows, work.canvas, work.settings, progress, placed);
+    const Composition composition = ComposeThumbnail(*opened.rows, work.canvas, work.settings, progress, placed);
     if (composition.failure) {
         work.failure = Failure{work.job.source, composition.failure->message};
         return;

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     tess::Picture canvas(3, 3);
     canvas.setBackground(tess::Colour(settings.MarginColour));
-    const tess::Composition result = tess::ComposeThumbnail(source, canvas, settings);
+    const tess::Composition result = tess::ComposeThumbnail(*tess::pictureRows(std::move(source)), canvas, settings);
     if (result.failure) {
         if (canvas.width() != 3 || canvas.height() != 3 || result.failure->message.isEmpty())
             std::abort();

@@ -1,10 +1,12 @@
 #pragma once
-// Helpers shared by the resampler and composition tests: test pictures and a
+// Helpers shared by the resampler and composition tests: test pictures, a
 // deliberately plain averaging resampler written straight from the rules (every
-// window position visited, l tested against m, pixels read with bounds checks).
+// window position visited, l tested against m, pixels read with bounds checks),
+// and the composer fed a decoded picture.
 #include "platform/blit.h"
 #include "platform/colour.h"
 #include "platform/picture.h"
+#include "thumbs/compose.h"
 
 #include <cmath>
 #include <cstdint>
@@ -105,6 +107,15 @@ inline std::string firstDifference(const Picture &a, const Picture &b)
             if (a.pixel(x, y) != b.pixel(x, y))
                 return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return "equal";
+}
+
+// The thumbnail of a picture already decoded, read as the engine reads one.
+inline Composition composePicture(const Picture &source, Picture &canvas, const ThumbSettings &settings,
+                                  const ResampleProgress &progress = {},
+                                  const std::function<void(const CanvasPlacement &)> &placed = {},
+                                  int bandRows = kStreamBandRows)
+{
+    return ComposeThumbnail(*pictureRows(source), canvas, settings, progress, placed, bandRows);
 }
 
 } // namespace tess::testing

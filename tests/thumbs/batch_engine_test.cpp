@@ -467,7 +467,7 @@ TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
         ASSERT_TRUE(decoded.ok());
         Picture canvas;
         canvas.setBackground(Colour(settings.MarginColour));
-        ASSERT_FALSE(ComposeThumbnail(decoded.picture, canvas, settings).failure);
+        ASSERT_FALSE(ComposeThumbnail(*pictureRows(std::move(decoded.picture)), canvas, settings).failure);
         const QString base = QString::fromLatin1(name).section(QLatin1Char('.'), 0, 0);
         EXPECT_EQ(readBytes(saved(QStringLiteral("Thumb_") + base + QStringLiteral(".bmp"))), encodeBmp(canvas)) << name;
     }

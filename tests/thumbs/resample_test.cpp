@@ -257,7 +257,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AgainstReference,
                                                               SizeCase{1, 1, 17, 9},       // single pixel
                                                               SizeCase{400, 300, 40, 40},  // step 10
                                                               SizeCase{600, 450, 48, 48},  // step 12.5
-                                                              SizeCase{1000, 700, 64, 64}),// step 15.625
+                                                              SizeCase{1000, 700, 64, 64}, // step 15.625
+                                                              SizeCase{5000, 1, 30, 30},   // a line
+                                                              SizeCase{1, 5000, 16, 640}), // a column
                                             ::testing::Values(-1, 0, 1, 2, 3, 7)));
 
 // ---------------------------------------------------------------- failures and progress
