@@ -27,6 +27,14 @@ public:
     virtual QString message() const = 0;
     // Memory the reader itself holds beside the rows it hands out.
     virtual std::size_t workingBytes() const = 0;
+    // Whether the stream holds its whole picture once decoded (a kind that
+    // can't stream); its rows are then there to read in place.
+    virtual bool holdsWhole() const { return false; }
+    // Of such a stream: decodes the picture if that was not done yet and gives
+    // row y where it lies, so a reader of every row need not copy them; null
+    // when the file proves broken (message() says why). Instead of readRows,
+    // not beside it.
+    virtual const Colour *heldRow(int /*y*/) { return nullptr; }
 };
 
 } // namespace tess

@@ -27,20 +27,20 @@ public:
         return std::size_t(m_width) * std::size_t(m_height) * sizeof(Colour) + m_extraBytes;
     }
 
+    bool holdsWhole() const override { return true; }
+    const Colour *heldRow(int y) override
+    {
+        if (!decoded() || y < 0 || y >= m_height)
+            return nullptr;
+        m_held = true;
+        return m_picture.row(y);
+    }
+
     bool readRows(Colour *const *rows, int count) override
     {
-        if (!m_message.isEmpty())
+        if (!decoded())
             return false;
-        if (!m_decoded) {
-            m_decoded = true;
-            if (const std::optional<QString> failure = m_decode(m_picture)) {
-                m_message = *failure;
-                m_picture.reset();
-                return false;
-            }
-            m_decode = nullptr;
-        }
-        if (m_picture.width() != m_width || m_picture.height() != m_height || m_next + count > m_height) {
+        if (m_held || m_next + count > m_height) {
             m_message = codecmessages::corrupt();
             return false;
         }
@@ -52,15 +52,33 @@ public:
         return true;
     }
 
-    bool finish() override { return m_message.isEmpty() && m_next == m_height; }
+    bool finish() override { return m_message.isEmpty() && (m_held ? decoded() : m_next == m_height); }
 
 private:
+    // Decodes the picture at the first call; false when the file proved broken.
+    bool decoded()
+    {
+        if (!m_decoded) {
+            m_decoded = true;
+            const std::optional<QString> failure = m_decode(m_picture);
+            m_decode = nullptr;
+            if (!failure && (m_picture.width() != m_width || m_picture.height() != m_height))
+                m_message = codecmessages::corrupt();
+            else if (failure)
+                m_message = *failure;
+            if (!m_message.isEmpty())
+                m_picture.reset();
+        }
+        return m_message.isEmpty();
+    }
+
     const int m_width;
     const int m_height;
     WholeDecode m_decode;
     std::size_t m_extraBytes = 0;
     Picture m_picture;
     bool m_decoded = false;
+    bool m_held = false;
     int m_next = 0;
     QString m_message;
 };

@@ -8,11 +8,17 @@ namespace tess {
 
 namespace {
 
-// Reads what is left of the stream; the file's own failure, if it has one.
+// Reads what is left of the stream (a held picture: decodes it); the file's
+// own failure, if it has one.
 std::optional<Failure> readToEnd(RowStream &stream, const BandRows &rows)
 {
     try {
-        rows.drain();
+        if (stream.holdsWhole()) {
+            if (stream.height() > 0 && !stream.heldRow(0))
+                return Failure{QString(), stream.message()};
+        } else {
+            rows.drain();
+        }
     } catch (const StreamBroken &broken) {
         return Failure{QString(), broken.message};
     }
@@ -46,6 +52,31 @@ private:
     const std::vector<int> *m_rows;
 };
 
+// The rows of a picture the stream holds whole, read where they lie: no band
+// to copy them into.
+class HeldSource final : public ResampleRows {
+public:
+    HeldSource(RowStream &stream, const std::vector<int> *rows) : m_stream(stream), m_rows(rows) {}
+    const Colour *row(int y) override
+    {
+        const Colour *row = resident(y);
+        if (!row && sourceRow(y) >= 0)
+            throw StreamBroken(m_stream.message());
+        return row;
+    }
+    const Colour *resident(int y) override
+    {
+        const int r = sourceRow(y);
+        return r < 0 ? nullptr : m_stream.heldRow(r);
+    }
+
+private:
+    int sourceRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
+
+    RowStream &m_stream;
+    const std::vector<int> *m_rows;
+};
+
 } // namespace
 
 Composition ComposeThumbnail(RowStream &stream, Picture &canvas, const ThumbSettings &settings,
@@ -53,7 +84,8 @@ Composition ComposeThumbnail(RowStream &stream, Picture &canvas, const ThumbSett
                              const std::function<void(const CanvasPlacement &)> &placed, int bandRows)
 {
     Composition result;
-    const BandRows rows(stream, bandRows, streamedRowsHeld(stream.width(), stream.height(), settings, bandRows));
+    const BandRows rows(stream, bandRows,
+                        stream.holdsWhole() ? 0 : streamedRowsHeld(stream.width(), stream.height(), settings, bandRows));
     const ThumbnailLayout layout = layoutThumbnail(settings, rows.width(), rows.height());
     IntermediateMaps maps;
     if (!layout.failure)
@@ -70,8 +102,10 @@ Composition ComposeThumbnail(RowStream &stream, Picture &canvas, const ThumbSett
     if (placed)
         placed(result.placement);
 
-    BandSource source(rows, maps.used ? &maps.rows : nullptr);
-    ResampleInput input{rows.width(), rows.height(), &source, nullptr, maps.margin};
+    BandSource band(rows, maps.used ? &maps.rows : nullptr);
+    HeldSource held(stream, maps.used ? &maps.rows : nullptr);
+    ResampleRows *source = stream.holdsWhole() ? static_cast<ResampleRows *>(&held) : &band;
+    ResampleInput input{rows.width(), rows.height(), source, nullptr, maps.margin};
     if (maps.used) {
         input.width = int(maps.columns.size());
         input.height = int(maps.rows.size());

@@ -160,7 +160,6 @@ TEST(BadJpegFile, KnownOutcomes)
         {"bad/jpeg-decoder/crashtest/imagetestsuite/6903d4538fd33c8fd0ded32cb30d618e.jpg", kTooLarge}, // 49157x27397
         {"bad/jpeg-decoder/crashtest/max_size.jpg", kTooLarge},
         {"bad/jpeg-decoder/crashtest/empty.jpg", kNotAPicture},
-        {"bad/mozilla/jpg-size-6x6.jpg", kNotAPicture}, // a PNG
         {"bad/jpeg-decoder/crashtest/missing-sof.jpg", kCorrupt},
         {"bad/jpeg-decoder/crashtest/missing-sos.jpg", kCorrupt},
         {"bad/jpeg-decoder/crashtest/null_height.jpg", kCorrupt},
@@ -453,6 +452,10 @@ TEST(PictureFile, DecodedByContentNotName)
         ASSERT_TRUE(decoded.ok());
         EXPECT_TRUE(decoded.picture == decodePictureFile(corpus(QString::fromUtf8(c.original))).picture);
     }
+    // A PNG a JPEG collection keeps as a broken JPEG.
+    const DecodedPicture png = decodePictureFile(corpus(QStringLiteral("jpeg/bad/mozilla/jpg-size-6x6.jpg")));
+    ASSERT_TRUE(png.ok());
+    EXPECT_EQ(png.picture.width(), 6);
 }
 
 TEST(PictureFile, FailuresNameTheFile)
