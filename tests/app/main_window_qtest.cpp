@@ -224,7 +224,7 @@ private slots:
         w.List_Thumb->addItem(QStringLiteral("left over"));
 
         listFolder(pictures->path());
-        QCOMPARE(fake->pickerTitles,
+        QCOMPARE(fake->folderTitles,
                  QStringList{QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください")});
         QCOMPARE(w.Folder_Path->text(), pictures->path());
         // Symbols, then digits character by character, then letters ignoring case.
@@ -262,7 +262,7 @@ private slots:
 
         fake->folderAnswers.push_back(QString());
         clickCommand(w.Cmd_InFolder);
-        QCOMPARE(fake->pickerTitles.size(), 2);
+        QCOMPARE(fake->folderTitles.size(), 2);
         QCOMPARE(w.Folder_Path->text(), pictures->path());
         QCOMPARE(entries(w.List_Pic), QStringList{"a.bmp"});
         QCOMPARE(entries(w.List_Thumb), QStringList{"Thumb_a.jpg"});
@@ -323,7 +323,7 @@ private slots:
         fake->folderAnswers.push_back(pictures->path());
         w.SelectSourceFolder();
         QVERIFY(offDuringScan);
-        QCOMPARE(fake->pickerTitles.size(), 1);
+        QCOMPARE(fake->folderTitles.size(), 1);
         QCOMPARE(w.List_Pic->count(), 5);
         QVERIFY(w.Cmd_InFolder->enabledFlag());
     }
@@ -539,7 +539,7 @@ private slots:
     void realSettingsWindowConfirmedColourReachesCanvas()
     {
         MainWindow &w = open();
-        fake->colourAnswer = 0x00FF00; // green
+        fake->colourAnswers = {0x00FF00}; // green
         bool sawWindow = false;
         // Answers the settings window once it is up (the click's own event
         // processing comes first).

@@ -307,13 +307,13 @@ private slots:
         for (const char *name : {"a.bmp", "b.bmp"})
             QVERIFY(writeBmp(source(name), quadrantPicture(64, 48)));
         MainWindow &w = openAndList();
-        const int pickersBefore = int(fake->pickerTitles.size());
+        const int pickersBefore = int(fake->folderTitles.size());
         QTemporaryDir other;
         fake->folderAnswers.push_back(other.path());
         atRow(0, 5, [&] { clickCommand(w.Cmd_InFolder); });
 
         clickCommand(w.Cmd_Thumb);
-        QCOMPARE(int(fake->pickerTitles.size()), pickersBefore);
+        QCOMPARE(int(fake->folderTitles.size()), pickersBefore);
         QCOMPARE(entries(w.List_Thumb), (QStringList{"Thumb_a.bmp", "Thumb_b.bmp"}));
         QCOMPARE(w.listedFolder(), sources->path());
     }

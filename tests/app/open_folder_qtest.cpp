@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(window->lbl_PreSize->text(), QStringLiteral("12 * 10"));
         QVERIFY(window->Cmd_Thumb->enabledFlag());
         QCOMPARE(window->List_Thumb->count(), 0);
-        QVERIFY(fake->pickerTitles.isEmpty()); // no browser was shown
+        QVERIFY(fake->folderTitles.isEmpty()); // no browser was shown
     }
 
     void droppedFolderOrPictureLists_data()

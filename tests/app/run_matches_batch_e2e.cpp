@@ -35,20 +35,9 @@ const SourcePicture kSources[] = {
     {QStringLiteral("holiday.2020.08.jpg"), 333, 187},
 };
 
-// Gradients crossed by stripes: every quality level and every dropped or
-// averaged column shows in the result.
-Picture patterned(int width, int height)
-{
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, y, rgb(x * 255 / width, y * 255 / height, (x / 7 + y / 5) % 2 ? 220 : 40));
-    return picture;
-}
-
 bool writeSource(const QString &path, const SourcePicture &source)
 {
-    const Picture picture = patterned(source.width, source.height);
+    const Picture picture = photoLike(source.width, source.height);
     QByteArray bytes;
     if (path.endsWith(QLatin1String(".bmp"))) {
         bytes = encodeBmp(picture);

@@ -4,6 +4,7 @@
 #include "controls/command.h"
 #include "platform/ui/cursor_probe.h"
 #include "platform/ui/dialogs.h"
+#include "support/fake_dialogs.h"
 #include "settings/thumb_settings.h"
 #include "settings/ui/option_caption.h"
 #include "settings/ui/option_image.h"
@@ -23,42 +24,10 @@
 #include <memory>
 
 using namespace tess;
+using tess::testing::FakeDialogs;
 
 namespace {
 
-// Answers the dialogs from queues and remembers what it was asked.
-class FakeDialogs final : public Dialogs {
-public:
-    std::optional<QString> pickFolder(QWidget *owner, const QString &title) override
-    {
-        folderOwners.push_back(owner);
-        folderTitles.push_back(title);
-        if (folderAnswers.empty())
-            return std::nullopt;
-        auto answer = folderAnswers.front();
-        folderAnswers.pop_front();
-        return answer;
-    }
-    std::int32_t pickColour(QWidget *owner, std::int32_t initial) override
-    {
-        colourOwners.push_back(owner);
-        colourInitials.push_back(initial);
-        if (colourAnswers.empty())
-            return -1;
-        const std::int32_t answer = colourAnswers.front();
-        colourAnswers.pop_front();
-        return answer;
-    }
-    void message(QWidget *, const QString &text, const QString &) override { messages.push_back(text); }
-
-    std::deque<std::optional<QString>> folderAnswers;
-    std::deque<std::int32_t> colourAnswers;
-    std::vector<QWidget *> folderOwners;
-    std::vector<QString> folderTitles;
-    std::vector<QWidget *> colourOwners;
-    std::vector<std::int32_t> colourInitials;
-    std::vector<QString> messages;
-};
 
 // Keeps the hover poll of a button from seeing the cursor leave it while a
 // click is under way.
@@ -160,7 +129,7 @@ private slots:
         setWindowAnimationsEnabled(false);
     }
     void cleanupTestCase() { setDialogsForTesting(nullptr); }
-    void init() { m_dialogs = FakeDialogs(); }
+    void init() { m_dialogs.reset(); }
     void cleanup() { m_window.reset(); }
 
     void cancelKeepsRecordAfterEveryKindOfChange_data()
@@ -798,7 +767,7 @@ private slots:
         SettingsWindow *w = open(sampleRecord());
         m_dialogs.folderAnswers = {answer};
         clickButton("Cmd_Save_F");
-        QCOMPARE(m_dialogs.folderTitles.size(), std::size_t(1));
+        QCOMPARE(m_dialogs.folderTitles.size(), qsizetype(1));
         QCOMPARE(m_dialogs.folderTitles[0], QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"));
         QCOMPARE(m_dialogs.folderOwners[0], static_cast<QWidget *>(w));
         QCOMPARE(text("lbl_Save_Folder"), stored);

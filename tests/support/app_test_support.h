@@ -7,6 +7,8 @@
 #include "codecs/picture_codecs.h"
 #include "platform/program_folder.h"
 #include "platform/ui/dialogs.h"
+#include "support/fake_dialogs.h"
+#include "support/test_pictures.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -23,30 +25,6 @@
 #include <optional>
 
 namespace tess::testing {
-
-// Answers the folder picker from a queue (a null QString = the user cancels) and
-// records every message box instead of showing it.
-class FakeDialogs final : public Dialogs {
-public:
-    FakeDialogs() { setDialogsForTesting(this); }
-    ~FakeDialogs() override { setDialogsForTesting(nullptr); }
-
-    QStringList folderAnswers;
-    QStringList pickerTitles;
-    QStringList messages;
-
-    std::optional<QString> pickFolder(QWidget *, const QString &title) override
-    {
-        pickerTitles.append(title);
-        const QString answer = folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
-    }
-    std::int32_t colourAnswer = -1; // -1: the user cancels
-    std::int32_t pickColour(QWidget *, std::int32_t) override { return colourAnswer; }
-    void message(QWidget *, const QString &text, const QString &) override { messages.append(text); }
-};
 
 // A program folder of the test's own for as long as the object lives.
 class ProgramFolder {
@@ -72,29 +50,6 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-// A picture whose four quadrants have different colours, so a copy or a
-// stretch can be told from a blank box.
-inline Picture quadrantPicture(int width, int height)
-{
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const bool right = x >= width / 2;
-            const bool bottom = y >= height / 2;
-            picture.setPixel(x, y, right ? (bottom ? rgb(0, 0, 255) : rgb(0, 255, 0))
-                                         : (bottom ? rgb(255, 255, 0) : rgb(255, 0, 0)));
-        }
-    }
-    return picture;
-}
-
-inline Picture solidPicture(int width, int height, Colour colour)
-{
-    Picture picture(width, height);
-    picture.fillBox(0, 0, width, height, colour);
-    return picture;
-}
 
 inline bool writeBmp(const QString &path, const Picture &picture)
 {

@@ -2,6 +2,7 @@
 // Helpers shared by the picture codec tests: corpus paths, reference pictures
 // loaded through Qt's own readers, and per-channel comparisons.
 #include "platform/picture.h"
+#include "support/test_pictures.h"
 
 #include <QFile>
 #include <QImage>
@@ -90,26 +91,6 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A picture with smooth ramps, hard edges and a little deterministic noise.
-inline Picture photoLike(int width, int height, unsigned seed = 1)
-{
-    Picture p(width, height);
-    unsigned state = seed;
-    for (int y = 0; y < height; ++y) {
-        Colour *row = p.row(y);
-        for (int x = 0; x < width; ++x) {
-            state = state * 1103515245u + 12345u;
-            const int noise = int((state >> 16) % 9) - 4;
-            const bool edge = ((x / 37) + (y / 53)) % 2 == 0;
-            const int r = std::clamp(x * 255 / std::max(1, width - 1) + noise, 0, 255);
-            const int g = std::clamp(y * 255 / std::max(1, height - 1) + noise, 0, 255);
-            const int b = std::clamp((edge ? 200 : 60) + noise, 0, 255);
-            row[x] = rgb(r, g, b);
-        }
-    }
-    return p;
 }
 
 // One entry of an EXIF directory, its value held in the entry itself.

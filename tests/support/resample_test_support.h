@@ -13,28 +13,10 @@
 #include <random>
 #include <string>
 
+#include "support/test_pictures.h"
+
 namespace tess::testing {
 
-inline Picture randomPicture(int width, int height, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, rgb(byte(rng), byte(rng), byte(rng)));
-    return p;
-}
-
-// Every pixel tells where it came from: red and green the column, blue the row.
-inline Picture coordinatePicture(int width, int height)
-{
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, rgb(x & 0xFF, x >> 8, y & 0xFF));
-    return p;
-}
 inline int columnOf(Colour c) { return redOf(c) | (greenOf(c) << 8); }
 
 // The nearest integer, halves to even (the default floating-point rounding mode).

@@ -1,4 +1,5 @@
 #include "support/file_bytes.h"
+#include "support/test_pictures.h"
 #include "codecs/picture_codecs.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/compose.h"
@@ -20,18 +21,9 @@
 
 using namespace tess;
 using namespace test_files;
+using tess::testing::patterned;
 
 namespace {
-
-// A picture whose pixels differ from file to file, so a mixed-up order shows.
-Picture testPicture(int width, int height, int seed)
-{
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, rgb((x * 7 + seed * 40) & 0xFF, (y * 5 + seed * 13) & 0xFF, (x + y + seed) & 0xFF));
-    return p;
-}
 
 class BatchEngineTest : public ::testing::Test {
 protected:
@@ -47,7 +39,7 @@ protected:
 
     void addPicture(const QString &name, int width, int height, int seed)
     {
-        const Picture p = testPicture(width, height, seed);
+        const Picture p = patterned(width, height, seed);
         writeBytes(source(name), name.endsWith(QLatin1String(".bmp")) ? encodeBmp(p)
                                                                       : *encodeJpeg(p, {}, name));
     }
@@ -439,7 +431,7 @@ TEST_F(BatchEngineTest, AnExceptionInAWorkerFailsOnlyThatFile)
 
 TEST_F(BatchEngineTest, AHugeJpegClaimOverAFewBytesFailsTheRun)
 {
-    QByteArray jpeg = *encodeJpeg(testPicture(32, 32, 1), {}, QStringLiteral("x.jpg"));
+    QByteArray jpeg = *encodeJpeg(patterned(32, 32, 1), {}, QStringLiteral("x.jpg"));
     const int sof = jpeg.indexOf("\xFF\xC0");
     ASSERT_GT(sof, 0);
     for (int i : {5, 7}) {
@@ -457,7 +449,7 @@ TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
 {
     // A baseline JPEG and a plain bitmap stream through the workers; what they
     // write is the whole-picture composition, encoded.
-    const Picture p = testPicture(300, 200, 5);
+    const Picture p = patterned(300, 200, 5);
     writeBytes(source("base.jpg"), *encodeJpeg(p, {}, QStringLiteral("base.jpg")));
     writeBytes(source("plain.bmp"), encodeBmp(p));
     const BatchResult result = run({"base.jpg", "plain.bmp"});

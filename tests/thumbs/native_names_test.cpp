@@ -4,6 +4,7 @@
 #include "codecs/picture_codecs.h"
 #include "support/raw_names.h"
 #include "settings/thumb_settings.h"
+#include "support/test_pictures.h"
 #include "thumbs/batch_engine.h"
 #include "thumbs/source_listing.h"
 
@@ -14,17 +15,9 @@
 
 using namespace tess;
 using namespace test_files;
+using tess::testing::patterned;
 
 namespace {
-
-Picture testPicture(int seed)
-{
-    Picture p(40, 30);
-    for (int y = 0; y < p.height(); ++y)
-        for (int x = 0; x < p.width(); ++x)
-            p.setPixel(x, y, rgb((x * 9 + seed * 50) & 0xFF, (y * 7 + seed * 31) & 0xFF, (x * y + seed) & 0xFF));
-    return p;
-}
 
 struct Source {
     QByteArray name;
@@ -52,7 +45,7 @@ protected:
         settings.FileType = FileTypeBitmap;
         settings.Prefix = QString::fromUtf8("縮小_");
         for (qsizetype i = 0; i < kSources.size(); ++i) {
-            const Picture p = testPicture(int(i));
+            const Picture p = patterned(40, 30, int(i));
             const QByteArray content = kSources[i].name.endsWith(".bmp") ? encodeBmp(p) : *encodeJpeg(p, {}, {});
             ASSERT_TRUE(writeRaw(sourceDir.path(), kSources[i].name, content));
             ASSERT_TRUE(writeRaw(plainDir.path(), QByteArray::number(i) + kSources[i].name.right(4), content));

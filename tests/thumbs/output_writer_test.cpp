@@ -1,5 +1,6 @@
 #include "support/file_bytes.h"
 #include "support/thumbnail_files.h"
+#include "support/test_pictures.h"
 #include "thumbs/output_writer.h"
 
 #include "codecs/picture_codecs.h"
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 using namespace tess;
+using tess::testing::patterned;
 using namespace test_files;
 
 void PrintTo(const QString &text, std::ostream *out)
@@ -24,17 +26,6 @@ void PrintTo(const QString &text, std::ostream *out)
 }
 
 namespace {
-
-// A canvas whose every pixel differs, so a lost row, a swapped channel or a
-// flipped picture shows.
-Picture patterned(int width, int height, int seed = 0)
-{
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, rgb((x * 37 + seed) & 0xFF, (y * 53 + seed * 3) & 0xFF, (x * y + seed * 7) & 0xFF));
-    return p;
-}
 
 QByteArray readAll(const QString &path)
 {
