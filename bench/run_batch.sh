@@ -9,16 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
 
-need=()
-command -v djpeg >/dev/null || need+=(libjpeg-turbo-progs)
-command -v vipsthumbnail >/dev/null || need+=(libvips-tools)
-command -v convert >/dev/null || need+=(imagemagick)
-command -v /usr/bin/time >/dev/null || need+=(time)
-if ((${#need[@]})); then
-  sudo_cmd=(); [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
-fi
+source bench/common.sh
+install_missing libjpeg-turbo-progs libvips-tools imagemagick time
 source scripts/setup.sh
 if [[ ! -f $build/build.ninja ]]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -29,35 +21,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cores=$(nproc)
 
-ratio() { python3 -c "import sys; print(f'{float(sys.argv[1])/float(sys.argv[2]):.2f}')" "$1" "$2"; }
-# Median wall time of three runs of a command, in ms per picture.
-ms_per() { # count command...
-  local n=$1; shift
-  python3 - "$n" "$@" <<'PY'
-import subprocess, sys, time
-n, cmd = int(sys.argv[1]), sys.argv[2:]
-runs = []
-for _ in range(3):
-    t = time.perf_counter()
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
-    runs.append(time.perf_counter() - t)
-print(f"{sorted(runs)[1] * 1000 / n:.1f}")
-PY
-}
-peak_kb() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
-
 # The batch tool reads Tessarolith.ini beside itself when --settings is not
 # given; give it default settings that save into the work folder.
 out=$work/out; mkdir -p "$out"
 ini=$work/Tessarolith.ini
-python3 - "$ini" "$out" <<'PY'
-import sys
-path, folder = sys.argv[1], sys.argv[2]
-keys = [("幅"," 128"),("高さ"," 128"),("比率構成"," 3"),("ファイル種類"," 0"),("圧縮率"," 100"),
-        ("余白色"," 0"),("画質"," 3"),("先頭文字","Thumb_"),("保存フォルダ",folder),("同一名"," 0")]
-text = "[Section]\r\n" + "".join(f"{k}={v}\r\n" for k, v in keys)
-open(path, "wb").write(text.encode("cp932"))
-PY
+write_default_settings "$ini" "$out"
 batch() { "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$@"; }
 
 photos=$work/photos; bitmaps=$work/bitmaps; panoramas=$work/panoramas

@@ -186,11 +186,6 @@ std::vector<CorpusRow> corpusRows()
 
 } // namespace
 
-namespace tess::testing {
-// Names the file when a row fails.
-void PrintTo(const CorpusRow &row, std::ostream *out) { *out << row.path.toStdString(); }
-} // namespace tess::testing
-
 namespace {
 
 class KindsCorpus : public ::testing::TestWithParam<CorpusRow> {};

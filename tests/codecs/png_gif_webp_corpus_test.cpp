@@ -149,10 +149,6 @@ std::vector<CorpusRow> corpusRows()
 
 } // namespace
 
-namespace tess::testing {
-void PrintTo(const CorpusRow &e, std::ostream *out) { *out << e.path.toStdString(); }
-} // namespace tess::testing
-
 namespace {
 
 class CorpusTest : public ::testing::TestWithParam<CorpusRow> {};

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
 #include <vector>
 
 namespace tess::testing {
@@ -18,6 +19,9 @@ struct CorpusRow {
     QString note;
     QString reference; // relative to formats/, or empty
 };
+
+// Names the file when a table row fails.
+inline void PrintTo(const CorpusRow &row, std::ostream *out) { *out << row.path.toStdString(); }
 
 inline QString corpusFormatsDir() { return QStringLiteral(TESS_CORPUS_DIR "/formats/"); }
 inline QString corpusFormatsPath(const QString &relative) { return corpusFormatsDir() + relative; }
