@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The other picture kinds in one run: a folder of photo-sized pictures per
 # kind (PNG, WebP, TIFF, HEIC, AVIF, JPEG XL), and for each, ms per picture of
-# the kind's own library decoding on one core (the floor), ours with every
+# the kind's own library decoding on one core (the floor, pinned to it), ours with every
 # core, vipsthumbnail, and our peak memory.
 #   bash bench/run_kinds.sh [BUILD_DIR] [COUNT]   (default: build-release, 8)
 # The figures move with the machine's load: read them on a quiet machine.
@@ -35,12 +35,14 @@ for kind in png webp tif heic avif jxl; do
       webp) vips copy "$f" "$name[Q=90]" ;;
       heic) vips heifsave "$f" "$name" --Q 60 --compression hevc ;;
       avif) vips heifsave "$f" "$name" --Q 60 --compression av1 --effort 0 ;;
-      jxl) cjxl -q 90 -e 3 "$f" "$name" >/dev/null 2>&1 ;;
+      jxl) vips copy "$f" "$work/for_jxl.png" && cjxl -q 90 -e 3 "$work/for_jxl.png" "$name" >/dev/null 2>&1 ;;
       *) vips copy "$f" "$name" ;;
     esac
   done
   files=("$folder"/*.$kind)
-  floor=$("$build/bin/kind_floor" "${files[@]}")
+  # One core for the floor: dav1d and libjxl would otherwise spread one
+  # picture over every core.
+  floor=$(taskset -c 0 "$build/bin/kind_floor" "${files[@]}")
   ours=$(ms_per "$count" "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$folder")
   vips=-
   if [[ $kind != jxl ]]; then

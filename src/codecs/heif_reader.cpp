@@ -239,10 +239,15 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
 
     const QByteArray icc = colourProfileOf(file->primary);
     const Colour matte = options.matte;
-    // Beside our picture: the file, the decoded planes (up to 16 bits, alpha
-    // included) and the interleaved 8-bit copy we convert from.
+    // Beside our picture: the file, the decoded planes (as deep as the file's
+    // samples, at most one sample a pixel for each of three colours and alpha)
+    // and the interleaved 8-bit copy we convert from. Reckoned no larger than
+    // that, so that two photos of a phone's size are made at once.
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
-    const std::size_t extra = file->bytes.size() + pixels * 8 + pixels * 4;
+    const bool alpha = heif_image_handle_has_alpha_channel(file->primary) != 0;
+    const std::size_t sampleBytes = heif_image_handle_get_luma_bits_per_pixel(file->primary) > 8 ? 2 : 1;
+    const std::size_t channels = alpha ? 4 : 3;
+    const std::size_t extra = file->bytes.size() + pixels * channels * sampleBytes + pixels * channels;
     OpenedPicture opened;
     opened.rows = wholePictureRows(width, height, [file, icc, matte](Picture &picture) {
         return decodePrimary(*file, icc, matte, picture);

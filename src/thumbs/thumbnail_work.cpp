@@ -20,7 +20,8 @@ WorkCost costOf(const RowStream &rows, const ThumbSettings &settings)
 {
     WorkCost cost;
     cost.holding = canvasBytes(rows.width(), rows.height(), settings);
-    const long long held = streamedRowsHeld(rows.width(), rows.height(), settings);
+    // A picture held whole is read where it lies; a streamed one through a band.
+    const long long held = rows.holdsWhole() ? 0 : streamedRowsHeld(rows.width(), rows.height(), settings);
     cost.making = std::size_t(held) * std::size_t(std::max(0, rows.width())) * sizeof(Colour) + rows.workingBytes();
     return cost;
 }
