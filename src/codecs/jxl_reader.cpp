@@ -23,8 +23,9 @@ constexpr std::size_t kChunk = 64 * 1024;
 
 // libjxl's own buffers per pixel of a frame: floating-point planes of the
 // colours and alpha (VarDCT), or 32-bit integer channels (modular), and the
-// canvas an animation's frames are laid on.
-constexpr std::size_t kLibraryBytesPerPixel = 32;
+// canvas an animation's frames are laid on; and the samples it hands us (at
+// most four 16-bit channels).
+constexpr std::size_t kLibraryBytesPerPixel = 32 + 8;
 
 struct JxlDecoderDeleter {
     void operator()(JxlDecoder *decoder) const { JxlDecoderDestroy(decoder); }
@@ -40,9 +41,6 @@ struct JxlFile {
     bool inputClosed = false;
     JxlBasicInfo info{};
     // The frame's pixels, as the callback lays them into the picture.
-    Picture *picture = nullptr;
-    const RowConverter *converter = nullptr;
-    bool outOfBounds = false;
 
     JxlFile() = default;
     JxlFile(const JxlFile &) = delete;
@@ -85,17 +83,6 @@ struct JxlFile {
     }
 };
 
-void takePixels(void *opaque, std::size_t x, std::size_t y, std::size_t count, const void *pixels)
-{
-    auto &file = *static_cast<JxlFile *>(opaque);
-    Picture &picture = *file.picture;
-    if (y >= std::size_t(picture.height()) || x > std::size_t(picture.width()) || count > std::size_t(picture.width()) - x) {
-        file.outOfBounds = true;
-        return;
-    }
-    file.converter->convert(pixels, picture.row(int(y)) + x, int(count));
-}
-
 // Whether the samples libjxl hands out are sRGB already (or sRGB's grey).
 bool isSrgb(const JxlColorEncoding &encoding)
 {
@@ -135,19 +122,29 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
     const RowConverter converter(layout, icc, matte);
     const JxlPixelFormat format{std::uint32_t(file.info.num_color_channels + (alpha ? 1 : 0)),
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-    picture = Picture(width, height);
-    file.picture = &picture;
-    file.converter = &converter;
+    // Into one buffer of samples, then converted row by row: libjxl's pixel
+    // callback costs it more than the copy does.
+    std::vector<std::uint8_t> samples;
+    const std::size_t rowBytes = std::size_t(width) * std::size_t(bytesPerPixel(layout));
     for (;;) {
         switch (file.next()) {
-        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
-            if (JxlDecoderSetImageOutCallback(file.decoder.get(), &format, takePixels, &file) != JXL_DEC_SUCCESS)
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+            std::size_t size = 0;
+            if (JxlDecoderImageOutBufferSize(file.decoder.get(), &format, &size) != JXL_DEC_SUCCESS
+                || size != rowBytes * std::size_t(height))
+                return codecmessages::unsupported();
+            samples.resize(size);
+            if (JxlDecoderSetImageOutBuffer(file.decoder.get(), &format, samples.data(), size) != JXL_DEC_SUCCESS)
                 return codecmessages::unsupported();
             break;
+        }
         case JXL_DEC_FULL_IMAGE:
             // The first frame, as the animation would show it first; the rest is left unread.
-            if (file.outOfBounds)
+            if (samples.empty())
                 return codecmessages::corrupt();
+            picture = Picture(width, height);
+            for (int y = 0; y < height; ++y)
+                converter.convert(samples.data() + std::size_t(y) * rowBytes, picture.row(y), width);
             return std::nullopt;
         case JXL_DEC_COLOR_ENCODING:
         case JXL_DEC_BASIC_INFO: break;
