@@ -12,6 +12,14 @@ install_missing() { # package...
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
 }
 
+# Configures a Release tree when there is none and builds the targets named.
+build_targets() { # build_dir target...
+  local dir=$1; shift
+  source scripts/setup.sh
+  [[ -f $dir/build.ninja ]] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$dir" --target "$@"
+}
+
 # A settings file of the default settings that saves into the given folder.
 write_default_settings() { # ini out_folder
   python3 - "$1" "$2" <<'PY'

@@ -11,11 +11,7 @@ build=${1:-build-release}
 
 source bench/common.sh
 install_missing libjpeg-turbo-progs libvips-tools imagemagick time
-source scripts/setup.sh
-if [[ ! -f $build/build.ninja ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" --target tessarolith-batch make_photos window_run
+build_targets "$build" tessarolith-batch make_photos window_run
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -12,11 +12,7 @@ count=${2:-8}
 
 source bench/common.sh
 install_missing libvips-tools libjxl-tools time
-source scripts/setup.sh
-if [[ ! -f $build/build.ninja ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" --target tessarolith-batch make_photos kind_floor
+build_targets "$build" tessarolith-batch make_photos kind_floor
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

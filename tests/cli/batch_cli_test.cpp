@@ -1,3 +1,4 @@
+#include "support/sanitizers.h"
 #include "support/batch_cli_support.h"
 #include "support/file_bytes.h"
 #include "codecs/picture_codecs.h"
@@ -198,14 +199,6 @@ TEST_F(BatchCli, WithoutSettingsOptionReadsTheFileBesideTheProgramAndLeavesNoneB
     ASSERT_EQ(o.exitCode, 0);
     EXPECT_TRUE(QFileInfo::exists(out("Thumb_a.bmp")));
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TESS_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESS_UNDER_ASAN 1
-#endif
-#endif
 
 TEST_F(BatchCli, ACanvasTooLargeForMemoryExitsOneNamingTheFile)
 {

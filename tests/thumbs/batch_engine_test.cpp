@@ -1,3 +1,4 @@
+#include "support/sanitizers.h"
 #include "support/file_bytes.h"
 #include "support/test_pictures.h"
 #include "codecs/picture_codecs.h"
@@ -516,14 +517,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
                       ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
                       ThrowCase{Thrower::AfterFile, Thrown::BadAlloc, 2, "メモリが足りません。"}));
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TESS_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESS_UNDER_ASAN 1
-#endif
-#endif
 
 TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
 {
