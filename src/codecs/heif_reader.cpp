@@ -3,6 +3,7 @@
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
+#include "platform/one_core.h"
 
 #include <libheif/heif.h>
 #include <lcms2.h>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace tess {
@@ -130,45 +132,121 @@ struct HeifFile {
     }
 };
 
+// Colours libheif hands out premultiplied, made straight again for the
+// converter, in place.
+void unpremultiply(std::uint8_t *rgba, int width)
+{
+    for (int i = 0; i < width * 4; i += 4) {
+        const unsigned a = rgba[i + 3];
+        for (int c = 0; c < 3; ++c)
+            rgba[i + c] = std::uint8_t(a == 0 ? 0 : std::min(255u, (rgba[i + c] * 255u + a / 2) / a));
+    }
+}
+
+// The decoded image's rows, one after another as 8-bit RGB(A) samples.
+class HeifRows {
+public:
+    virtual ~HeifRows() = default;
+    virtual const std::uint8_t *row(int y) = 0;
+};
+
+// Interleaved by libheif (deeper samples, which it brings down to 8 bits).
+class InterleavedRows final : public HeifRows {
+public:
+    explicit InterleavedRows(const heif_image *image)
+        : m_plane(heif_image_get_plane_readonly(image, heif_channel_interleaved, &m_stride))
+    {
+    }
+    bool ok() const { return m_plane != nullptr; }
+    const std::uint8_t *row(int y) override { return m_plane + std::size_t(y) * std::size_t(m_stride); }
+
+private:
+    int m_stride = 0;
+    const std::uint8_t *m_plane;
+};
+
+// Interleaved here, a row at a time, from libheif's separate planes: the same
+// samples as its own interleaved output, without the pass over the whole
+// picture it makes for it.
+class PlanarRows final : public HeifRows {
+public:
+    PlanarRows(const heif_image *image, bool alpha, int width) : m_channels(alpha ? 4 : 3), m_row(std::size_t(width) * m_channels)
+    {
+        const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B, heif_channel_Alpha};
+        for (std::size_t c = 0; c < m_channels; ++c) {
+            m_planes[c] = heif_image_get_plane_readonly(image, channels[c], &m_strides[c]);
+            if (heif_image_get_bits_per_pixel_range(image, channels[c]) != 8 || heif_image_get_width(image, channels[c]) != width)
+                m_planes[c] = nullptr;
+        }
+    }
+    bool ok() const { return std::all_of(m_planes, m_planes + m_channels, [](auto *plane) { return plane != nullptr; }); }
+    const std::uint8_t *row(int y) override
+    {
+        const std::size_t width = m_row.size() / m_channels;
+        for (std::size_t c = 0; c < m_channels; ++c) {
+            const std::uint8_t *from = m_planes[c] + std::size_t(y) * std::size_t(m_strides[c]);
+            for (std::size_t x = 0; x < width; ++x)
+                m_row[x * m_channels + c] = from[x];
+        }
+        return m_row.data();
+    }
+
+private:
+    const std::size_t m_channels;
+    std::vector<std::uint8_t> m_row;
+    const std::uint8_t *m_planes[4] = {};
+    int m_strides[4] = {};
+};
+
 std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colour matte, Picture &picture)
 {
     const bool alpha = heif_image_handle_has_alpha_channel(file.primary) != 0;
+    const bool deep = heif_image_handle_get_luma_bits_per_pixel(file.primary) > 8
+        || heif_image_handle_get_chroma_bits_per_pixel(file.primary) > 8;
     heif_image *image = nullptr;
-    const heif_error error = heif_decode_image(file.primary, &image, heif_colorspace_RGB,
-                                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    heif_error error{};
+    {
+        const OneCoreLease oneCore;
+        error = heif_decode_image(file.primary, &image, heif_colorspace_RGB,
+                                  deep ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB) : heif_chroma_444,
+                                  nullptr);
+    }
     if (error.code != heif_error_Ok || !image) {
         if (image)
             heif_image_release(image);
         return causeOf(error);
     }
-    const int width = heif_image_get_width(image, heif_channel_interleaved);
-    const int height = heif_image_get_height(image, heif_channel_interleaved);
-    int stride = 0;
-    const std::uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    const int width = heif_image_get_primary_width(image);
+    const int height = heif_image_get_primary_height(image);
+    std::unique_ptr<HeifRows> rows;
+    if (deep) {
+        auto interleaved = std::make_unique<InterleavedRows>(image);
+        if (interleaved->ok() && heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) == 8)
+            rows = std::move(interleaved);
+    } else {
+        auto planar = std::make_unique<PlanarRows>(image, alpha, width);
+        if (planar->ok())
+            rows = std::move(planar);
+    }
     std::optional<QString> failure;
-    if (!plane || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)
-        || heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8) {
+    if (!rows || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)) {
         failure = codecmessages::corrupt();
     } else {
         picture = Picture(width, height);
         const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte);
-        // libheif hands premultiplied colours out as stored; the converter takes straight ones.
         const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image);
         std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
         for (int y = 0; y < height; ++y) {
-            const std::uint8_t *row = plane + std::size_t(y) * std::size_t(stride);
+            const std::uint8_t *row = rows->row(y);
             if (premultiplied) {
-                for (std::size_t i = 0; i < straight.size(); i += 4) {
-                    const unsigned a = row[i + 3];
-                    for (std::size_t c = 0; c < 3; ++c)
-                        straight[i + c] = std::uint8_t(a == 0 ? 0 : std::min(255u, (row[i + c] * 255u + a / 2) / a));
-                    straight[i + 3] = std::uint8_t(a);
-                }
+                std::copy_n(row, straight.size(), straight.begin());
+                unpremultiply(straight.data(), width);
                 row = straight.data();
             }
             converter.convert(row, picture.row(y), width);
         }
     }
+    rows.reset();
     heif_image_release(image);
     return failure;
 }
@@ -240,14 +318,18 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     const QByteArray icc = colourProfileOf(file->primary);
     const Colour matte = options.matte;
     // Beside our picture: the file, the decoded planes (as deep as the file's
-    // samples, at most one sample a pixel for each of three colours and alpha)
-    // and the interleaved 8-bit copy we convert from. Reckoned no larger than
-    // that, so that two photos of a phone's size are made at once.
+    // samples: luma and two quarter-size chromas, then a plane for each colour
+    // and alpha) and, for deeper samples, libheif's interleaved 8-bit copy.
+    // Reckoned no larger than that, so that two photos of a phone's size are
+    // made at once.
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
     const bool alpha = heif_image_handle_has_alpha_channel(file->primary) != 0;
-    const std::size_t sampleBytes = heif_image_handle_get_luma_bits_per_pixel(file->primary) > 8 ? 2 : 1;
+    const bool deep = heif_image_handle_get_luma_bits_per_pixel(file->primary) > 8
+        || heif_image_handle_get_chroma_bits_per_pixel(file->primary) > 8;
+    const std::size_t sampleBytes = deep ? 2 : 1;
     const std::size_t channels = alpha ? 4 : 3;
-    const std::size_t extra = file->bytes.size() + pixels * channels * sampleBytes + pixels * channels;
+    const std::size_t extra = file->bytes.size() + pixels * sampleBytes * 3 / 2 + pixels * channels * sampleBytes
+        + (deep ? pixels * channels : 0);
     OpenedPicture opened;
     opened.rows = wholePictureRows(width, height, [file, icc, matte](Picture &picture) {
         return decodePrimary(*file, icc, matte, picture);
