@@ -5,12 +5,14 @@
 #include "codecs/row_converter.h"
 
 #include <jxl/decode.h>
+#include <jxl/thread_parallel_runner.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <thread>
 #include <cstdint>
 #include <vector>
 
@@ -31,12 +33,17 @@ struct JxlDecoderDeleter {
     void operator()(JxlDecoder *decoder) const { JxlDecoderDestroy(decoder); }
 };
 
+struct JxlRunnerDeleter {
+    void operator()(void *runner) const { JxlThreadParallelRunnerDestroy(runner); }
+};
+
 // The decoder and the file it reads, from the header to the first frame.
 struct JxlFile {
     int fd = -1;
     off_t size = 0;
     off_t offset = 0;
     std::unique_ptr<JxlDecoder, JxlDecoderDeleter> decoder;
+    std::unique_ptr<void, JxlRunnerDeleter> runner;
     std::vector<std::uint8_t> input; // what libjxl holds: its unread tail and the chunk after
     bool inputClosed = false;
     JxlBasicInfo info{};
@@ -48,6 +55,7 @@ struct JxlFile {
     ~JxlFile()
     {
         decoder.reset();
+        runner.reset();
         if (fd >= 0)
             ::close(fd);
     }
@@ -175,8 +183,13 @@ OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
         return OpenedPicture::refused(codecmessages::notAPicture());
     file->decoder.reset(JxlDecoderCreate(nullptr));
     JxlDecoder *decoder = file->decoder.get();
-    // No parallel runner: the engine already decodes one file per core.
-    if (!decoder
+    // libjxl's memory for a photo is so large that the engine lets it decode
+    // alone: it gets every core, spread over the picture's groups.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    if (cores > 1)
+        file->runner.reset(JxlThreadParallelRunnerCreate(nullptr, cores));
+    if (!decoder || (cores > 1 && !file->runner)
+        || (file->runner && JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner, file->runner.get()) != JXL_DEC_SUCCESS)
         || JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
         || JxlDecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
         || JxlDecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS)
