@@ -1,200 +1,30 @@
-// The PNG, GIF and WebP readers over the shared corpus: every file the
-// manifest says must decode comes out at its size and, where a rendering is
-// given, with its pixels; every hostile file is refused or read in part,
-// never a crash. Then a few cases the corpus can't give by itself: files cut
-// short, an orientation added or taken away, bombs told by their cause.
+// The PNG, GIF and WebP readers on what the corpus can't give by itself:
+// files cut short, an orientation added or taken away, bombs told by their
+// cause.
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/gif_reader.h"
 #include "codecs/png_reader.h"
+#include "codecs/open_picture.h"
 #include "codecs/webp_reader.h"
 #include "support/codec_test_support.h"
 #include "support/corpus_manifest.h"
+#include "support/picture_reading.h"
 
-#include <QCryptographicHash>
-#include <QFile>
-#include <QImage>
 #include <QtEndian>
-#include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 using namespace tess;
-using tess::testing::compare;
-using tess::testing::readAll;
-using tess::testing::CorpusRow;
 using tess::testing::corpusFormatsPath;
+using tess::testing::ReadOutcome;
+using tess::testing::readAll;
 
 namespace {
 
 constexpr Colour kMatte = rgb(40, 160, 220); // no picture's own colour
 
-struct Outcome {
-    bool opened = false;
-    bool complete = false; // every row read and the stream finished
-    QString message;
-    Picture picture;
-    std::size_t workingBytes = 0;
-};
-
-Outcome readBytes(const QByteArray &bytes, Colour matte = kMatte)
-{
-    Outcome o;
-    const int fd = ::memfd_create("picture", MFD_CLOEXEC);
-    if (fd < 0 || ::write(fd, bytes.constData(), std::size_t(bytes.size())) != ssize_t(bytes.size()))
-        return o;
-    const auto *head = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const std::size_t size = std::size_t(bytes.size());
-    OpenedPicture opened = isPng(head, size) ? openPngPicture(fd, {matte})
-        : isGif(head, size)                  ? openGifPicture(fd, {matte})
-        : isWebp(head, size)                 ? openWebpPicture(fd, {matte})
-                                             : (::close(fd), OpenedPicture::refused(codecmessages::notAPicture()));
-    if (!opened.ok()) {
-        o.message = opened.message;
-        return o;
-    }
-    o.opened = true;
-    RowStream &rows = *opened.rows;
-    o.workingBytes = rows.workingBytes();
-    o.picture = Picture(rows.width(), rows.height());
-    bool ok = true;
-    constexpr int kBand = 7; // bands that don't divide the pictures evenly
-    for (int y = 0; ok && y < rows.height(); y += kBand) {
-        const int count = std::min(kBand, rows.height() - y);
-        Colour *band[kBand];
-        for (int i = 0; i < count; ++i)
-            band[i] = o.picture.row(y + i);
-        ok = rows.readRows(band, count);
-    }
-    o.complete = ok && rows.finish();
-    if (!o.complete)
-        o.message = rows.message();
-    return o;
-}
-
-// A rendering with its transparent parts laid over the matte, by the same
-// rounding the readers use.
-Picture reference(const QString &path, Colour matte)
-{
-    const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    Picture p(image.width(), image.height());
-    const auto over = [](int v, int a, int m) { return (v * a + m * (255 - a) + 127) / 255; };
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int a = qAlpha(line[x]);
-            p.row(y)[x] = rgb(over(qRed(line[x]), a, redOf(matte)), over(qGreen(line[x]), a, greenOf(matte)),
-                              over(qBlue(line[x]), a, blueOf(matte)));
-        }
-    }
-    return p;
-}
-
-// dwebp's .ppm sums for the libwebp test pictures, by file name.
-const std::map<QString, QByteArray> &ppmSums()
-{
-    static const std::map<QString, QByteArray> sums = [] {
-        std::map<QString, QByteArray> m;
-        const QList<QByteArray> lines
-            = readAll(corpusFormatsPath(QStringLiteral("webp/ref/libwebp-test-data/libwebp_tests.md5"))).split('\n');
-        for (const QByteArray &line : lines) {
-            const QList<QByteArray> f = line.simplified().split(' ');
-            if (f.size() == 2 && f[1].endsWith(".webp.ppm"))
-                m[QString::fromLatin1(f[1].chopped(4))] = f[0];
-        }
-        return m;
-    }();
-    return sums;
-}
-
-QByteArray ppmSum(const Picture &p)
-{
-    QByteArray ppm = QStringLiteral("P6\n%1 %2\n255\n").arg(p.width()).arg(p.height()).toLatin1();
-    for (int y = 0; y < p.height(); ++y) {
-        for (int x = 0; x < p.width(); ++x) {
-            const Colour c = p.row(y)[x];
-            ppm.append(char(redOf(c))).append(char(greenOf(c))).append(char(blueOf(c)));
-        }
-    }
-    return QCryptographicHash::hash(ppm, QCryptographicHash::Md5).toHex();
-}
-
-// Largest difference a rendering may show: converted through a profile, the
-// references were made with another engine and intent; otherwise exact but
-// for 16-bit samples rounded to 8 on either side.
-int toleranceFor(const CorpusRow &e)
-{
-    return e.reference.startsWith(QLatin1String("icc/")) ? 8 : 1;
-}
-
-std::vector<CorpusRow> corpusRows()
-{
-    std::vector<CorpusRow> rows;
-    for (const char *kind : {"png", "gif", "webp", "icc"}) {
-        for (const CorpusRow &e : tess::testing::readCorpusManifest(QLatin1String(kind))) {
-            const bool ours = e.format == QLatin1String("png") || e.format == QLatin1String("gif")
-                || e.format == QLatin1String("webp");
-            if (ours && e.expectation != QLatin1String("reference"))
-                rows.push_back(e);
-        }
-    }
-    return rows;
-}
-
-} // namespace
-
-namespace {
-
-class CorpusTest : public ::testing::TestWithParam<CorpusRow> {};
-
-TEST_P(CorpusTest, ReadsAsTheManifestSays)
-{
-    const CorpusRow &e = GetParam();
-    const Outcome o = readBytes(readAll(corpusFormatsPath(e.path)));
-    if (!o.complete) {
-        const QStringList causes{codecmessages::corrupt(), codecmessages::tooLarge(), codecmessages::unsupported(),
-                                 codecmessages::notAPicture()};
-        EXPECT_TRUE(causes.contains(o.message)) << o.message.toStdString();
-    }
-    if (e.expectation != QLatin1String("decode")) {
-        if (o.opened) // a refusal may come late, but never after a huge allocation
-            EXPECT_LE((long long)o.picture.width() * o.picture.height(), 1LL << 24);
-        return;
-    }
-    ASSERT_TRUE(o.complete) << o.message.toStdString();
-    EXPECT_EQ(o.picture.width(), e.width);
-    EXPECT_EQ(o.picture.height(), e.height);
-    EXPECT_GE(o.workingBytes, 1u);
-    if (e.reference.endsWith(QLatin1String(".png")) && !e.note.contains(QLatin1String("later frame"))) {
-        // Pillow's decoder parts ways with giflib's on a few pixels of
-        // missing_background.gif, where Qt's own GIF reader agrees with
-        // giflib: its renderings are checked against Qt's.
-        const QString rendering = e.reference.startsWith(QLatin1String("gif/ref/pillow/")) ? e.path : e.reference;
-        EXPECT_LE(compare(o.picture, reference(corpusFormatsPath(rendering), kMatte)).maxChannel, toleranceFor(e));
-    } else if (e.reference.endsWith(QLatin1String(".md5"))) {
-        // dwebp's RGB leaves alpha out: only an opaque picture can match it.
-        const Outcome black = readBytes(readAll(corpusFormatsPath(e.path)), rgb(0, 0, 0));
-        const QString name = e.path.section(QLatin1Char('/'), -1);
-        if (black.picture == o.picture && ppmSums().count(name))
-            EXPECT_EQ(ppmSum(o.picture), ppmSums().at(name));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, CorpusTest, ::testing::ValuesIn(corpusRows()),
-                         [](const ::testing::TestParamInfo<CorpusRow> &info) {
-                             QString name = info.param.path;
-                             for (QChar &c : name) {
-                                 if (!c.isLetterOrNumber())
-                                     c = QLatin1Char('_');
-                             }
-                             return name.toStdString();
-                         });
+ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes(openPictureFile, bytes, kMatte); }
 
 } // namespace
 
@@ -273,7 +103,7 @@ class CauseTest : public ::testing::TestWithParam<CauseCase> {};
 // Every file here is refused, or breaks while its rows are read, for the cause given.
 TEST_P(CauseTest, RefusesWithItsCause)
 {
-    const Outcome o = readBytes(GetParam().bytes());
+    const ReadOutcome o = readBytes(GetParam().bytes());
     EXPECT_FALSE(o.complete);
     EXPECT_EQ(o.message, GetParam().cause());
 }
@@ -315,8 +145,8 @@ class TurnTest : public ::testing::TestWithParam<TurnCase> {};
 
 TEST_P(TurnTest, AppliesTheRecordedOrientation)
 {
-    const Outcome turned = readBytes(GetParam().turned());
-    Outcome upright = readBytes(GetParam().upright());
+    const ReadOutcome turned = readBytes(GetParam().turned());
+    ReadOutcome upright = readBytes(GetParam().upright());
     ASSERT_TRUE(turned.complete && upright.complete) << turned.message.toStdString() << upright.message.toStdString();
     applyOrientation(upright.picture, GetParam().transformation);
     EXPECT_TRUE(turned.picture == upright.picture);
@@ -325,7 +155,7 @@ TEST_P(TurnTest, AppliesTheRecordedOrientation)
 QByteArray lossless() { return corpusFile("webp/good/libwebp-test-data/lossless1.webp"); }
 QByteArray losslessTurned(quint16 orientation)
 {
-    const Outcome plain = readBytes(lossless());
+    const ReadOutcome plain = readBytes(lossless());
     return webpWithOrientation(lossless(), plain.picture.width(), plain.picture.height(), orientation);
 }
 
@@ -345,11 +175,11 @@ INSTANTIATE_TEST_SUITE_P(Files, TurnTest, ::testing::ValuesIn(kTurns),
 // of it before a pixel is decoded.
 TEST(PngMemory, StreamedRowsHoldLittleWholePicturesAll)
 {
-    const Outcome streamed = readBytes(corpusFile("png/good/image-png/issue_430.png"));
+    const ReadOutcome streamed = readBytes(corpusFile("png/good/image-png/issue_430.png"));
     ASSERT_TRUE(streamed.complete);
     EXPECT_LT(streamed.workingBytes, streamed.picture.byteCount() / 4);
     for (const char *whole : {"png/good/pngsuite/basi6a16.png", "png/good/image-png/F-exif-chunk-early.png"}) {
-        const Outcome o = readBytes(corpusFile(whole));
+        const ReadOutcome o = readBytes(corpusFile(whole));
         ASSERT_TRUE(o.complete) << whole;
         EXPECT_GE(o.workingBytes, o.picture.byteCount()) << whole;
     }

@@ -1,7 +1,5 @@
-// The TIFF, HEIF/AVIF and JPEG XL readers over the shared corpus: every file
-// the manifest says must decode does, at its displayed size and, where a
-// reference rendering exists, with its pixels; hostile files are refused or
-// read partly, never a crash. A few targeted cases follow the manifest rows.
+// The TIFF, HEIF/AVIF and JPEG XL readers on what the corpus can't give by
+// itself: files cut short, worked figures for layouts, alpha and colour.
 #include "codecs/heif_reader.h"
 #include "codecs/jxl_reader.h"
 #include "codecs/picture_codecs.h"
@@ -10,9 +8,10 @@
 
 #include "support/codec_test_support.h"
 #include "support/corpus_manifest.h"
+#include "support/picture_reading.h"
+#include "codecs/open_picture.h"
 
 #include <QColorSpace>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -30,216 +29,13 @@ using namespace tess::testing;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-// Under the sanitizers the libraries' own work on big pictures takes most of
-// the time and exercises none of ours beyond what small pictures do.
-constexpr long long kLargestDecodedPixels = 1000 * 1000;
-#else
-constexpr long long kLargestDecodedPixels = kMaxPicturePixels;
-#endif
-
 // Not white, so that transparency laid over it shows.
 constexpr Colour kMatte = rgb(40, 150, 220);
 
-using Opener = std::function<OpenedPicture(int, const ReadOptions &)>;
-
-Opener openerFor(const QString &format)
+ReadOutcome readThrough(const Opener &open, const QString &path, bool keep)
 {
-    if (format == QLatin1String("tiff"))
-        return openTiffPicture;
-    if (format == QLatin1String("heic") || format == QLatin1String("heif") || format == QLatin1String("avif"))
-        return openHeifPicture;
-    if (format == QLatin1String("jxl"))
-        return openJxlPicture;
-    return nullptr;
+    return readFile(open, path, kMatte, keep);
 }
-
-bool isTheirKind(const QString &format, const QByteArray &head)
-{
-    const auto *bytes = reinterpret_cast<const unsigned char *>(head.constData());
-    const auto size = std::size_t(head.size());
-    if (format == QLatin1String("tiff"))
-        return isTiff(bytes, size);
-    if (format == QLatin1String("jxl"))
-        return isJxl(bytes, size);
-    return isHeif(bytes, size);
-}
-
-struct Outcome {
-    bool opened = false;
-    bool complete = false; // every row read and finish() true
-    QString message;
-    int width = 0, height = 0;
-    Picture picture; // the rows read, when kept
-};
-
-// Reads a file as the engine does, a band of rows at a time, checking the
-// stream's contract on the way.
-Outcome readStream(const Opener &open, int fd, bool keep)
-{
-    Outcome out;
-    OpenedPicture opened = open(fd, ReadOptions{kMatte});
-    if (!opened.ok()) {
-        EXPECT_FALSE(opened.message.isEmpty()) << "refused without a cause";
-        out.message = opened.message;
-        return out;
-    }
-    RowStream &rows = *opened.rows;
-    out.opened = true;
-    out.width = rows.width();
-    out.height = rows.height();
-    EXPECT_GT(out.width, 0);
-    EXPECT_GT(out.height, 0);
-    EXPECT_LE((long long)out.width * out.height, kMaxPicturePixels);
-    EXPECT_GT(rows.workingBytes(), 0u);
-    if (out.width <= 0 || out.height <= 0)
-        return out;
-    constexpr int kBand = 16;
-    Picture band(out.width, kBand);
-    if (keep)
-        out.picture = Picture(out.width, out.height);
-    for (int y = 0; y < out.height; y += kBand) {
-        const int count = std::min(kBand, out.height - y);
-        std::vector<Colour *> pointers;
-        for (int i = 0; i < count; ++i)
-            pointers.push_back(keep ? out.picture.row(y + i) : band.row(i));
-        if (!rows.readRows(pointers.data(), count)) {
-            out.message = rows.message();
-            EXPECT_FALSE(out.message.isEmpty()) << "broke without a cause";
-            EXPECT_FALSE(rows.readRows(pointers.data(), 1)) << "rows after the stream broke";
-            return out;
-        }
-    }
-    out.complete = rows.finish();
-    return out;
-}
-
-// The reader owns the descriptor: closed once the picture is let go.
-Outcome readThrough(const Opener &open, const QString &path, bool keep)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    EXPECT_GE(fd, 0) << path.toStdString();
-    if (fd < 0)
-        return {};
-    Outcome out = readStream(open, fd, keep);
-    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "descriptor left open";
-    return out;
-}
-
-// The reference rendering, in sRGB, laid over the matte as the readers do.
-Picture referencePicture(const QString &path)
-{
-    QImage image(path);
-    if (image.colorSpace().isValid() && image.colorSpace() != QColorSpace(QColorSpace::SRgb))
-        image.convertToColorSpace(QColorSpace::SRgb);
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    Picture picture(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const unsigned a = unsigned(qAlpha(line[x]));
-            const auto over = [a](int value, int matte) { return int((unsigned(value) * a + unsigned(matte) * (255u - a) + 127u) / 255u); };
-            picture.row(y)[x] = rgb(over(qRed(line[x]), redOf(kMatte)), over(qGreen(line[x]), greenOf(kMatte)),
-                                    over(qBlue(line[x]), blueOf(kMatte)));
-        }
-    }
-    return picture;
-}
-
-bool isPictureReference(const QString &reference)
-{
-    return reference.endsWith(QLatin1String(".png")) || reference.endsWith(QLatin1String(".ppm"))
-        || reference.endsWith(QLatin1String(".pgm")) || reference.endsWith(QLatin1String(".pbm"));
-}
-
-// How far a decode may stray from its reference: lossy references are
-// another decoder's output, or the coded picture before its loss.
-struct Tolerance {
-    int maxChannel = 2;
-    double meanChannel = 0.5;
-};
-
-Tolerance toleranceFor(const CorpusRow &row)
-{
-    if (row.path.contains(QLatin1String("kimono.crop")))
-        return {64, 4.0}; // the reference is the crop before AV1 coding
-    if (row.path.startsWith(QLatin1String("jxl/good/conformance/")))
-        return {8, 1.0}; // the reference went through another colour path
-    if (row.path.startsWith(QLatin1String("jxl/good/testdata/")))
-        return {12, 2.0}; // splines drawn by another libjxl
-    if (row.path.contains(QLatin1String("testcard_gray")))
-        return {6, 0.1}; // a grey profile the reference's reader leaves out
-    return {};
-}
-
-std::vector<CorpusRow> corpusRows()
-{
-    std::vector<CorpusRow> rows;
-    for (const QString &kind : {QStringLiteral("tiff"), QStringLiteral("heif"), QStringLiteral("jxl"), QStringLiteral("icc")}) {
-        for (const CorpusRow &row : readCorpusManifest(kind)) {
-            if (row.expectation != QLatin1String("reference") && openerFor(row.format))
-                rows.push_back(row);
-        }
-    }
-    return rows;
-}
-
-} // namespace
-
-namespace {
-
-class KindsCorpus : public ::testing::TestWithParam<CorpusRow> {};
-
-TEST_P(KindsCorpus, ReadsAsTheManifestSays)
-{
-    const CorpusRow &row = GetParam();
-    const QString path = corpusFormatsDir() + row.path;
-    const bool mustDecode = row.expectation == QLatin1String("decode");
-    if (mustDecode) {
-        EXPECT_TRUE(isTheirKind(row.format, readAll(path).left(64))) << "magic test";
-    }
-    if (mustDecode && (long long)row.width * row.height > kLargestDecodedPixels)
-        GTEST_SKIP() << "a big picture, decoded in the plain build";
-    const bool compare = !row.reference.isEmpty() && isPictureReference(row.reference);
-    const Outcome out = readThrough(openerFor(row.format), path, compare);
-    if (mustDecode) {
-        ASSERT_TRUE(out.opened) << out.message.toStdString();
-        ASSERT_TRUE(out.complete) << out.message.toStdString();
-    }
-    if (!out.opened || !out.complete) {
-        EXPECT_FALSE(out.message.isEmpty());
-        // A kind we can't read, not a broken file (libjxl tells the two apart by no cause).
-        if (row.expectation == QLatin1String("decode-or-reject") && row.format != QLatin1String("jxl")) {
-            EXPECT_EQ(out.message, codecmessages::unsupported());
-        }
-        return;
-    }
-    if (row.width > 0 && row.expectation != QLatin1String("reject-safely")) {
-        EXPECT_EQ(out.width, row.width);
-        EXPECT_EQ(out.height, row.height);
-    }
-    if (!compare)
-        return;
-    const Picture reference = referencePicture(corpusFormatsDir() + row.reference);
-    if (reference.width() != out.width || reference.height() != out.height)
-        return; // a reference of one layer or frame at another size
-    const Difference d = tess::testing::compare(out.picture, reference);
-    const Tolerance t = toleranceFor(row);
-    EXPECT_LE(d.maxChannel, t.maxChannel) << "mean " << d.meanChannel;
-    EXPECT_LE(d.meanChannel, t.meanChannel) << "max " << d.maxChannel;
-}
-
-std::string rowName(const ::testing::TestParamInfo<CorpusRow> &info)
-{
-    QString name = info.param.path;
-    for (QChar &c : name) {
-        if (!c.isLetterOrNumber())
-            c = QLatin1Char('_');
-    }
-    return name.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Manifest, KindsCorpus, ::testing::ValuesIn(corpusRows()), rowName);
 
 // Files that lie or end early: refused, or broken at a row, always with the cause.
 struct DamagedFile {
@@ -258,8 +54,7 @@ TEST_P(DamagedFiles, AreRefusedWithTheirCause)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("damaged"));
     ASSERT_TRUE(writeAll(path, whole.left(qsizetype(double(whole.size()) * c.keep))));
-    const QString format = QString::fromLatin1(c.path).section(QLatin1Char('/'), 0, 0);
-    const Outcome out = readThrough(openerFor(format == QLatin1String("heif") ? QStringLiteral("heic") : format), path, false);
+    const ReadOutcome out = readThrough(openPictureFile, path, false);
     EXPECT_FALSE(out.complete);
     EXPECT_FALSE(out.message.isEmpty());
 }
@@ -292,7 +87,7 @@ TEST(TiffHeader, ClaimingTenGigapixelsIsRefusedAtOnce)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("claims.tif"));
     ASSERT_TRUE(writeAll(path, bytes));
-    const Outcome out = readThrough(openTiffPicture, path, false);
+    const ReadOutcome out = readThrough(openTiffPicture, path, false);
     EXPECT_FALSE(out.opened);
     EXPECT_EQ(out.message, codecmessages::tooLarge());
 }
@@ -370,7 +165,7 @@ TEST_P(TiffLayouts, GiveTheirWorkedPixels)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("case.tif"));
     writeTiff(path, c);
-    const Outcome out = readThrough(openTiffPicture, path, true);
+    const ReadOutcome out = readThrough(openTiffPicture, path, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     ASSERT_EQ(out.width, c.upWidth);
     ASSERT_EQ(out.height, c.upHeight);
@@ -430,13 +225,13 @@ TEST(TiffProfiles, WideGamutPhotoMatchesItsSrgbRendering)
         const auto *line = reinterpret_cast<const std::uint16_t *>(photo.constScanLine(y));
         c.data.insert(c.data.end(), line, line + 4 * photo.width());
     }
-    const Picture reference = referencePicture(corpusFormatsDir() + QStringLiteral("icc/ref/libjxl-testdata/a2d1un_nkitzmiller_srgb8.png"));
+    const Picture reference = referenceOver(corpusFormatsDir() + QStringLiteral("icc/ref/libjxl-testdata/a2d1un_nkitzmiller_srgb8.png"), kMatte);
     QTemporaryDir dir;
     for (const bool tagged : {true, false}) {
         const QString path = dir.filePath(tagged ? QStringLiteral("tagged.tif") : QStringLiteral("untagged.tif"));
         writeTiff(path, c);
         c.icc.clear();
-        const Outcome out = readThrough(openTiffPicture, path, true);
+        const ReadOutcome out = readThrough(openTiffPicture, path, true);
         ASSERT_TRUE(out.complete) << out.message.toStdString();
         const Difference d = tess::testing::compare(out.picture, reference);
         EXPECT_LE(d.maxChannel, tagged ? 3 : 255);
@@ -448,7 +243,7 @@ TEST(TiffProfiles, WideGamutPhotoMatchesItsSrgbRendering)
 // perceptual sRGB (227, 6, 20), where the naive rule gives pure red.
 TEST(TiffProfiles, CmykPatchGoesThroughItsProfile)
 {
-    const Outcome out = readThrough(openTiffPicture, corpusFormatsDir() + QStringLiteral("icc/good/sharp/fogra-0-100-100-0.tif"), true);
+    const ReadOutcome out = readThrough(openTiffPicture, corpusFormatsDir() + QStringLiteral("icc/good/sharp/fogra-0-100-100-0.tif"), true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     const Colour centre = out.picture.row(out.height / 2)[out.width / 2];
     EXPECT_NEAR(redOf(centre), 227, 4);
@@ -496,7 +291,7 @@ TEST_P(HeifColours, ComeOutAsWorked)
     heif_encoder_release(encoder);
     heif_context_free(context);
     heif_image_release(image);
-    const Outcome out = readThrough(openHeifPicture, path, true);
+    const ReadOutcome out = readThrough(openHeifPicture, path, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     const Colour centre = out.picture.row(8)[8];
     EXPECT_NEAR(redOf(centre), redOf(c.expected), 3);
@@ -512,5 +307,47 @@ INSTANTIATE_TEST_SUITE_P(Flat, HeifColours, ::testing::Values(
     // matrix (0.026, 0.596, 0.092), encoded as sRGB (45, 203, 86).
     HeifCase{"displayP3", {100, 200, 100, 255}, false, true, rgb(45, 203, 86)}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The reader interleaves libheif's colour planes itself, row by row: the
+// samples must be those of libheif's own interleaved output, exactly, for
+// every plain 8-bit corpus picture (and with them the colours of every
+// thumbnail made from one).
+TEST(HeifPlanes, GiveLibheifsOwnInterleavedSamples)
+{
+    int compared = 0;
+    for (const CorpusRow &row : readCorpusManifest(QStringLiteral("heif"))) {
+        if (row.expectation != QLatin1String("decode") || (long long)row.width * row.height > 4000 * 3000)
+            continue;
+        const QString path = corpusFormatsPath(row.path);
+        heif_context *context = heif_context_alloc();
+        heif_image_handle *handle = nullptr;
+        heif_image *image = nullptr;
+        const bool plain = heif_context_read_from_file(context, QFile::encodeName(path).constData(), nullptr).code == heif_error_Ok
+            && heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok
+            && !heif_image_handle_has_alpha_channel(handle) && heif_image_handle_get_luma_bits_per_pixel(handle) == 8
+            && heif_image_handle_get_color_profile_type(handle) != heif_color_profile_type_prof
+            && heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code == heif_error_Ok;
+        if (plain) {
+            const ReadOutcome out = readThrough(openHeifPicture, path, true);
+            int stride = 0;
+            const std::uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+            ASSERT_TRUE(out.complete) << row.path.toStdString();
+            ASSERT_EQ(out.width, heif_image_get_width(image, heif_channel_interleaved)) << row.path.toStdString();
+            long long differing = 0;
+            for (int y = 0; y < out.height; ++y) {
+                for (int x = 0; x < out.width; ++x) {
+                    const std::uint8_t *s = plane + y * stride + 3 * x;
+                    differing += out.picture.row(y)[x] != rgb(s[0], s[1], s[2]);
+                }
+            }
+            EXPECT_EQ(differing, 0) << row.path.toStdString();
+            ++compared;
+        }
+        heif_image_release(image);
+        heif_image_handle_release(handle);
+        heif_context_free(context);
+    }
+    EXPECT_GE(compared, 20);
+}
 
 } // namespace
