@@ -45,6 +45,7 @@ struct JxlFile {
     std::unique_ptr<JxlDecoder, JxlDecoderDeleter> decoder;
     std::unique_ptr<void, JxlRunnerDeleter> runner;
     std::vector<std::uint8_t> input; // what libjxl holds: its unread tail and the chunk after
+    std::size_t chunk = kChunk;
     bool inputClosed = false;
     JxlBasicInfo info{};
     // The frame's pixels, as the callback lays them into the picture.
@@ -73,10 +74,10 @@ struct JxlFile {
             const std::size_t unread = JxlDecoderReleaseInput(decoder.get());
             input.erase(input.begin(), input.end() - std::ptrdiff_t(std::min(unread, input.size())));
             const std::size_t kept = input.size();
-            input.resize(kept + kChunk);
+            input.resize(kept + chunk);
             ssize_t got = 0;
             do {
-                got = ::pread(fd, input.data() + kept, kChunk, offset);
+                got = ::pread(fd, input.data() + kept, chunk, offset);
             } while (got < 0 && errno == EINTR);
             input.resize(kept + std::size_t(std::max<ssize_t>(got, 0)));
             if (got > 0)
@@ -130,9 +131,13 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
     const RowConverter converter(layout, icc, matte);
     const JxlPixelFormat format{std::uint32_t(file.info.num_color_channels + (alpha ? 1 : 0)),
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    // The rest of the file in one piece: fed a chunk at a time, libjxl copies
+    // what it holds and starts over on the frame with every chunk.
+    file.chunk = std::max(kChunk, std::size_t(std::max<off_t>(file.size - file.offset, 0)));
     // Into one buffer of samples, then converted row by row: libjxl's pixel
-    // callback costs it more than the copy does.
-    std::vector<std::uint8_t> samples;
+    // callback costs it more than the copy does. In pixel memory, which a
+    // photo's worth fills in a few page faults.
+    std::vector<std::uint8_t, detail::PixelAllocator<std::uint8_t>> samples;
     const std::size_t rowBytes = std::size_t(width) * std::size_t(bytesPerPixel(layout));
     for (;;) {
         switch (file.next()) {
