@@ -25,7 +25,8 @@ public:
     // broken (a cut file whose decoder padded the last rows).
     virtual bool finish() = 0;
     virtual QString message() const = 0;
-    // Memory the reader itself holds beside the rows it hands out.
+    // Memory the reader itself holds beside the rows it hands out; less once
+    // a picture held whole is decoded and its decoder gone.
     virtual std::size_t workingBytes() const = 0;
     // Whether the stream holds its whole picture once decoded (a kind that
     // can't stream); its rows are then there to read in place.

@@ -22,9 +22,10 @@ public:
     int width() const override { return m_width; }
     int height() const override { return m_height; }
     QString message() const override { return m_message; }
+    // The decoder's part is let go with it.
     std::size_t workingBytes() const override
     {
-        return std::size_t(m_width) * std::size_t(m_height) * sizeof(Colour) + m_extraBytes;
+        return std::size_t(m_width) * std::size_t(m_height) * sizeof(Colour) + (m_decoded ? 0 : m_extraBytes);
     }
 
     bool holdsWhole() const override { return true; }

@@ -40,7 +40,15 @@ void compose(ThumbnailWork &work, const std::function<void(const WorkCost &)> &s
         if (work.abandoned.load(std::memory_order_relaxed))
             throw Abandoned{};
     };
-    progress.rowDone = [&work](int rowsDone, int rowsTotal) {
+    // A picture decoded whole has let its decoder go by its first row: the
+    // next file may take that memory while this one is composed.
+    const bool decodedWhole = opened.rows->holdsWhole();
+    bool lowered = false;
+    progress.rowDone = [&](int rowsDone, int rowsTotal) {
+        if (decodedWhole && !lowered) {
+            lowered = true;
+            start(costOf(*opened.rows, work.settings));
+        }
         work.rowsTotal.store(rowsTotal, std::memory_order_relaxed);
         work.rowsDone.store(rowsDone, std::memory_order_release);
     };

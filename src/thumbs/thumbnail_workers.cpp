@@ -105,6 +105,17 @@ void ThumbnailWorkers::admit(const std::shared_ptr<ThumbnailWork> &work, const W
     m_changed.notify_all(); // the file after it may have waited only for its turn
 }
 
+void ThumbnailWorkers::lower(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost)
+{
+    const auto slot = m_slots.find(work->index);
+    if (slot == m_slots.end() || slot->second.work != work || !slot->second.admitted
+        || cost.making >= slot->second.cost.making)
+        return;
+    m_inFlight -= slot->second.cost.making - cost.making;
+    slot->second.cost.making = cost.making;
+    m_changed.notify_all(); // a file waiting for memory may fit now
+}
+
 void ThumbnailWorkers::finish(const std::shared_ptr<ThumbnailWork> &work)
 {
     std::lock_guard lock(m_mutex);
@@ -131,9 +142,15 @@ void ThumbnailWorkers::run()
         m_changed.notify_all(); // the run may be waiting for this file to be taken up
         lock.unlock();
         try {
+            bool admitted = false;
             m_maker(*work, [&](const WorkCost &cost) {
                 std::unique_lock admitting(m_mutex);
+                if (admitted) {
+                    lower(work, cost);
+                    return;
+                }
                 admit(work, cost, admitting);
+                admitted = true;
                 if (work->abandoned)
                     throw Abandoned{};
             });

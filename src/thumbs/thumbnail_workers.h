@@ -63,6 +63,7 @@ private:
     };
     void run();
     void admit(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost, std::unique_lock<std::mutex> &lock);
+    void lower(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost);
     void dropFrom(int index);
     void finish(const std::shared_ptr<ThumbnailWork> &work);
 

@@ -26,6 +26,7 @@ std::vector<ThumbnailJob> numbered(int count)
 // how many are making at once.
 struct CostMaker {
     WorkCost cost;
+    std::size_t loweredTo = SIZE_MAX; // called again with this much once under way
     std::atomic<int> making{0};
     std::atomic<int> mostAtOnce{0};
     std::atomic<int> madeCount{0};
@@ -34,6 +35,8 @@ struct CostMaker {
     {
         return [this](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
             start(cost);
+            if (loweredTo != SIZE_MAX)
+                start({loweredTo, cost.holding});
             const int now = ++making;
             int seen = mostAtOnce.load();
             while (now > seen && !mostAtOnce.compare_exchange_weak(seen, now)) {
@@ -65,6 +68,8 @@ struct BudgetCase {
     std::size_t making, holding, budget;
     int threads;
     int mostAtOnce; // files made at the same time, at most
+    std::size_t loweredTo = SIZE_MAX;
+    int leastAtOnce = 1; // and at least, at some moment
 };
 
 class WorkerBudget : public ::testing::TestWithParam<BudgetCase> {};
@@ -74,6 +79,7 @@ TEST_P(WorkerBudget, FilesInFlightFitTheBudgetAndAllAreMadeInOrder)
     const BudgetCase &c = GetParam();
     CostMaker maker;
     maker.cost = {c.making, c.holding};
+    maker.loweredTo = c.loweredTo;
     constexpr int kFiles = 12;
     std::vector<int> expected(kFiles);
     for (int i = 0; i < kFiles; ++i)
@@ -82,6 +88,7 @@ TEST_P(WorkerBudget, FilesInFlightFitTheBudgetAndAllAreMadeInOrder)
                              maker.maker());
     EXPECT_EQ(followAll(workers, kFiles), expected) << c.name;
     EXPECT_LE(maker.mostAtOnce.load(), c.mostAtOnce) << c.name;
+    EXPECT_GE(maker.mostAtOnce.load(), c.leastAtOnce) << c.name;
     EXPECT_EQ(maker.madeCount.load(), kFiles) << c.name;
     const std::size_t one = c.making + c.holding;
     // Over the budget only by the one file the run waits for.
@@ -92,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
     Table, WorkerBudget,
     ::testing::Values(BudgetCase{"two fit", 100, 0, 250, 3, 2}, BudgetCase{"all fit", 10, 0, 1000, 3, 3},
                       BudgetCase{"larger than the budget runs alone", 1000, 0, 250, 3, 1},
-                      BudgetCase{"results waiting count too", 50, 50, 250, 4, 2}),
+                      BudgetCase{"results waiting count too", 50, 50, 250, 4, 2},
+                      // A decoder let go while composing makes room for the next file.
+                      BudgetCase{"lowered cost lets the next in", 200, 0, 250, 2, 2, 20, 2}),
     [](const auto &info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), ' ', '_');
