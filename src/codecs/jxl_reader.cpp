@@ -22,6 +22,8 @@ namespace {
 
 // Read a chunk at a time; libjxl asks again for what it could not use yet.
 constexpr std::size_t kChunk = 64 * 1024;
+// The pixels are read with the rest of the file in one piece, up to this much.
+constexpr std::size_t kLargestPiece = std::size_t(256) << 20;
 
 // libjxl's own buffers per pixel of a frame: floating-point planes of the
 // colours and alpha (VarDCT), or 32-bit integer channels (modular), and the
@@ -133,7 +135,7 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     // The rest of the file in one piece: fed a chunk at a time, libjxl copies
     // what it holds and starts over on the frame with every chunk.
-    file.chunk = std::max(kChunk, std::size_t(std::max<off_t>(file.size - file.offset, 0)));
+    file.chunk = std::clamp(std::size_t(std::max<off_t>(file.size - file.offset, 0)), kChunk, kLargestPiece);
     // Into one buffer of samples, then converted row by row: libjxl's pixel
     // callback costs it more than the copy does. In pixel memory, which a
     // photo's worth fills in a few page faults.
