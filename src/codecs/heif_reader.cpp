@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace tess {
@@ -143,45 +142,35 @@ void unpremultiply(std::uint8_t *rgba, int width)
     }
 }
 
-// The decoded image's rows, one after another as 8-bit RGB(A) samples.
+// The decoded image's rows as 8-bit RGB(A) samples. Deeper samples come
+// interleaved by libheif, which brings them down to 8 bits; 8-bit ones come
+// as separate planes and are interleaved here a row at a time: the same
+// samples as libheif's own interleaved output, without its pass over the
+// whole picture.
 class HeifRows {
 public:
-    virtual ~HeifRows() = default;
-    virtual const std::uint8_t *row(int y) = 0;
-};
-
-// Interleaved by libheif (deeper samples, which it brings down to 8 bits).
-class InterleavedRows final : public HeifRows {
-public:
-    explicit InterleavedRows(const heif_image *image)
-        : m_plane(heif_image_get_plane_readonly(image, heif_channel_interleaved, &m_stride))
+    HeifRows(const heif_image *image, bool deep, bool alpha, int width) : m_deep(deep), m_channels(alpha ? 4 : 3)
     {
-    }
-    bool ok() const { return m_plane != nullptr; }
-    const std::uint8_t *row(int y) override { return m_plane + std::size_t(y) * std::size_t(m_stride); }
-
-private:
-    int m_stride = 0;
-    const std::uint8_t *m_plane;
-};
-
-// Interleaved here, a row at a time, from libheif's separate planes: the same
-// samples as its own interleaved output, without the pass over the whole
-// picture it makes for it.
-class PlanarRows final : public HeifRows {
-public:
-    PlanarRows(const heif_image *image, bool alpha, int width) : m_channels(alpha ? 4 : 3), m_row(std::size_t(width) * m_channels)
-    {
+        if (deep) {
+            m_planes[0] = heif_image_get_plane_readonly(image, heif_channel_interleaved, &m_strides[0]);
+            m_ok = m_planes[0] && heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) == 8;
+            return;
+        }
         const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B, heif_channel_Alpha};
+        m_ok = true;
         for (std::size_t c = 0; c < m_channels; ++c) {
             m_planes[c] = heif_image_get_plane_readonly(image, channels[c], &m_strides[c]);
-            if (heif_image_get_bits_per_pixel_range(image, channels[c]) != 8 || heif_image_get_width(image, channels[c]) != width)
-                m_planes[c] = nullptr;
+            m_ok = m_ok && m_planes[c] && heif_image_get_bits_per_pixel_range(image, channels[c]) == 8
+                && heif_image_get_width(image, channels[c]) == width;
         }
+        m_row.resize(std::size_t(width) * m_channels);
     }
-    bool ok() const { return std::all_of(m_planes, m_planes + m_channels, [](auto *plane) { return plane != nullptr; }); }
-    const std::uint8_t *row(int y) override
+
+    bool ok() const { return m_ok; }
+    const std::uint8_t *row(int y)
     {
+        if (m_deep)
+            return m_planes[0] + std::size_t(y) * std::size_t(m_strides[0]);
         const std::size_t width = m_row.size() / m_channels;
         for (std::size_t c = 0; c < m_channels; ++c) {
             const std::uint8_t *from = m_planes[c] + std::size_t(y) * std::size_t(m_strides[c]);
@@ -192,17 +181,17 @@ public:
     }
 
 private:
+    const bool m_deep;
     const std::size_t m_channels;
-    std::vector<std::uint8_t> m_row;
+    bool m_ok = false;
     const std::uint8_t *m_planes[4] = {};
     int m_strides[4] = {};
+    std::vector<std::uint8_t> m_row;
 };
 
-std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colour matte, Picture &picture)
+std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, const QByteArray &icc, Colour matte,
+                                     Picture &picture)
 {
-    const bool alpha = heif_image_handle_has_alpha_channel(file.primary) != 0;
-    const bool deep = heif_image_handle_get_luma_bits_per_pixel(file.primary) > 8
-        || heif_image_handle_get_chroma_bits_per_pixel(file.primary) > 8;
     heif_image *image = nullptr;
     heif_error error{};
     {
@@ -218,18 +207,9 @@ std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colo
     }
     const int width = heif_image_get_primary_width(image);
     const int height = heif_image_get_primary_height(image);
-    std::unique_ptr<HeifRows> rows;
-    if (deep) {
-        auto interleaved = std::make_unique<InterleavedRows>(image);
-        if (interleaved->ok() && heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) == 8)
-            rows = std::move(interleaved);
-    } else {
-        auto planar = std::make_unique<PlanarRows>(image, alpha, width);
-        if (planar->ok())
-            rows = std::move(planar);
-    }
+    HeifRows rows(image, deep, alpha, width);
     std::optional<QString> failure;
-    if (!rows || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)) {
+    if (!rows.ok() || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)) {
         failure = codecmessages::corrupt();
     } else {
         picture = Picture(width, height);
@@ -237,7 +217,7 @@ std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colo
         const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image);
         std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
         for (int y = 0; y < height; ++y) {
-            const std::uint8_t *row = rows->row(y);
+            const std::uint8_t *row = rows.row(y);
             if (premultiplied) {
                 std::copy_n(row, straight.size(), straight.begin());
                 unpremultiply(straight.data(), width);
@@ -246,7 +226,6 @@ std::optional<QString> decodePrimary(HeifFile &file, const QByteArray &icc, Colo
             converter.convert(row, picture.row(y), width);
         }
     }
-    rows.reset();
     heif_image_release(image);
     return failure;
 }
@@ -331,8 +310,8 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     const std::size_t extra = file->bytes.size() + pixels * sampleBytes * 3 / 2 + pixels * channels * sampleBytes
         + (deep ? pixels * channels : 0);
     OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, [file, icc, matte](Picture &picture) {
-        return decodePrimary(*file, icc, matte, picture);
+    opened.rows = wholePictureRows(width, height, [file, deep, alpha, icc, matte](Picture &picture) {
+        return decodePrimary(*file, deep, alpha, icc, matte, picture);
     }, extra);
     return opened;
 }
