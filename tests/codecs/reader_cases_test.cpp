@@ -1,6 +1,5 @@
-// The PNG, GIF and WebP readers on what the corpus can't give by itself:
-// files cut short, an orientation added or taken away, bombs told by their
-// cause.
+// The readers on what the corpus can't give by itself: files cut short, an
+// orientation added or taken away, bombs told by their cause.
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/gif_reader.h"
@@ -31,6 +30,32 @@ ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes
 namespace {
 
 QByteArray corpusFile(const char *relative) { return readAll(corpusFormatsPath(QLatin1String(relative))); }
+
+// The first share of a corpus file.
+QByteArray cutFile(const char *relative, double share)
+{
+    const QByteArray whole = corpusFile(relative);
+    return whole.left(qsizetype(double(whole.size()) * share));
+}
+
+// A 118-byte TIFF whose one strip claims 100000 x 100000 pixels.
+QByteArray tiffClaimingTenGigapixels()
+{
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    const auto put16 = [&](unsigned v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
+    const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    const std::uint32_t entries[][3] = {{256, 4, 100000}, {257, 4, 100000}, {258, 3, 8}, {262, 3, 1},
+                                        {273, 4, 8}, {278, 4, 100000}, {279, 4, 1000000}};
+    put16(7);
+    for (const auto &e : entries) {
+        put16(e[0]);
+        put16(e[1]);
+        put32(1);
+        put32(e[2]);
+    }
+    put32(0);
+    return bytes;
+}
 
 // The PNG's bytes up to the middle of its first chunk of `type`, or with
 // every chunk of that type left out.
@@ -129,6 +154,13 @@ const CauseCase kCauses[] = {
      codecmessages::corrupt},
     {"WebpHugeHeaderTinyFile", [] { return corpusFile("webp/bad/made-here/webp-lossless-bomb-16384x16384.webp"); },
      codecmessages::corrupt},
+    {"TiffLzwStripsCut", [] { return cutFile("tiff/good/libtiffpic/strike.tif", 0.5); }, codecmessages::corrupt},
+    {"TiffTiledJpegCut", [] { return cutFile("tiff/good/image-tiff/tiled-jpeg-rgb-u8.tif", 0.4); }, codecmessages::corrupt},
+    {"TiffClaimingTenGigapixels", tiffClaimingTenGigapixels, codecmessages::tooLarge},
+    {"HeicCut", [] { return cutFile("heif/good/libheif/example.heic", 0.5); }, codecmessages::corrupt},
+    {"AvifCut", [] { return cutFile("heif/good/libheif/example.avif", 0.7); }, codecmessages::corrupt},
+    {"JxlVarDctCut", [] { return cutFile("jxl/good/conformance/bicycles.jxl", 0.5); }, codecmessages::corrupt},
+    {"JxlContainerCut", [] { return cutFile("jxl/good/kimageformats/gimp_exif.jxl", 0.9); }, codecmessages::corrupt},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, CauseTest, ::testing::ValuesIn(kCauses),
