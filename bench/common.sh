@@ -32,6 +32,16 @@ open(path, "wb").write(text.encode("cp932"))
 PY
 }
 
+# A scratch folder, removed on exit, and default settings saving into its
+# out/: sets work, out and ini.
+make_work() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  out=$work/out; mkdir -p "$out"
+  ini=$work/Tessarolith.ini
+  write_default_settings "$ini" "$out"
+}
+
 ratio() { python3 -c "import sys; print(f'{float(sys.argv[1])/float(sys.argv[2]):.2f}')" "$1" "$2"; }
 
 # Median wall time of three runs of a command, in ms per picture.

@@ -13,15 +13,10 @@ source bench/common.sh
 install_missing libjpeg-turbo-progs libvips-tools imagemagick time
 build_targets "$build" tessarolith-batch make_photos window_run
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cores=$(nproc)
-
 # The batch tool reads Tessarolith.ini beside itself when --settings is not
 # given; give it default settings that save into the work folder.
-out=$work/out; mkdir -p "$out"
-ini=$work/Tessarolith.ini
-write_default_settings "$ini" "$out"
+make_work
 batch() { "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$@"; }
 
 photos=$work/photos; bitmaps=$work/bitmaps; panoramas=$work/panoramas

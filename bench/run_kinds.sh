@@ -14,12 +14,8 @@ source bench/common.sh
 install_missing libvips-tools libjxl-tools time
 build_targets "$build" tessarolith-batch make_photos kind_floor
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cores=$(nproc)
-out=$work/out; mkdir -p "$out"
-ini=$work/Tessarolith.ini
-write_default_settings "$ini" "$out"
+make_work
 
 "$build/bin/make_photos" "$work/bmp" "$count" 4000 3000 bmp
 printf '%-6s %8s %8s %6s %8s %10s\n' kind floor ours x vips "peak KB"
