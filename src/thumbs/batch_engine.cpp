@@ -1,6 +1,7 @@
 #include "thumbs/batch_engine.h"
 
 #include "platform/file_services.h"
+#include "platform/freed_memory.h"
 #include "thumbs/failure_of.h"
 #include "thumbs/output_writer.h"
 #include "thumbs/rounding.h"
@@ -141,6 +142,7 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
     for (const ThumbnailJob &job : jobs)
         sourcePaths.append(job.source);
     const SourceFiles sources(sourcePaths);
+    const FreedMemoryKept keptForNextPicture;
     ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker);
     const bool following = follows(callbacks);
     QSet<QString> foldersMade;
