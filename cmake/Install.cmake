@@ -27,7 +27,7 @@ set(CPACK_PACKAGE_VENDOR "Tessarolith")
 set(CPACK_PACKAGE_CONTACT "Tessarolith maintainers <maintainers@tessarolith.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "make a thumbnail of every picture in a folder")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tessarolith turns every bitmap (.bmp) and JPEG (.jpg) picture of a folder into a\nthumbnail file, with a Japanese user interface (tessarolith) and the same engine\non the command line (tessarolith-batch).")
+  "Tessarolith turns every picture of a folder (bitmap, JPEG, PNG, GIF, WebP, TIFF,\nHEIF, AVIF and JPEG XL) into a thumbnail file, with a Japanese user interface (tessarolith) and the same engine\non the command line (tessarolith-batch).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -36,6 +36,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's font (its labels name a Japanese Gothic face) and Qt's own
 # Japanese texts for the standard dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+# The picture libraries the programs open themselves, which the scan of what
+# they link cannot see: the packages that hold the ones built against.
+foreach(library heif jxl jxl_threads)
+  get_filename_component(file "${pkgcfg_lib_LATE_PICTURE_LIBS_${library}}" REALPATH)
+  execute_process(COMMAND dpkg-query -S "${file}" OUTPUT_VARIABLE owner RESULT_VARIABLE failed ERROR_QUIET)
+  if(NOT failed AND owner MATCHES "^([^:,]+)")
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
+  endif()
+endforeach()
 # Without XWayland the window runs on Wayland itself.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # Packing needs only the two programs, not the tests and benchmarks.

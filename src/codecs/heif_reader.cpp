@@ -1,6 +1,7 @@
 #include "codecs/heif_reader.h"
 
 #include "codecs/codec_messages.h"
+#include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
 #include "platform/one_core.h"
@@ -20,6 +21,54 @@
 namespace tess {
 
 namespace {
+
+// The functions of libheif this reader calls.
+#define TESS_HEIF_CALLS(X) \
+    X(heif_, context_alloc) \
+    X(heif_, context_free) \
+    X(heif_, context_get_primary_image_handle) \
+    X(heif_, context_read_from_memory_without_copy) \
+    X(heif_, context_set_maximum_image_size_limit) \
+    X(heif_, decode_image) \
+    X(heif_, image_get_bits_per_pixel_range) \
+    X(heif_, image_get_plane_readonly) \
+    X(heif_, image_get_primary_height) \
+    X(heif_, image_get_primary_width) \
+    X(heif_, image_get_width) \
+    X(heif_, image_handle_get_chroma_bits_per_pixel) \
+    X(heif_, image_handle_get_color_profile_type) \
+    X(heif_, image_handle_get_height) \
+    X(heif_, image_handle_get_luma_bits_per_pixel) \
+    X(heif_, image_handle_get_nclx_color_profile) \
+    X(heif_, image_handle_get_raw_color_profile) \
+    X(heif_, image_handle_get_raw_color_profile_size) \
+    X(heif_, image_handle_get_width) \
+    X(heif_, image_handle_has_alpha_channel) \
+    X(heif_, image_handle_release) \
+    X(heif_, image_is_premultiplied_alpha) \
+    X(heif_, image_release) \
+    X(heif_, nclx_color_profile_free)
+
+struct HeifCalls {
+    TESS_HEIF_CALLS(TESS_LATE_MEMBER)
+};
+
+// Null when libheif is not installed (or is not the version built against).
+const HeifCalls *loadedHeif()
+{
+    static const HeifCalls *const loaded = []() -> const HeifCalls * {
+        static HeifCalls calls;
+        void *library = openLateLibrary(TESS_LIBHEIF_SONAME);
+        return library TESS_HEIF_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
+    }();
+    return loaded;
+}
+
+// Once a file is opened, libheif is there.
+const HeifCalls &heif()
+{
+    return *loadedHeif();
+}
 
 // libheif's own cap on a side, so a grid or an image of huge tiles fails in
 // the parser, before our check on the primary image even runs.
@@ -94,19 +143,19 @@ QByteArray wideGamutProfile(const heif_color_profile_nclx &nclx)
 
 QByteArray colourProfileOf(const heif_image_handle *handle)
 {
-    switch (heif_image_handle_get_color_profile_type(handle)) {
+    switch (heif().image_handle_get_color_profile_type(handle)) {
     case heif_color_profile_type_prof:
     case heif_color_profile_type_rICC: {
-        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
-        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+        QByteArray icc(qsizetype(heif().image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
+        if (icc.isEmpty() || heif().image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
             return {};
         return icc;
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx *nclx = nullptr;
-        const bool read = heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
+        const bool read = heif().image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
         QByteArray icc = read && nclx ? wideGamutProfile(*nclx) : QByteArray();
-        heif_nclx_color_profile_free(nclx); // allocated even when the profile proves unreadable
+        heif().nclx_color_profile_free(nclx); // allocated even when the profile proves unreadable
         return icc;
     }
     default: return {};
@@ -125,9 +174,9 @@ struct HeifFile {
     ~HeifFile()
     {
         if (primary)
-            heif_image_handle_release(primary);
+            heif().image_handle_release(primary);
         if (context)
-            heif_context_free(context);
+            heif().context_free(context);
     }
 };
 
@@ -152,16 +201,16 @@ public:
     HeifRows(const heif_image *image, bool deep, bool alpha, int width) : m_deep(deep), m_channels(alpha ? 4 : 3)
     {
         if (deep) {
-            m_planes[0] = heif_image_get_plane_readonly(image, heif_channel_interleaved, &m_strides[0]);
-            m_ok = m_planes[0] && heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) == 8;
+            m_planes[0] = heif().image_get_plane_readonly(image, heif_channel_interleaved, &m_strides[0]);
+            m_ok = m_planes[0] && heif().image_get_bits_per_pixel_range(image, heif_channel_interleaved) == 8;
             return;
         }
         const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B, heif_channel_Alpha};
         m_ok = true;
         for (std::size_t c = 0; c < m_channels; ++c) {
-            m_planes[c] = heif_image_get_plane_readonly(image, channels[c], &m_strides[c]);
-            m_ok = m_ok && m_planes[c] && heif_image_get_bits_per_pixel_range(image, channels[c]) == 8
-                && heif_image_get_width(image, channels[c]) == width;
+            m_planes[c] = heif().image_get_plane_readonly(image, channels[c], &m_strides[c]);
+            m_ok = m_ok && m_planes[c] && heif().image_get_bits_per_pixel_range(image, channels[c]) == 8
+                && heif().image_get_width(image, channels[c]) == width;
         }
         m_row.resize(std::size_t(width) * m_channels);
     }
@@ -196,25 +245,25 @@ std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, cons
     heif_error error{};
     {
         const OneCoreLease oneCore;
-        error = heif_decode_image(file.primary, &image, heif_colorspace_RGB,
+        error = heif().decode_image(file.primary, &image, heif_colorspace_RGB,
                                   deep ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB) : heif_chroma_444,
                                   nullptr);
     }
     if (error.code != heif_error_Ok || !image) {
         if (image)
-            heif_image_release(image);
+            heif().image_release(image);
         return causeOf(error);
     }
-    const int width = heif_image_get_primary_width(image);
-    const int height = heif_image_get_primary_height(image);
+    const int width = heif().image_get_primary_width(image);
+    const int height = heif().image_get_primary_height(image);
     HeifRows rows(image, deep, alpha, width);
     std::optional<QString> failure;
-    if (!rows.ok() || width != heif_image_handle_get_width(file.primary) || height != heif_image_handle_get_height(file.primary)) {
+    if (!rows.ok() || width != heif().image_handle_get_width(file.primary) || height != heif().image_handle_get_height(file.primary)) {
         failure = codecmessages::corrupt();
     } else {
         picture = Picture(width, height);
         const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte);
-        const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image);
+        const bool premultiplied = alpha && heif().image_is_premultiplied_alpha(image);
         std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
         for (int y = 0; y < height; ++y) {
             const std::uint8_t *row = rows.row(y);
@@ -226,7 +275,7 @@ std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, cons
             converter.convert(row, picture.row(y), width);
         }
     }
-    heif_image_release(image);
+    heif().image_release(image);
     return failure;
 }
 
@@ -252,6 +301,10 @@ bool isHeif(const unsigned char *head, std::size_t size)
 
 OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
 {
+    if (!loadedHeif()) {
+        ::close(fd);
+        return OpenedPicture::refused(codecmessages::unsupported());
+    }
     auto file = std::make_shared<HeifFile>();
     {
         struct stat info {};
@@ -275,20 +328,20 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     if (std::memcmp(file->bytes.data() + 8, "mif3", 4) == 0)
         return OpenedPicture::refused(codecmessages::unsupported());
 
-    file->context = heif_context_alloc();
+    file->context = heif().context_alloc();
     if (!file->context)
         return OpenedPicture::refused(codecmessages::tooLarge());
-    heif_context_set_maximum_image_size_limit(file->context, kMaxHeifSide);
-    heif_error error = heif_context_read_from_memory_without_copy(file->context, file->bytes.data(), file->bytes.size(), nullptr);
+    heif().context_set_maximum_image_size_limit(file->context, kMaxHeifSide);
+    heif_error error = heif().context_read_from_memory_without_copy(file->context, file->bytes.data(), file->bytes.size(), nullptr);
     if (error.code != heif_error_Ok)
         return OpenedPicture::refused(causeOf(error));
-    error = heif_context_get_primary_image_handle(file->context, &file->primary);
+    error = heif().context_get_primary_image_handle(file->context, &file->primary);
     if (error.code != heif_error_Ok || !file->primary)
         return OpenedPicture::refused(causeOf(error));
 
     // libheif reports the size with the rotation and crop applied.
-    const int width = heif_image_handle_get_width(file->primary);
-    const int height = heif_image_handle_get_height(file->primary);
+    const int width = heif().image_handle_get_width(file->primary);
+    const int height = heif().image_handle_get_height(file->primary);
     if (width <= 0 || height <= 0)
         return OpenedPicture::refused(codecmessages::corrupt());
     if ((long long)width * height > kMaxPicturePixels)
@@ -302,9 +355,9 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     // Reckoned no larger than that, so that two photos of a phone's size are
     // made at once.
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
-    const bool alpha = heif_image_handle_has_alpha_channel(file->primary) != 0;
-    const bool deep = heif_image_handle_get_luma_bits_per_pixel(file->primary) > 8
-        || heif_image_handle_get_chroma_bits_per_pixel(file->primary) > 8;
+    const bool alpha = heif().image_handle_has_alpha_channel(file->primary) != 0;
+    const bool deep = heif().image_handle_get_luma_bits_per_pixel(file->primary) > 8
+        || heif().image_handle_get_chroma_bits_per_pixel(file->primary) > 8;
     const std::size_t sampleBytes = deep ? 2 : 1;
     const std::size_t channels = alpha ? 4 : 3;
     const std::size_t extra = file->bytes.size() + pixels * sampleBytes * 3 / 2 + pixels * channels * sampleBytes

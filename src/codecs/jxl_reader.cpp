@@ -1,6 +1,7 @@
 #include "codecs/jxl_reader.h"
 
 #include "codecs/codec_messages.h"
+#include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
 
@@ -20,6 +21,55 @@ namespace tess {
 
 namespace {
 
+// The functions of libjxl and of its thread runner this reader calls.
+#define TESS_JXL_CALLS(X) \
+    X(Jxl, DecoderCloseInput) \
+    X(Jxl, DecoderCreate) \
+    X(Jxl, DecoderDestroy) \
+    X(Jxl, DecoderGetBasicInfo) \
+    X(Jxl, DecoderGetColorAsEncodedProfile) \
+    X(Jxl, DecoderGetColorAsICCProfile) \
+    X(Jxl, DecoderGetICCProfileSize) \
+    X(Jxl, DecoderImageOutBufferSize) \
+    X(Jxl, DecoderProcessInput) \
+    X(Jxl, DecoderReleaseInput) \
+    X(Jxl, DecoderSetImageOutBuffer) \
+    X(Jxl, DecoderSetInput) \
+    X(Jxl, DecoderSetKeepOrientation) \
+    X(Jxl, DecoderSetParallelRunner) \
+    X(Jxl, DecoderSetUnpremultiplyAlpha) \
+    X(Jxl, DecoderSubscribeEvents) \
+    X(Jxl, SignatureCheck)
+#define TESS_JXL_THREAD_CALLS(X) \
+    X(Jxl, ThreadParallelRunner) \
+    X(Jxl, ThreadParallelRunnerCreate) \
+    X(Jxl, ThreadParallelRunnerDestroy)
+
+struct JxlCalls {
+    TESS_JXL_CALLS(TESS_LATE_MEMBER)
+    TESS_JXL_THREAD_CALLS(TESS_LATE_MEMBER)
+};
+
+// Null when libjxl is not installed (or is not the version built against).
+const JxlCalls *loadedJxl()
+{
+    static const JxlCalls *const loaded = []() -> const JxlCalls * {
+        static JxlCalls calls;
+        void *library = openLateLibrary(TESS_LIBJXL_SONAME);
+        if (!(library TESS_JXL_CALLS(TESS_LATE_BIND)))
+            return nullptr;
+        library = openLateLibrary(TESS_LIBJXL_THREADS_SONAME);
+        return library TESS_JXL_THREAD_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
+    }();
+    return loaded;
+}
+
+// Once a file is known for JPEG XL, libjxl is there.
+const JxlCalls &jxl()
+{
+    return *loadedJxl();
+}
+
 // Read a chunk at a time; libjxl asks again for what it could not use yet.
 constexpr std::size_t kChunk = 64 * 1024;
 // The pixels are read with the rest of the file in one piece, up to this much.
@@ -32,11 +82,11 @@ constexpr std::size_t kLargestPiece = std::size_t(256) << 20;
 constexpr std::size_t kLibraryBytesPerPixel = 32 + 8;
 
 struct JxlDecoderDeleter {
-    void operator()(JxlDecoder *decoder) const { JxlDecoderDestroy(decoder); }
+    void operator()(JxlDecoder *decoder) const { jxl().DecoderDestroy(decoder); }
 };
 
 struct JxlRunnerDeleter {
-    void operator()(void *runner) const { JxlThreadParallelRunnerDestroy(runner); }
+    void operator()(void *runner) const { jxl().ThreadParallelRunnerDestroy(runner); }
 };
 
 // The decoder and the file it reads, from the header to the first frame.
@@ -68,12 +118,12 @@ struct JxlFile {
     JxlDecoderStatus next()
     {
         for (;;) {
-            const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+            const JxlDecoderStatus status = jxl().DecoderProcessInput(decoder.get());
             if (status != JXL_DEC_NEED_MORE_INPUT)
                 return status;
             if (inputClosed)
                 return JXL_DEC_ERROR;
-            const std::size_t unread = JxlDecoderReleaseInput(decoder.get());
+            const std::size_t unread = jxl().DecoderReleaseInput(decoder.get());
             input.erase(input.begin(), input.end() - std::ptrdiff_t(std::min(unread, input.size())));
             const std::size_t kept = input.size();
             input.resize(kept + chunk);
@@ -84,10 +134,10 @@ struct JxlFile {
             input.resize(kept + std::size_t(std::max<ssize_t>(got, 0)));
             if (got > 0)
                 offset += got;
-            if (JxlDecoderSetInput(decoder.get(), input.data(), input.size()) != JXL_DEC_SUCCESS)
+            if (jxl().DecoderSetInput(decoder.get(), input.data(), input.size()) != JXL_DEC_SUCCESS)
                 return JXL_DEC_ERROR;
             if (got <= 0) {
-                JxlDecoderCloseInput(decoder.get());
+                jxl().DecoderCloseInput(decoder.get());
                 inputClosed = true;
             }
         }
@@ -105,14 +155,14 @@ bool isSrgb(const JxlColorEncoding &encoding)
 QByteArray outputProfile(JxlDecoder *decoder)
 {
     JxlColorEncoding encoding{};
-    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) == JXL_DEC_SUCCESS
+    if (jxl().DecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) == JXL_DEC_SUCCESS
         && isSrgb(encoding))
         return {};
     std::size_t size = 0;
-    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS || size == 0)
+    if (jxl().DecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS || size == 0)
         return {};
     QByteArray icc(qsizetype(size), Qt::Uninitialized);
-    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+    if (jxl().DecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
                                        reinterpret_cast<std::uint8_t *>(icc.data()), size) != JXL_DEC_SUCCESS)
         return {};
     return icc;
@@ -145,11 +195,11 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
         switch (file.next()) {
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
             std::size_t size = 0;
-            if (JxlDecoderImageOutBufferSize(file.decoder.get(), &format, &size) != JXL_DEC_SUCCESS
+            if (jxl().DecoderImageOutBufferSize(file.decoder.get(), &format, &size) != JXL_DEC_SUCCESS
                 || size != rowBytes * std::size_t(height))
                 return codecmessages::unsupported();
             samples.resize(size);
-            if (JxlDecoderSetImageOutBuffer(file.decoder.get(), &format, samples.data(), size) != JXL_DEC_SUCCESS)
+            if (jxl().DecoderSetImageOutBuffer(file.decoder.get(), &format, samples.data(), size) != JXL_DEC_SUCCESS)
                 return codecmessages::unsupported();
             break;
         }
@@ -172,7 +222,9 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
 
 bool isJxl(const unsigned char *head, std::size_t size)
 {
-    const JxlSignature signature = JxlSignatureCheck(head, size);
+    if (!loadedJxl())
+        return false;
+    const JxlSignature signature = jxl().SignatureCheck(head, size);
     return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
 }
 
@@ -188,18 +240,18 @@ OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
     const ssize_t got = ::pread(fd, head, sizeof head, 0);
     if (got <= 0 || !isJxl(head, std::size_t(got)))
         return OpenedPicture::refused(codecmessages::notAPicture());
-    file->decoder.reset(JxlDecoderCreate(nullptr));
+    file->decoder.reset(jxl().DecoderCreate(nullptr));
     JxlDecoder *decoder = file->decoder.get();
     // libjxl's memory for a photo is so large that the engine lets it decode
     // alone: it gets every core, spread over the picture's groups.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     if (cores > 1)
-        file->runner.reset(JxlThreadParallelRunnerCreate(nullptr, cores));
+        file->runner.reset(jxl().ThreadParallelRunnerCreate(nullptr, cores));
     if (!decoder || (cores > 1 && !file->runner)
-        || (file->runner && JxlDecoderSetParallelRunner(decoder, JxlThreadParallelRunner, file->runner.get()) != JXL_DEC_SUCCESS)
-        || JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
-        || JxlDecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
-        || JxlDecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS)
+        || (file->runner && jxl().DecoderSetParallelRunner(decoder, jxl().ThreadParallelRunner, file->runner.get()) != JXL_DEC_SUCCESS)
+        || jxl().DecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
+        || jxl().DecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
+        || jxl().DecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS)
         return OpenedPicture::refused(codecmessages::tooLarge());
 
     // The header, then the colour encoding, before any pixel.
@@ -208,7 +260,7 @@ OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
     for (bool header = true; header;) {
         switch (file->next()) {
         case JXL_DEC_BASIC_INFO: {
-            if (JxlDecoderGetBasicInfo(decoder, &file->info) != JXL_DEC_SUCCESS)
+            if (jxl().DecoderGetBasicInfo(decoder, &file->info) != JXL_DEC_SUCCESS)
                 return OpenedPicture::refused(codecmessages::corrupt());
             const JxlBasicInfo &b = file->info;
             if (b.xsize == 0 || b.ysize == 0)
