@@ -55,9 +55,8 @@ struct WorkCost {
 // take; `start` is then called with that cost before any pixel is read, and
 // may block until the memory is there; it is called again, with less, once a
 // picture decoded whole has let its decoder's memory go. Composes and encodes
-// into `work`, then
-// publishes it finished. Never throws: an exception, or the run abandoning the
-// file, fails it.
+// into `work`, then publishes it finished. Never throws: an exception, or the
+// run abandoning the file, fails it.
 void makeThumbnail(ThumbnailWork &work, const std::function<void(const WorkCost &)> &start);
 
 } // namespace tess
