@@ -8,6 +8,7 @@
 // BM_Resample draws from the picture's rows in place.
 #include "codecs/picture_codecs.h"
 #include "settings/thumb_settings.h"
+#include "codecs/picture_reader.h"
 #include "thumbs/compose.h"
 
 #include <benchmark/benchmark.h>
@@ -105,9 +106,10 @@ void BM_Compose(benchmark::State &state)
         // The engine hands a decoded picture over as it is, without a copy.
         std::unique_ptr<tess::RowStream> rows = tess::pictureRows(f.decoded);
         const double start = cpuSeconds();
-        const tess::Composition c = tess::ComposeThumbnail(*rows, canvas, settings);
+        const tess::PicturePlan plan = tess::planPicture(*rows, settings);
+        const std::optional<tess::Failure> failure = tess::ComposeThumbnail(*rows, canvas, plan);
         seconds += cpuSeconds() - start;
-        if (c.failure)
+        if (failure)
             state.SkipWithError("composition failed");
         benchmark::DoNotOptimize(canvas.bits());
     }
@@ -115,17 +117,32 @@ void BM_Compose(benchmark::State &state)
     state.counters["decode_ms"] = f.decodeSeconds * 1000.0;
 }
 
+// A decoded picture's rows, in place.
+class HeldRows final : public tess::ResampleRows {
+public:
+    explicit HeldRows(const tess::Picture &picture) : m_picture(picture) {}
+    const tess::Colour *row(int y) override { return m_picture.row(y); }
+    const tess::Colour *resident(int y) override { return m_picture.row(y); }
+
+private:
+    const tess::Picture &m_picture;
+};
+
 // The resampler alone, reading the decoded picture's rows in place: what
 // drawing costs once the rows are in memory.
 void BM_Resample(benchmark::State &state)
 {
     const Fixture &f = fixture();
-    static tess::Picture source = f.decoded;
+    const tess::Picture &source = f.decoded;
+    HeldRows rows(source);
+    const tess::ResampleInput input{source.width(), source.height(), &rows, nullptr, 0};
     tess::Picture canvas(128, 128);
     double seconds = 0.0;
     for (auto _ : state) {
         const double start = cpuSeconds();
-        tess::ResamplePicture(source, canvas, int(state.range(0)));
+        const tess::ResamplePlan plan = tess::planResample(source.width(), source.height(), 128, 128,
+                                                           int(state.range(0)));
+        tess::ResamplePicture(input, canvas, plan);
         seconds += cpuSeconds() - start;
         benchmark::DoNotOptimize(canvas.bits());
     }

@@ -10,7 +10,7 @@
 #include "chrome/twips.h"
 #include "controls/command.h"
 #include "platform/ui/dialogs.h"
-#include "thumbs/failure_of.h"
+#include "thumbs/compose_geometry.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -58,10 +58,11 @@ void MainWindow::Cmd_Thumb_Click()
     RunAnnouncer announcer;
     announcer.started(int(entries.size()));
     BatchCallbacks callbacks;
-    callbacks.canvasPlaced = [this](int width, int height, Colour background, const CanvasPlacement &placement) {
+    callbacks.canvasSized = [this](int width, int height, Colour background) {
         Picture &canvas = picHigh->picture();
         canvas.setBackground(background);
         canvas.resize(width, height);
+        const CanvasPlacement placement = placeCanvas(width, height);
         picHigh->setGeometry(placement.left, placement.top, width, height);
         picHigh->update();
     };
@@ -72,11 +73,8 @@ void MainWindow::Cmd_Thumb_Click()
         std::copy(drawn.row(first), drawn.row(first) + std::size_t(end - first) * std::size_t(drawn.width()),
                   canvas.row(first));
     };
-    callbacks.beforeRow = [this, serveEvents] {
-        picHigh->update();
-        serveEvents();
-    };
     callbacks.rowDone = [this](int rowsDone, int rowsTotal) {
+        picHigh->update();
         drawProgress(rowsDone, rowsTotal);
         emit runRowDone(rowsDone, rowsTotal);
     };
@@ -90,18 +88,9 @@ void MainWindow::Cmd_Thumb_Click()
         List_Thumb->update();
         emit runFileDone(index, outputName, written);
     };
-    callbacks.afterFile = serveEvents;
-    callbacks.whileWaiting = serveEvents;
+    callbacks.serve = serveEvents;
 
-    BatchResult result;
-    try {
-        result = engine.run(jobsForFolder(m_listedFolder, entries), m_settings, callbacks);
-    } catch (...) {
-        // The engine turns what it meets into a failed end; this is the last
-        // guard, so that the window never keeps a dead engine and refuses to close.
-        result.end = BatchEnd::Failed;
-        result.failure = failureOf(std::current_exception(), m_listedFolder);
-    }
+    const BatchResult result = engine.run(jobsForFolder(m_listedFolder, entries), m_settings, callbacks);
     m_engine = nullptr;
     // A window being closed needs no notice of the run it waited for.
     announcer.ended(result, isActiveWindow() || m_closeWhenIdle);

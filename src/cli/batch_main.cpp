@@ -15,7 +15,7 @@
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
-#include "thumbs/failure_of.h"
+#include "thumbs/output_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -130,6 +130,9 @@ int main(int argc, char **argv)
         overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);
     applyOverlay(settings, overlay);
 
+    if (const auto problem = outputNamesProblem(settings))
+        return usageError(problem->text());
+
     const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, settings.SaveFolder), options.shard);
     if (!listing.failures.empty() && !options.keepGoing) {
         printText(stderr, listing.failures.front().text() + QLatin1Char('\n'));
@@ -148,7 +151,8 @@ int main(int argc, char **argv)
         progress.fileFailed(failure);
     }
 
-    BatchEngine engine(options.jobs);
+    // Static, as the signal thread's stop request may come as main returns.
+    static BatchEngine engine(options.jobs);
     engine.setKeepGoing(options.keepGoing);
     static StopSignals stopSignals;
     // The first signal is looked at after each file; a second one ends the run here.
@@ -162,7 +166,7 @@ int main(int argc, char **argv)
             std::fputs("\r\x1b[K", stderr);
         printSummary(tally, true);
         ::_exit(128 + stopSignals.received());
-    });
+    }, [] { engine.requestStop(); });
 
     // One run over every folder, so the workers look ahead across folders.
     std::vector<ThumbnailJob> jobs;
@@ -183,20 +187,10 @@ int main(int argc, char **argv)
         ++tally.failed;
         progress.fileFailed(fileFailure);
     };
-    callbacks.afterFile = [&] {
-        if (stopSignals.received())
-            engine.requestStop();
-    };
+
     std::optional<Failure> failure;
     if (!stopSignals.received()) {
-        BatchResult result;
-        try {
-            result = engine.run(jobs, settings, callbacks);
-        } catch (...) {
-            // The engine turns a file's exception into its failure; this is the last guard.
-            result.end = BatchEnd::Failed;
-            result.failure = failureOf(std::current_exception(), folder);
-        }
+        const BatchResult result = engine.run(jobs, settings, callbacks);
         if (result.end == BatchEnd::Failed)
             failure = result.failure.value_or(Failure{folder, QStringLiteral("失敗しました。")});
     }

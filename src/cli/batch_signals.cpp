@@ -23,10 +23,10 @@ void StopSignals::block()
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void StopSignals::watch(std::function<void(int)> secondSignal)
+void StopSignals::watch(std::function<void(int)> secondSignal, std::function<void()> firstSignal)
 {
     // Detached: the process may end while it waits, and nothing joins it.
-    std::thread([this, secondSignal = std::move(secondSignal)] {
+    std::thread([this, secondSignal = std::move(secondSignal), firstSignal = std::move(firstSignal)] {
         const sigset_t set = stopSignalSet();
         for (;;) {
             int signal = 0;
@@ -35,6 +35,8 @@ void StopSignals::watch(std::function<void(int)> secondSignal)
             int none = 0;
             if (!m_received.compare_exchange_strong(none, signal))
                 secondSignal(signal);
+            else if (firstSignal)
+                firstSignal();
         }
     }).detach();
 }

@@ -12,10 +12,11 @@ public:
     // starts later: call first thing in main, before any thread exists.
     static void block();
 
-    // Starts the watching thread. The first signal is only recorded, for the
-    // run to look at between files; each later one calls secondSignal on the
-    // watching thread, which should end the process.
-    void watch(std::function<void(int signal)> secondSignal);
+    // Starts the watching thread. The first signal is recorded and calls
+    // firstSignal (a stop request: the run looks at it between files); each
+    // later one calls secondSignal on the watching thread, which should end
+    // the process.
+    void watch(std::function<void(int signal)> secondSignal, std::function<void()> firstSignal = {});
 
     // The first signal taken, 0 while none came.
     int received() const { return m_received; }

@@ -26,7 +26,7 @@ void BandRows::grow(int rows) const
     m_capacity = rows;
 }
 
-void BandRows::readBand() const
+bool BandRows::readBand() const
 {
     const int count = std::min(m_band, m_height - m_read);
     const int needed = m_read + count - std::min(m_released, m_read);
@@ -35,17 +35,22 @@ void BandRows::readBand() const
     m_pointers.resize(std::size_t(count));
     for (int i = 0; i < count; ++i)
         m_pointers[std::size_t(i)] = slot(m_read + i);
-    if (!m_stream.readRows(m_pointers.data(), count))
-        throw StreamBroken(m_stream.message());
+    if (!m_stream.readRows(m_pointers.data(), count)) {
+        m_failed = true;
+        return false;
+    }
     m_read += count;
+    return true;
 }
 
 const Colour *BandRows::row(int y) const
 {
     if (y < 0 || y >= m_height || y < m_released || y < m_read - m_capacity)
         throw std::out_of_range("row outside the band held");
-    while (y >= m_read)
-        readBand();
+    while (y >= m_read) {
+        if (m_failed || !readBand())
+            return nullptr;
+    }
     return slot(y);
 }
 
@@ -54,12 +59,13 @@ void BandRows::release(int y) const
     m_released = std::clamp(y, m_released, m_read);
 }
 
-void BandRows::drain() const
+bool BandRows::drain() const
 {
-    while (m_read < m_height) {
+    while (m_read < m_height && !m_failed) {
         m_released = m_read;
         readBand();
     }
+    return !m_failed;
 }
 
 } // namespace tess

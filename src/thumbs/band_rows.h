@@ -8,14 +8,7 @@
 
 namespace tess {
 
-// Thrown out of the resampler when the stream breaks, so that a broken file
-// stops its picture at once instead of being averaged to the end.
-struct StreamBroken : std::runtime_error {
-    explicit StreamBroken(QString why) : std::runtime_error("stream broken"), message(std::move(why)) {}
-    QString message;
-};
-
-// A row source (see resample_source.h) over a RowStream. It keeps the rows
+// The rows of a RowStream for the resampler. It keeps the rows
 // from the lowest one still wanted to the last one read, in one ring of flat
 // memory that grows only while that span does: for the resampler, its window's
 // height plus one band.
@@ -29,17 +22,20 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
     // Reads on as far as row y (0 <= y < height(), not above a released row);
-    // throws StreamBroken when the stream fails.
+    // null once the stream has failed (failed() is then set, and the stream's
+    // message says why).
     const Colour *row(int y) const;
     void release(int y) const;
-    // Reads every row not read yet, so the file is checked to its end.
-    void drain() const;
+    // Reads every row not read yet, so the file is checked to its end; false
+    // when the stream fails.
+    bool drain() const;
+    bool failed() const { return m_failed; }
     // The most rows held at once so far.
     int peakRows() const { return m_capacity; }
 
 private:
     Colour *slot(int y) const { return m_ring.data() + std::size_t(y % m_capacity) * std::size_t(m_width); }
-    void readBand() const;
+    bool readBand() const;
     void grow(int rows) const;
 
     RowStream &m_stream;
@@ -52,6 +48,7 @@ private:
     mutable int m_released = 0; // rows above this may be overwritten
     mutable int m_read = 0;     // rows [0, m_read) have been read
     mutable std::vector<Colour *> m_pointers;
+    mutable bool m_failed = false;
 };
 
 } // namespace tess

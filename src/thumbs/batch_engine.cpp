@@ -10,6 +10,7 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <future>
 
 namespace tess {
 
@@ -17,6 +18,9 @@ namespace {
 
 // How often the run looks at the file in hand while a front end follows it.
 constexpr std::chrono::milliseconds kFollowInterval(4);
+
+// The output folders below the save folder made so far in this run.
+using FoldersMade = QSet<QString>;
 
 // Hands the rows of the file in hand to the front end as the worker draws
 // them, and reports them row by row.
@@ -26,13 +30,12 @@ public:
 
     void update(const ThumbnailWork &work, bool finished)
     {
-        if (!m_placed) {
+        if (!m_sized) {
             if (!work.placed.load(std::memory_order_acquire))
                 return;
-            m_placed = true;
-            if (m_callbacks.canvasPlaced)
-                m_callbacks.canvasPlaced(work.canvas.width(), work.canvas.height(), work.canvas.background(),
-                                         work.placement);
+            m_sized = true;
+            if (m_callbacks.canvasSized)
+                m_callbacks.canvasSized(work.canvas.width(), work.canvas.height(), work.canvas.background());
         }
         const int done = work.rowsDone.load(std::memory_order_acquire);
         const int total = work.rowsTotal.load(std::memory_order_relaxed);
@@ -42,51 +45,63 @@ public:
                 m_callbacks.rowsDrawn(work.canvas, 0, height);
             } else if (done > m_rowsShown && total > 0) {
                 // The rows above the fitted picture and those drawn so far are final.
-                const int top = int(roundHalfEven((height - total) / 2.0));
-                const int end = std::min(height, top + done);
-                const int from = std::max(0, m_rowsShown == 0 ? 0 : top + m_rowsShown);
+                const int end = std::min(height, work.pictureTop + done);
+                const int from = std::max(0, m_rowsShown == 0 ? 0 : work.pictureTop + m_rowsShown);
                 if (from < end)
                     m_callbacks.rowsDrawn(work.canvas, from, end);
             }
         }
-        for (; m_rowsShown < done; ++m_rowsShown) {
-            if (m_callbacks.beforeRow)
-                m_callbacks.beforeRow();
-            if (m_callbacks.rowDone)
+        if (m_callbacks.rowDone) {
+            for (; m_rowsShown < done; ++m_rowsShown)
                 m_callbacks.rowDone(m_rowsShown + 1, total);
         }
+        m_rowsShown = done;
     }
 
 private:
     const BatchCallbacks &m_callbacks;
-    bool m_placed = false;
+    bool m_sized = false;
     int m_rowsShown = 0;
 };
 
 bool follows(const BatchCallbacks &callbacks)
 {
-    return callbacks.beforeRow || callbacks.rowDone || callbacks.canvasPlaced || callbacks.rowsDrawn
-        || callbacks.whileWaiting;
+    return callbacks.rowDone || callbacks.canvasSized || callbacks.rowsDrawn || callbacks.serve;
 }
 
-// Writes a finished work's thumbnail; the failure of the write, if any.
-std::optional<Failure> writeWork(const ThumbnailWork &work, const SourceFiles &sources, QSet<QString> &foldersMade,
-                                 WriteOutcome &outcome)
+// Writes a finished work's thumbnail, making its output folder below the save
+// folder first. One catch for the thread it runs on: whatever the write
+// throws fails that file.
+WriteOutcome writeWork(const ThumbnailWork &work, const SourceFiles &sources, FoldersMade &foldersMade)
 {
-    const QString outputPath = outputFilePath(work.job.baseName, work.settings);
     try {
         if (!work.job.outputFolder.isEmpty() && !foldersMade.contains(work.settings.SaveFolder)) {
             // A folder that can't be made fails the write, which says why.
             makeFolderPath(work.settings.SaveFolder);
             foldersMade.insert(work.settings.SaveFolder);
         }
-        outcome = WriteThumbnail(work.canvas, work.job.baseName, work.settings, sources, &work.encoded);
+        return WriteThumbnail(work.canvas, work.job.baseName, work.settings, sources, &work.encoded);
     } catch (...) {
-        return failureOf(std::current_exception(), outputPath);
+        WriteOutcome outcome;
+        outcome.outputPath = work.outputPath;
+        outcome.failure = failureOf(std::current_exception(), work.outputPath);
+        return outcome;
     }
-    if (outcome.kind == WriteOutcome::Failed)
-        return outcome.failure.value_or(Failure{outcome.outputPath, QString()});
-    return std::nullopt;
+}
+
+// The write of the file in hand: on a thread of its own while the front end
+// serves its events, so a slow disk never holds the window still; otherwise
+// where the run is.
+WriteOutcome writeInTurn(const ThumbnailWork &work, const SourceFiles &sources, FoldersMade &foldersMade,
+                         const std::function<void()> &serve)
+{
+    if (!serve)
+        return writeWork(work, sources, foldersMade);
+    std::future<WriteOutcome> writing =
+        std::async(std::launch::async, [&] { return writeWork(work, sources, foldersMade); });
+    while (writing.wait_for(kFollowInterval) != std::future_status::ready)
+        serve();
+    return writing.get();
 }
 
 } // namespace
@@ -98,6 +113,9 @@ int defaultDecodeThreads()
 
 BatchEngine::BatchEngine(int decodeThreads)
     : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
+    , m_maker([threads = m_decodeThreads](ThumbnailWork &work, const WorkAdmission &start) {
+        makeThumbnail(work, start, threads);
+    })
 {
 }
 
@@ -133,8 +151,15 @@ BatchResult BatchEngine::run(const std::vector<ThumbnailJob> &jobs, const ThumbS
 BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
                                  const BatchCallbacks &callbacks, BatchResult &result, int &current)
 {
-    m_stopRequested = false;
     takeSettingsChange(); // a change meant for an earlier run
+
+    // Settings that name no file fail every picture alike: say so once, before
+    // any is opened.
+    if (auto problem = outputNamesProblem(settings)) {
+        result.end = BatchEnd::Failed;
+        result.failure = std::move(problem);
+        return result;
+    }
 
     // A thumbnail must never land on a picture of the run.
     QStringList sourcePaths;
@@ -145,14 +170,14 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
     const FreedMemoryKept keptForNextPicture;
     ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker);
     const bool following = follows(callbacks);
-    QSet<QString> foldersMade;
+    FoldersMade foldersMade;
 
     for (int i = 0; i < int(jobs.size()); ++i) {
         current = i;
         if (const std::optional<ThumbSettings> changed = takeSettingsChange())
             workers.changeSettings(i, *changed);
 
-        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.whileWaiting);
+        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.serve);
         CanvasFollower follower(callbacks);
         for (;;) {
             const bool finished = work->finished.load(std::memory_order_acquire);
@@ -164,8 +189,8 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
                 // Rows of a large picture may come slower than the front end
                 // wants to serve its events.
                 workers.wait(*work, kFollowInterval);
-                if (callbacks.whileWaiting)
-                    callbacks.whileWaiting();
+                if (callbacks.serve)
+                    callbacks.serve();
             } else {
                 workers.wait(*work, std::nullopt);
             }
@@ -173,8 +198,10 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
 
         WriteOutcome outcome;
         std::optional<Failure> failure = work->failure;
-        if (!failure)
-            failure = writeWork(*work, sources, foldersMade, outcome);
+        if (!failure) {
+            outcome = writeInTurn(*work, sources, foldersMade, callbacks.serve);
+            failure = outcome.failure;
+        }
         workers.done(*work);
 
         if (failure) {
@@ -193,8 +220,8 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
                 callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
         }
 
-        if (callbacks.afterFile)
-            callbacks.afterFile();
+        if (callbacks.serve)
+            callbacks.serve();
         if (m_stopRequested) {
             workers.cancel();
             result.end = BatchEnd::Stopped;

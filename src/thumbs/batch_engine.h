@@ -20,28 +20,26 @@ namespace tess {
 // the thread that called run(). The front end owns whatever it shows: the
 // canvas rows come to it, the engine keeps no picture of its.
 struct BatchCallbacks {
-    // The file in hand has its canvas: its size, its background (the margin
-    // colour) and its place in the 157 x 157 preview frame; before any row.
-    std::function<void(int width, int height, Colour background, const CanvasPlacement &placement)> canvasPlaced;
+    // The file in hand has its canvas: its size and its background (the
+    // margin colour); before any row.
+    std::function<void(int width, int height, Colour background)> canvasSized;
     // Rows [first, end) of the file in hand's canvas are final (the margin
     // above the picture and the rows drawn so far); when the file is finished,
     // every row of its thumbnail.
     std::function<void(const Picture &canvas, int first, int end)> rowsDrawn;
-    // Before each canvas row of the file in hand is reported (the row has come
-    // through rowsDrawn already): the GUI may serve its event loop here.
-    std::function<void()> beforeRow;
     // Rows painted so far out of the picture's rows: the progress bar.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
     // The file in hand is finished: written under outputName, or skipped
     // because that name exists and the settings say skip.
     std::function<void(int index, const QString &outputName, bool written)> fileDone;
-    // After each file, before the stop request is looked at: the GUI yields here.
-    std::function<void()> afterFile;
-    // While the run waits for a picture still being made, every few milliseconds.
-    std::function<void()> whileWaiting;
     // With keep-going on: the file failed, nothing was written for it, and the
     // run goes on.
     std::function<void(int index, const Failure &failure)> fileFailed;
+    // Every few milliseconds while the run waits (for a picture being made,
+    // for a file being written), and after each file before the stop request
+    // is looked at: where a GUI serves its events. Given one, the run writes
+    // its files on a thread of their own, so that it never waits on the disk.
+    std::function<void()> serve;
 };
 
 enum class BatchEnd { Completed, Stopped, Failed };
@@ -74,6 +72,9 @@ public:
     void setMemoryBudget(std::size_t bytes) { m_memoryBudget = bytes; }
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
+    // The decoding threads (the workers, and what a library that starts
+    // threads of its own is given).
+    int decodeThreads() const { return m_decodeThreads; }
 
     // The files the run reaches from now on (the one after the file in hand,
     // when called while a file is in hand) are made with these settings;
@@ -81,12 +82,15 @@ public:
     // callback or another thread.
     void changeSettings(const ThumbSettings &settings);
 
-    // Sets StopRequested; safe from a callback or another thread.
+    // Sets StopRequested; safe from a callback or another thread. The run
+    // looks at it after each file: one asked before the run starts ends it
+    // after its first file.
     void requestStop() { m_stopRequested = true; }
-    bool stopRequested() const { return m_stopRequested; }
 
-    // An exception thrown while a file is in hand (by the work or by a
-    // callback: out of memory, say) fails that file; run() itself never throws.
+    // Settings that can't name a thumbnail file (a Prefix holding "/", no save
+    // folder) end the run as Failed before any picture is opened. An
+    // exception thrown while a file is in hand (by the work or by a callback:
+    // out of memory, say) fails that file; run() itself never throws.
     BatchResult run(const std::vector<ThumbnailJob> &jobs, const ThumbSettings &settings,
                     const BatchCallbacks &callbacks = {});
 
@@ -98,7 +102,7 @@ private:
     const int m_decodeThreads;
     bool m_keepGoing = false;
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
-    ThumbnailWorkers::Maker m_maker = makeThumbnail;
+    ThumbnailWorkers::Maker m_maker;
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_settingsMutex;
     std::optional<ThumbSettings> m_settingsChange;

@@ -8,25 +8,6 @@ namespace tess {
 
 namespace {
 
-// Reads what is left of the stream (a held picture: decodes it); the file's
-// own failure, if it has one.
-std::optional<Failure> readToEnd(RowStream &stream, const BandRows &rows)
-{
-    try {
-        if (stream.holdsWhole()) {
-            if (stream.height() > 0 && !stream.heldRow(0))
-                return Failure{QString(), stream.message()};
-        } else {
-            rows.drain();
-        }
-    } catch (const StreamBroken &broken) {
-        return Failure{QString(), broken.message};
-    }
-    if (!stream.finish())
-        return Failure{QString(), stream.message()};
-    return std::nullopt;
-}
-
 // The band's rows for the resampler: picture row y is band row rows[y], or
 // margin where that is negative (no map: row y itself). The maps only move
 // down the picture, so letting a picture row go lets its band row go.
@@ -44,6 +25,7 @@ public:
         if (r >= 0)
             m_band.release(r);
     }
+    bool failed() const override { return m_band.failed(); }
 
 private:
     int bandRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
@@ -61,87 +43,77 @@ public:
     {
         const Colour *row = resident(y);
         if (!row && sourceRow(y) >= 0)
-            throw StreamBroken(m_stream.message());
+            m_failed = true;
         return row;
     }
     const Colour *resident(int y) override
     {
         const int r = sourceRow(y);
-        return r < 0 ? nullptr : m_stream.heldRow(r);
+        return r < 0 || m_failed ? nullptr : m_stream.heldRow(r);
     }
+    bool failed() const override { return m_failed; }
 
 private:
     int sourceRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
 
     RowStream &m_stream;
     const std::vector<int> *m_rows;
+    bool m_failed = false;
 };
+
+// Reads what is left of the stream (a held picture: decodes it); false when
+// the file proves broken.
+bool readToEnd(RowStream &stream, const BandRows &rows)
+{
+    if (stream.holdsWhole()) {
+        if (stream.height() > 0 && !stream.heldRow(0))
+            return false;
+    } else if (!rows.drain()) {
+        return false;
+    }
+    return stream.finish();
+}
 
 } // namespace
 
-Composition ComposeThumbnail(RowStream &stream, Picture &canvas, const ThumbSettings &settings,
-                             const ResampleProgress &progress,
-                             const std::function<void(const CanvasPlacement &)> &placed, int bandRows)
+Failure stoppedFailure(const QString &source)
 {
-    Composition result;
-    const BandRows rows(stream, bandRows,
-                        stream.holdsWhole() ? 0 : streamedRowsHeld(stream.width(), stream.height(), settings, bandRows));
-    const ThumbnailLayout layout = layoutThumbnail(settings, rows.width(), rows.height());
-    IntermediateMaps maps;
-    if (!layout.failure)
-        maps = intermediateMaps(rows.width(), rows.height(), settings);
-    if (layout.failure || maps.failure) {
-        result.failure = readToEnd(stream, rows);
-        if (!result.failure)
-            result.failure = layout.failure ? layout.failure : maps.failure;
-        return result;
-    }
-
-    canvas.resize(layout.width, layout.height);
-    result.placement = layout.placement;
-    if (placed)
-        placed(result.placement);
-
-    BandSource band(rows, maps.used ? &maps.rows : nullptr);
-    HeldSource held(stream, maps.used ? &maps.rows : nullptr);
-    ResampleRows *source = stream.holdsWhole() ? static_cast<ResampleRows *>(&held) : &band;
-    ResampleInput input{rows.width(), rows.height(), source, nullptr, maps.margin};
-    if (maps.used) {
-        input.width = int(maps.columns.size());
-        input.height = int(maps.rows.size());
-        input.columns = &maps.columns;
-    }
-    try {
-        resampleRows(input, canvas, settings.Quality, progress);
-    } catch (const StreamBroken &broken) {
-        result.failure = Failure{QString(), broken.message};
-        return result;
-    }
-    result.failure = readToEnd(stream, rows);
-    return result;
+    return Failure{source, QStringLiteral("処理を中止しました。")};
 }
 
-long long streamedRowsHeld(int width, int height, const ThumbSettings &settings, int bandRows)
+std::optional<Failure> ComposeThumbnail(RowStream &stream, Picture &canvas, const PicturePlan &plan,
+                                        const ResampleProgress &progress, const std::function<void()> &sized)
 {
-    const ThumbnailLayout layout = layoutThumbnail(settings, width, height);
-    if (layout.failure)
-        return bandRows;
-    long long iw = width;
-    long long ih = height;
-    const IntermediateMaps maps = intermediateMaps(width, height, settings);
-    if (maps.used && !maps.failure) {
-        iw = (long long)maps.columns.size();
-        ih = (long long)maps.rows.size();
+    const BandRows rows(stream, plan.bandRows, plan.holdsWhole ? 0 : plan.rowsHeld);
+    if (plan.failure) {
+        if (!readToEnd(stream, rows))
+            return Failure{plan.source, stream.message()};
+        return plan.failure;
     }
-    if (settings.Quality <= 0 || iw <= 0 || ih <= 0)
-        return bandRows + 1;
-    const ResampleFit fit = fitPicture(int(iw), int(ih), layout.width, layout.height);
-    const ResampleWindow window = resampleWindow(fit.scale, settings.Quality);
-    // Window rows are intermediate rows; a stretch that drops rows spreads
-    // them over more source rows.
-    const double sourcePerRow = std::max(1.0, double(height) / double(ih));
-    const long long windowRows = (long long)((2.0 * window.radius + 1.0) * sourcePerRow) + 2;
-    return std::min<long long>(height, windowRows + bandRows);
+
+    canvas.resize(plan.layout.width, plan.layout.height);
+    if (sized)
+        sized();
+
+    const std::vector<int> *rowMap = plan.maps.used ? &plan.maps.rows : nullptr;
+    BandSource band(rows, rowMap);
+    HeldSource held(stream, rowMap);
+    ResampleRows *source = plan.holdsWhole ? static_cast<ResampleRows *>(&held) : &band;
+    ResampleInput input{plan.width, plan.height, source, nullptr, plan.maps.margin};
+    if (plan.maps.used) {
+        input.width = int(plan.maps.columns.size());
+        input.height = int(plan.maps.rows.size());
+        input.columns = &plan.maps.columns;
+    }
+    if (!ResamplePicture(input, canvas, plan.resample, progress)) {
+        if (source->failed())
+            return Failure{plan.source, stream.message()};
+        if (progress.stopped())
+            return stoppedFailure(plan.source);
+    }
+    if (!readToEnd(stream, rows))
+        return Failure{plan.source, stream.message()};
+    return std::nullopt;
 }
 
 } // namespace tess

@@ -89,7 +89,6 @@ ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sw, int sh)
     }
     layout.width = int(cw);
     layout.height = int(ch);
-    layout.placement = placeCanvas(layout.width, layout.height);
     return layout;
 }
 

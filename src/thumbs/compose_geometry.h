@@ -24,7 +24,7 @@ inline constexpr int kMaxIntermediateSide = 1 << 20;
 inline constexpr int kPreviewFrameSide = 157;
 inline constexpr int kPreviewCentredMax = 152;
 
-// Where the canvas sits inside the preview frame.
+// Where the window shows a canvas inside its preview frame.
 struct CanvasPlacement {
     int left = 0;
     int top = 0;
@@ -33,13 +33,11 @@ struct CanvasPlacement {
 
 CanvasPlacement placeCanvas(int canvasWidth, int canvasHeight);
 
-// The canvas of one file: its size by the ratio mode and its place in the
-// preview frame, or why there is none (the failure names no file; the caller
-// knows it).
+// The canvas of one file: its size by the ratio mode, or why there is none
+// (the failure names no file; the plan that asks knows it).
 struct ThumbnailLayout {
     int width = 0;
     int height = 0;
-    CanvasPlacement placement;
     std::optional<Failure> failure;
 };
 

@@ -10,8 +10,4 @@ namespace tess {
 // callback of the front end) fails that file alone, never the program.
 Failure failureOf(const std::exception_ptr &error, const QString &file);
 
-// Thrown out of a file's work when the run no longer wants it (stopped,
-// cancelled, or made again with new settings); nobody reads its result.
-struct Abandoned {};
-
 } // namespace tess

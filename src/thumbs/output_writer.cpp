@@ -35,6 +35,8 @@ std::optional<QString> nameProblem(const QString &name)
     return std::nullopt;
 }
 
+QString noSaveFolder() { return QStringLiteral("保存フォルダが指定されていません。"); }
+
 } // namespace
 
 SourceFiles::SourceFiles(const QStringList &paths)
@@ -52,20 +54,6 @@ bool SourceFiles::contains(const QString &path) const
     return identity && std::find(m_identities.begin(), m_identities.end(), *identity) != m_identities.end();
 }
 
-const char *thumbnailExtension(int fileType)
-{
-    switch (fileType) {
-    case FileTypeBitmap:
-        return ".bmp";
-    case FileTypePng:
-        return ".png";
-    case FileTypeWebp:
-        return ".webp";
-    default:
-        return ".jpg"; // what the encoder writes for 0 and any other value
-    }
-}
-
 QString outputFileName(const QString &baseName, const ThumbSettings &settings)
 {
     return settings.Prefix + baseName + QLatin1String(thumbnailExtension(settings.FileType));
@@ -74,6 +62,18 @@ QString outputFileName(const QString &baseName, const ThumbSettings &settings)
 QString outputFilePath(const QString &baseName, const ThumbSettings &settings)
 {
     return settings.SaveFolder + QLatin1Char('/') + outputFileName(baseName, settings);
+}
+
+std::optional<Failure> outputNamesProblem(const ThumbSettings &settings)
+{
+    const QString where = settings.SaveFolder + QLatin1Char('/') + settings.Prefix;
+    if (settings.SaveFolder.isEmpty())
+        return Failure{where, noSaveFolder()};
+    // What every name holds: the prefix and the extension.
+    const QString shortest = settings.Prefix + QLatin1String(thumbnailExtension(settings.FileType));
+    if (const auto problem = nameProblem(shortest))
+        return Failure{where, *problem};
+    return std::nullopt;
 }
 
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
@@ -87,7 +87,7 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
         return failed(std::move(outcome), *problem);
     // An empty folder would put the thumbnail at the root of the file system.
     if (settings.SaveFolder.isEmpty())
-        return failed(std::move(outcome), QStringLiteral("保存フォルダが指定されていません。"));
+        return failed(std::move(outcome), noSaveFolder());
 
     const bool readable = FileExists(outcome.outputPath);
     if (readable && settings.DuplicateMode != DuplicateOverwrite) {
@@ -95,9 +95,9 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
         return outcome;
     }
     // A file that is there but can't be read, or that the user may not write,
-    // is the user's: the old program could neither read it to skip it nor
-    // delete it to overwrite it, and stopped there. Writing over it would lose
-    // it (and hand its mode on to the thumbnail).
+    // is the user's: it can be neither read to skip it nor deleted to
+    // overwrite it, so the run stops there. Writing over it would lose it (and
+    // hand its mode on to the thumbnail).
     if (const auto attributes = fileAttributes(outcome.outputPath);
         attributes && !(*attributes & AttributeDirectory)) {
         if (settings.DuplicateMode != DuplicateOverwrite && !readable)
@@ -127,12 +127,6 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
     }
     outcome.kind = WriteOutcome::Written;
     return outcome;
-}
-
-WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
-                            const QStringList &sourcePaths)
-{
-    return WriteThumbnail(canvas, baseName, settings, SourceFiles(sourcePaths));
 }
 
 } // namespace tess

@@ -24,13 +24,17 @@ private:
     std::vector<FileIdentity> m_identities;
 };
 
-// The thumbnail file's extension: ".bmp" for FileType 1, ".png" for 2,
-// ".webp" for 3, ".jpg" for any other value (the encoder writes a JPEG then).
-const char *thumbnailExtension(int fileType);
 // Prefix + base name + the FileType's extension.
 QString outputFileName(const QString &baseName, const ThumbSettings &settings);
 // SaveFolder + "/" + the output file name, SaveFolder as stored.
 QString outputFilePath(const QString &baseName, const ThumbSettings &settings);
+
+// Why these settings can name no thumbnail file at all, whatever the picture:
+// no save folder, or a Prefix that can't be part of a file name ("/", a NUL
+// character, or longer than a name may be). The failure names the save folder
+// and the prefix. Nothing when every picture's name is still to be judged on
+// its own.
+std::optional<Failure> outputNamesProblem(const ThumbSettings &settings);
 
 struct WriteOutcome {
     enum Kind { Written, Skipped, Failed };
@@ -58,9 +62,5 @@ struct WriteOutcome {
 // encoder's would.
 WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
                             const SourceFiles &sources, const EncodedThumbnail *preEncoded = nullptr);
-// The same, examining every source afresh: a run over many files should build
-// one SourceFiles when it starts instead.
-WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, const ThumbSettings &settings,
-                            const QStringList &sourcePaths);
 
 } // namespace tess

@@ -17,7 +17,7 @@ int sourceColumn(const ResampleInput &input, std::int64_t x)
     return input.columns ? (*input.columns)[std::size_t(x)] : int(x);
 }
 
-void plainStretch(const ResampleInput &input, Picture &canvas, const ResampleFit &fit)
+bool plainStretch(const ResampleInput &input, Picture &canvas, const ResampleFit &fit, const ResampleProgress &progress)
 {
     // The pixel choice of stretchBlt, read through the row source.
     const std::vector<int> columns = stretchMap(input.width, fit.width, StretchAxis::Columns);
@@ -36,7 +36,10 @@ void plainStretch(const ResampleInput &input, Picture &canvas, const ResampleFit
         Colour *out = canvas.row(fit.y0 + y) + fit.x0 + xBegin;
         for (std::size_t i = 0; i < from.size(); ++i)
             out[i] = in && from[i] >= 0 ? in[from[i]] : input.margin;
+        if (input.rows->failed() || progress.stopped())
+            return false;
     }
+    return !input.rows->failed();
 }
 
 // What one window row reads, worked out once per picture: window rows whose
@@ -170,18 +173,19 @@ Colour averageOf(const Sums &sum, Colour margin)
                channel(sum.blue, blueOf(margin)));
 }
 
-void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleFit &fit, int quality,
+bool averageWindows(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
                     const ResampleProgress &progress)
 {
-    const ResampleWindow window = resampleWindow(fit.scale, quality);
+    const ResampleFit &fit = plan.fit;
+    const ResampleWindow &window = plan.window;
     const std::int64_t R = window.radius;
     const int xBegin = std::max(0, -fit.x0);
     const int xEnd = std::max(xBegin, std::min(fit.width, canvas.width() - fit.x0));
     const Tables tables = tablesFor(input, window, xBegin, xEnd);
     std::vector<Sums> sums(std::size_t(xEnd - xBegin));
     for (int y = 0; y < fit.height; ++y) {
-        if (progress.beforeRow)
-            progress.beforeRow();
+        if (progress.stopped())
+            return false;
         const int canvasY = fit.y0 + y;
         if (canvasY >= 0 && canvasY < canvas.height()) {
             std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
@@ -205,42 +209,37 @@ void averageWindows(const ResampleInput &input, Picture &canvas, const ResampleF
                 if (sums[i].count > 0)
                     out[i] = averageOf(sums[i], input.margin);
         }
+        // A source that broke gave margin for its missing rows: the picture ends here.
+        if (input.rows->failed())
+            return false;
         if (progress.rowDone)
             progress.rowDone(y + 1, fit.height);
     }
-}
-
-// A decoded picture's rows, by pointer.
-class PictureRows final : public ResampleRows {
-public:
-    explicit PictureRows(const Picture &picture) : m_picture(picture) {}
-    const Colour *row(int y) override { return m_picture.row(y); }
-    const Colour *resident(int y) override { return m_picture.row(y); }
-
-private:
-    const Picture &m_picture;
-};
-
-} // namespace
-
-bool resampleRows(const ResampleInput &input, Picture &canvas, int quality, const ResampleProgress &progress)
-{
-    canvas.clear();
-    if (input.width <= 0 || input.height <= 0 || canvas.isEmpty())
-        return false;
-    const ResampleFit fit = fitPicture(input.width, input.height, canvas.width(), canvas.height());
-    if (quality <= 0)
-        plainStretch(input, canvas, fit);
-    else
-        averageWindows(input, canvas, fit, quality, progress);
     return true;
 }
 
-void ResamplePicture(Picture &source, Picture &canvas, int quality, const ResampleProgress &progress)
+} // namespace
+
+ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality)
 {
-    PictureRows rows(source);
-    if (!resampleRows({source.width(), source.height(), &rows, nullptr, 0}, canvas, quality, progress))
-        source.reset();
+    ResamplePlan plan;
+    if (inputWidth <= 0 || inputHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
+        return plan;
+    plan.fit = fitPicture(inputWidth, inputHeight, canvasWidth, canvasHeight);
+    if (quality > 0)
+        plan.window = resampleWindow(plan.fit.scale, quality);
+    plan.quality = quality;
+    return plan;
+}
+
+bool ResamplePicture(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
+                     const ResampleProgress &progress)
+{
+    canvas.clear();
+    if (input.width <= 0 || input.height <= 0 || canvas.isEmpty() || plan.fit.width <= 0)
+        return false;
+    return plan.quality <= 0 ? plainStretch(input, canvas, plan.fit, progress)
+                             : averageWindows(input, canvas, plan, progress);
 }
 
 } // namespace tess

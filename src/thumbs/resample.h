@@ -3,18 +3,21 @@
 #include "platform/picture.h"
 #include "thumbs/resample_window.h"
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
 namespace tess {
 
-// How a front end follows the averaging. Both are optional; neither is called
-// on the plain (quality 0) path.
+// How the drawing is followed and stopped. Both are optional.
 struct ResampleProgress {
-    // Before each canvas row of the picture: the GUI yields to its event loop here.
-    std::function<void()> beforeRow;
-    // After each row: rowsDone of rowsTotal (the picture's scaled height) painted.
+    // After each averaged row: rowsDone of rowsTotal (the picture's scaled
+    // height) painted. Not called on the plain (quality 0) path.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
+    // Looked at before each canvas row: once set, the drawing ends unfinished.
+    const std::atomic<bool> *stop = nullptr;
+
+    bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 // Rows the resampler reads, top to bottom. A source that holds only a band of
@@ -22,9 +25,11 @@ struct ResampleProgress {
 class ResampleRows {
 public:
     virtual ~ResampleRows() = default;
-    // Row y of the picture drawn, or null for a row of margin. May throw (a
-    // stream that breaks), which ends the drawing at once.
+    // Row y of the picture drawn, or null for a row of margin (or of a source
+    // that broke: failed() then says so).
     virtual const Colour *row(int y) = 0;
+    // Whether the source broke: the drawing ends at the row in hand.
+    virtual bool failed() const { return false; }
     // Rows above y will not be asked for again.
     virtual void release(int /*y*/) {}
     // Row y if it is already in memory, without reading on; null otherwise.
@@ -44,16 +49,23 @@ struct ResampleInput {
     Colour margin = 0;
 };
 
-// Draws the input into the canvas, fitted inside it keeping its proportions
-// and centred; the rest of the canvas shows the canvas background. Quality 0 or
-// less is a plain nearest-pixel stretch; 1 and up average a box of source
-// pixels for each canvas pixel, reading every m-th window position. Returns
-// false, with the canvas cleared, when the input or the canvas has zero size.
-bool resampleRows(const ResampleInput &input, Picture &canvas, int quality, const ResampleProgress &progress = {});
+// Where a picture of that size lands on a canvas of that size, and which of
+// its pixels each canvas pixel averages at that quality (0 or less: a plain
+// nearest-pixel stretch, which has no window).
+struct ResamplePlan {
+    ResampleFit fit;
+    ResampleWindow window;
+    int quality = 0;
+};
+ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality);
 
-// The same drawing from a decoded picture. A source or canvas of zero size
-// empties the source and returns; the canvas keeps what it holds (cleared to
-// its background).
-void ResamplePicture(Picture &source, Picture &canvas, int quality, const ResampleProgress &progress = {});
+// Draws the input into the canvas as the plan (made for this input and
+// canvas) says: fitted inside it keeping its proportions and centred, the rest
+// of the canvas showing its background. Quality 1 and up average a box of
+// source pixels for each canvas pixel, reading every m-th window position.
+// False, the drawing unfinished, when the input or the canvas has zero size
+// (the canvas cleared), the source broke, or the progress's stop was set.
+bool ResamplePicture(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
+                     const ResampleProgress &progress = {});
 
 } // namespace tess

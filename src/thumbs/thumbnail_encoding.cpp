@@ -3,55 +3,94 @@
 #include "codecs/picture_codecs.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tess {
 
 namespace {
 
-EncodedThumbnail fromEncoder(std::optional<QByteArray> bytes, Failure failure, const QString &outputPath,
-                             const QString &fallbackCause)
+using Encoder = std::optional<QByteArray> (*)(const Picture &canvas, const ThumbSettings &settings,
+                                              const QString &outputPath, Failure *failure);
+
+// JPEG and WebP take Compression as their quality: 100 the best.
+int qualityOf(const ThumbSettings &settings) { return std::clamp<int>(settings.Compression, 1, 100); }
+
+std::optional<QByteArray> toBmp(const Picture &canvas, const ThumbSettings &, const QString &, Failure *)
 {
+    QByteArray bytes = encodeBmp(canvas);
+    if (bytes.isEmpty())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> toPng(const Picture &canvas, const ThumbSettings &, const QString &outputPath,
+                                Failure *failure)
+{
+    return encodePng(canvas, outputPath, failure);
+}
+
+std::optional<QByteArray> toWebp(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath,
+                                 Failure *failure)
+{
+    return encodeWebp(canvas, qualityOf(settings), outputPath, failure);
+}
+
+std::optional<QByteArray> toJpeg(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath,
+                                 Failure *failure)
+{
+    JpegOptions options;
+    options.quality = qualityOf(settings);
+    options.fullChroma = settings.Compression >= 90;
+    options.optimiseHuffman = true;
+    return encodeJpeg(canvas, options, outputPath, failure);
+}
+
+// Every file type a thumbnail is written as: its extension, its encoder and
+// what its failure says when the encoder gives no cause.
+struct OutputType {
+    int fileType;
+    const char *extension;
+    Encoder encode;
+    const char16_t *cannotEncode;
+};
+
+const OutputType kJpeg{FileTypeJpeg, ".jpg", toJpeg, u"JPEGに変換できません。"};
+const OutputType kOutputTypes[] = {
+    kJpeg,
+    {FileTypeBitmap, ".bmp", toBmp, u"ビットマップに変換できません。"},
+    {FileTypePng, ".png", toPng, u"PNGに変換できません。"},
+    {FileTypeWebp, ".webp", toWebp, u"WebPに変換できません。"},
+};
+
+// A FileType the settings window does not offer is written as a JPEG.
+const OutputType &outputTypeOf(int fileType)
+{
+    const auto found = std::find_if(std::begin(kOutputTypes), std::end(kOutputTypes),
+                                    [fileType](const OutputType &type) { return type.fileType == fileType; });
+    return found == std::end(kOutputTypes) ? kJpeg : *found;
+}
+
+} // namespace
+
+const char *thumbnailExtension(int fileType)
+{
+    return outputTypeOf(fileType).extension;
+}
+
+EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath)
+{
+    const OutputType &type = outputTypeOf(settings.FileType);
     EncodedThumbnail encoded;
+    Failure failure;
+    std::optional<QByteArray> bytes = type.encode(canvas, settings, outputPath, &failure);
     if (!bytes) {
         if (failure.message.isEmpty())
-            failure = {outputPath, fallbackCause};
+            failure = {outputPath, QString::fromUtf16(type.cannotEncode)};
         encoded.failure = failure;
         return encoded;
     }
     encoded.bytes = std::move(*bytes);
     return encoded;
-}
-
-} // namespace
-
-EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath)
-{
-    EncodedThumbnail encoded;
-    Failure failure;
-    switch (settings.FileType) {
-    case FileTypeBitmap:
-        encoded.bytes = encodeBmp(canvas);
-        if (encoded.bytes.isEmpty())
-            encoded.failure = Failure{outputPath, QStringLiteral("ビットマップに変換できません。")};
-        return encoded;
-    case FileTypePng: {
-        auto png = encodePng(canvas, outputPath, &failure);
-        return fromEncoder(std::move(png), failure, outputPath, QStringLiteral("PNGに変換できません。"));
-    }
-    case FileTypeWebp: {
-        // Compression means the same to WebP as to JPEG: 100 the best.
-        auto webp = encodeWebp(canvas, std::clamp<int>(settings.Compression, 1, 100), outputPath, &failure);
-        return fromEncoder(std::move(webp), failure, outputPath, QStringLiteral("WebPに変換できません。"));
-    }
-    default:
-        break; // 0 and any value the settings window does not offer
-    }
-    JpegOptions options;
-    options.quality = std::clamp<int>(settings.Compression, 1, 100);
-    options.fullChroma = settings.Compression >= 90;
-    options.optimiseHuffman = true;
-    auto jpeg = encodeJpeg(canvas, options, outputPath, &failure);
-    return fromEncoder(std::move(jpeg), failure, outputPath, QStringLiteral("JPEGに変換できません。"));
 }
 
 } // namespace tess

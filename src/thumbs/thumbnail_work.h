@@ -2,8 +2,9 @@
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
-#include "thumbs/compose_geometry.h"
+#include "thumbs/picture_plan.h"
 #include "thumbs/thumbnail_encoding.h"
+#include "thumbs/output_writer.h"
 #include "thumbs/thumbnail_job.h"
 
 #include <QString>
@@ -16,12 +17,15 @@ namespace tess {
 
 // One file's thumbnail as a worker makes it and the run follows it. The
 // worker alone writes; the run reads a field only after the flag that
-// publishes it: the canvas's size and placement once `placed`, its rows above
-// the fitted picture's top plus `rowsDone` while it is drawn, everything once
+// publishes it: the canvas's size and the fitted picture's top once `placed`,
+// its rows above that top plus `rowsDone` while it is drawn, everything once
 // `finished`.
 struct ThumbnailWork {
     ThumbnailWork(int index, const ThumbnailJob &job, const ThumbSettings &runSettings)
-        : index(index), job(job), settings(settingsForJob(runSettings, job))
+        : index(index)
+        , job(job)
+        , settings(settingsForJob(runSettings, job))
+        , outputPath(outputFilePath(job.baseName, settings))
     {
     }
 
@@ -29,8 +33,10 @@ struct ThumbnailWork {
     const ThumbnailJob job;
     const ThumbSettings settings; // the job's, as the run had them when it planned this file
 
+    const QString outputPath; // the thumbnail file, by the job's settings
+
     Picture canvas;
-    CanvasPlacement placement;
+    int pictureTop = 0;             // the fitted picture's first canvas row
     std::optional<Failure> failure; // naming the file
     EncodedThumbnail encoded;
 
@@ -43,20 +49,15 @@ struct ThumbnailWork {
     std::atomic<bool> abandoned{false};
 };
 
-// Memory a file takes while it is made: its rows in flight (a band, or the
-// whole picture when it cannot stream), and until it is written, its canvas
-// and file bytes.
-struct WorkCost {
-    std::size_t making = 0;
-    std::size_t holding = 0;
-};
+// Told what making a file will take, before any pixel is read; may block
+// until the memory is there. False: the run no longer wants the file.
+using WorkAdmission = std::function<bool(const WorkCost &)>;
 
-// Opens the file (its header only) and tells what making its thumbnail will
-// take; `start` is then called with that cost before any pixel is read, and
-// may block until the memory is there; it is called again, with less, once a
-// picture decoded whole has let its decoder's memory go. Composes and encodes
-// into `work`, then publishes it finished. Never throws: an exception, or the
-// run abandoning the file, fails it.
-void makeThumbnail(ThumbnailWork &work, const std::function<void(const WorkCost &)> &start);
+// Opens the file (its header only), plans its thumbnail and asks `start` for
+// the plan's cost; `start` is asked again, with less, once a picture decoded
+// whole has let its decoder's memory go. Composes and encodes into `work`
+// (decoding with `threads` for the libraries that start their own). The
+// caller publishes it finished. A file the run abandons fails as stopped.
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads);
 
 } // namespace tess

@@ -8,14 +8,11 @@ namespace tess {
 
 namespace {
 
-// makeThumbnail catches its own exceptions; any other maker's still fails
-// only its file.
+// An exception leaving a worker thread would end the whole program; here it
+// fails only the file it belongs to (out of memory, a library's own throw).
 void failWork(ThumbnailWork &work, const std::exception_ptr &error)
 {
-    if (work.finished.load(std::memory_order_acquire))
-        return;
     work.failure = failureOf(error, work.job.source);
-    work.finished.store(true, std::memory_order_release);
 }
 
 } // namespace
@@ -147,16 +144,16 @@ void ThumbnailWorkers::run()
                 std::unique_lock admitting(m_mutex);
                 if (admitted) {
                     lower(work, cost);
-                    return;
+                    return true;
                 }
                 admit(work, cost, admitting);
                 admitted = true;
-                if (work->abandoned)
-                    throw Abandoned{};
+                return !work->abandoned.load();
             });
         } catch (...) {
             failWork(*work, std::current_exception());
         }
+        work->finished.store(true, std::memory_order_release);
         finish(work);
         lock.lock();
         m_changed.notify_all();

@@ -28,16 +28,15 @@ inline constexpr std::size_t kDefaultMemoryBudget = std::size_t(256) << 20;
 // made again.
 class ThumbnailWorkers {
 public:
-    using Maker = std::function<void(ThumbnailWork &, const std::function<void(const WorkCost &)> &start)>;
+    // Makes one file's thumbnail into the work (see makeThumbnail).
+    using Maker = std::function<void(ThumbnailWork &, const WorkAdmission &start)>;
 
     ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
-                     std::size_t memoryBudget = kDefaultMemoryBudget, Maker maker = makeThumbnail);
+                     std::size_t memoryBudget, Maker maker);
     ~ThumbnailWorkers();
     ThumbnailWorkers(const ThumbnailWorkers &) = delete;
     ThumbnailWorkers &operator=(const ThumbnailWorkers &) = delete;
 
-    // The settings files are made with from here on.
-    const ThumbSettings &settings() const { return m_settings; }
     // Files from `index` on are made (again) with these settings.
     void changeSettings(int index, const ThumbSettings &settings);
 

@@ -169,6 +169,21 @@ TEST_F(BatchRun, ASettingsFileThatCannotBeReadExitsTwoAndWritesNothing)
     }
 }
 
+TEST_F(BatchRun, ASettingsFilePrefixThatNamesNoFileExitsTwoWithOneMessage)
+{
+    for (int i = 0; i < 16; ++i)
+        picture(QStringLiteral("p%1.bmp").arg(i));
+    settings.Prefix = QStringLiteral("sub/x_");
+    ASSERT_TRUE(SaveSettings(settings, ini()));
+    for (const QStringList &extra : {QStringList{}, QStringList{"--keep-going"}}) {
+        const Outcome o = run(extra);
+        EXPECT_EQ(o.exitCode, 2) << o.err.toStdString();
+        EXPECT_EQ(o.err.count(QStringLiteral("ファイル名に「/」は使えません。")), 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(out("sub/x_"))) << o.err.toStdString();
+        EXPECT_TRUE(filesUnder(out("")).isEmpty());
+    }
+}
+
 TEST_F(BatchRun, KeepGoingReportsBadPicturesWhereverTheyAreAndExitsOne)
 {
     struct Case {

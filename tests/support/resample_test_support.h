@@ -6,6 +6,7 @@
 #include "platform/blit.h"
 #include "platform/colour.h"
 #include "platform/picture.h"
+#include "codecs/picture_reader.h"
 #include "thumbs/compose.h"
 
 #include <cmath>
@@ -91,13 +92,43 @@ inline std::string firstDifference(const Picture &a, const Picture &b)
     return "equal";
 }
 
-// The thumbnail of a picture already decoded, read as the engine reads one.
-inline Composition composePicture(const Picture &source, Picture &canvas, const ThumbSettings &settings,
-                                  const ResampleProgress &progress = {},
-                                  const std::function<void(const CanvasPlacement &)> &placed = {},
-                                  int bandRows = kStreamBandRows)
+// The thumbnail of a stream, planned and composed as the engine does it.
+inline std::optional<Failure> composeRows(RowStream &rows, Picture &canvas, const ThumbSettings &settings,
+                                          const ResampleProgress &progress = {},
+                                          const std::function<void()> &sized = {}, int bandRows = kStreamBandRows)
 {
-    return ComposeThumbnail(*pictureRows(source), canvas, settings, progress, placed, bandRows);
+    const PicturePlan plan = planPicture(rows, settings, QString(), QString(), bandRows);
+    return ComposeThumbnail(rows, canvas, plan, progress, sized);
+}
+
+// The thumbnail of a picture already decoded, read as the engine reads one.
+inline std::optional<Failure> composePicture(const Picture &source, Picture &canvas, const ThumbSettings &settings,
+                                             const ResampleProgress &progress = {},
+                                             const std::function<void()> &sized = {},
+                                             int bandRows = kStreamBandRows)
+{
+    return composeRows(*pictureRows(source), canvas, settings, progress, sized, bandRows);
+}
+
+// A decoded picture's rows, by pointer.
+class PictureRows final : public ResampleRows {
+public:
+    explicit PictureRows(const Picture &picture) : m_picture(picture) {}
+    const Colour *row(int y) override { return m_picture.row(y); }
+    const Colour *resident(int y) override { return m_picture.row(y); }
+
+private:
+    const Picture &m_picture;
+};
+
+// A decoded picture drawn into the canvas at that quality, fitted and centred.
+inline bool resamplePicture(const Picture &source, Picture &canvas, int quality, const ResampleProgress &progress = {})
+{
+    PictureRows rows(source);
+    const ResampleInput input{source.width(), source.height(), &rows, nullptr, 0};
+    return ResamplePicture(input, canvas,
+                           planResample(source.width(), source.height(), canvas.width(), canvas.height(), quality),
+                           progress);
 }
 
 } // namespace tess::testing

@@ -6,6 +6,7 @@
 #include "thumbs/compose.h"
 #include "thumbs/batch_engine.h"
 #include "thumbs/thumbnail_workers.h"
+#include "support/resample_test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,15 +92,16 @@ struct SlowFirstMaker {
 
     ThumbnailWorkers::Maker maker()
     {
-        return [this](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+        return [this](ThumbnailWork &work, const WorkAdmission &start) {
             // Slow once it has its memory, as a large picture being decoded is.
             makeThumbnail(work, [&](const WorkCost &cost) {
-                start(cost);
+                const bool admitted = start(cost);
                 if (work.index == slowIndex) {
                     std::unique_lock lock(mutex);
                     changed.wait_for(lock, std::chrono::seconds(5), [&] { return finishedAfterSlow() >= waitFor; });
                 }
-            });
+                return admitted;
+            }, 1);
             std::lock_guard lock(mutex);
             made.emplace_back(work.index, work.settings.Width);
             changed.notify_all();
@@ -155,7 +157,7 @@ TEST_F(BatchEngineTest, StopRequestTakesEffectAfterTheFileInHand)
             if (currentFile == stopAt && rowsDone == 10)
                 engineInUse->requestStop();
         };
-        callbacks.afterFile = [&] { ++currentFile; };
+        callbacks.fileDone = [&](int index, const QString &, bool) { currentFile = index + 1; };
         const BatchResult result = run(entries, callbacks);
         EXPECT_EQ(result.end, BatchEnd::Stopped) << "stop in file " << stopAt;
         EXPECT_EQ(result.written, stopAt + 1) << "the file in hand is still written";
@@ -182,6 +184,36 @@ TEST_F(BatchEngineTest, SkipWithEveryNamePresentWritesNothingAndCompletes)
     EXPECT_FALSE(done[1].written);
 }
 
+TEST_F(BatchEngineTest, APrefixThatNamesNoFileEndsTheRunBeforeAnyPictureIsOpened)
+{
+    for (int i = 0; i < 16; ++i)
+        addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
+    QStringList entries;
+    for (int i = 0; i < 16; ++i)
+        entries << QStringLiteral("p%1.bmp").arg(i);
+    std::atomic<int> opened{0};
+    maker = [&](ThumbnailWork &work, const WorkAdmission &start) {
+        ++opened;
+        makeThumbnail(work, start, 1);
+    };
+    settings.Prefix = QStringLiteral("a/b_");
+    int failures = 0;
+    BatchCallbacks callbacks;
+    callbacks.fileFailed = [&](int, const Failure &) { ++failures; };
+    for (const bool going : {false, true}) {
+        keepGoing = going;
+        const BatchResult result = run(entries, callbacks);
+        EXPECT_EQ(result.end, BatchEnd::Failed);
+        ASSERT_TRUE(result.failure.has_value());
+        EXPECT_EQ(result.failure->message, QStringLiteral("ファイル名に「/」は使えません。"));
+        EXPECT_EQ(result.failure->file, settings.SaveFolder + QStringLiteral("/a/b_"));
+        EXPECT_EQ(opened.load(), 0) << "no picture is opened";
+        EXPECT_EQ(failures, 0) << "one message for the run, none per picture";
+        EXPECT_TRUE(done.empty());
+        EXPECT_TRUE(QDir(saveDir.path()).isEmpty());
+    }
+}
+
 TEST_F(BatchEngineTest, UndecodableFileEndsTheRunThereKeepingEarlierThumbnails)
 {
     addPicture("a.bmp", 20, 20, 1);
@@ -204,7 +236,7 @@ TEST_F(BatchEngineTest, SettingsChangedDuringAFileApplyFromTheNextComposition)
     settings.RatioMode = KeepRatioWithinBoth;
     BatchCallbacks callbacks;
     bool changed = false;
-    callbacks.beforeRow = [&] {
+    callbacks.rowDone = [&](int, int) {
         if (!changed) {
             changed = true;
             ThumbSettings smaller = settings; // as the settings window would while the run yields
@@ -335,7 +367,7 @@ TEST_F(BatchEngineTest, ASettingsChangeMidRunRemakesWhatWasMadeAheadWithTheOldOn
     maker = slow.maker();
     BatchCallbacks callbacks;
     bool changed = false;
-    callbacks.beforeRow = [&] {
+    callbacks.rowDone = [&](int, int) {
         if (!changed) {
             changed = true;
             ThumbSettings smaller = settings; // while the first file is on the canvas
@@ -395,10 +427,7 @@ TEST_F(BatchEngineTest, KeepGoingAlsoPassesAWriteFailureAndStillStops)
     callbacks.fileFailed = [&](int index, const Failure &) {
         ++failuresSeen;
         EXPECT_EQ(index, 1);
-    };
-    callbacks.afterFile = [&] {
-        if (failuresSeen == 1)
-            engineInUse->requestStop(); // honoured after the failed file too
+        engineInUse->requestStop(); // honoured after the failed file too
     };
     const BatchResult result = run({"a.bmp", "b.bmp", "c.bmp"}, callbacks);
     EXPECT_EQ(result.end, BatchEnd::Stopped);
@@ -411,10 +440,10 @@ TEST_F(BatchEngineTest, AnExceptionInAWorkerFailsOnlyThatFile)
 {
     for (const char *name : {"a.bmp", "b.bmp", "c.bmp"})
         addPicture(name, 20, 20, 1);
-    maker = [](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+    maker = [](ThumbnailWork &work, const WorkAdmission &start) {
         if (work.index == 1)
             throw std::bad_alloc();
-        makeThumbnail(work, start);
+        makeThumbnail(work, start, 1);
     };
     const BatchResult failing = run({"a.bmp", "b.bmp", "c.bmp"});
     EXPECT_EQ(failing.end, BatchEnd::Failed);
@@ -460,19 +489,19 @@ TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
         ASSERT_TRUE(decoded.ok());
         Picture canvas;
         canvas.setBackground(Colour(settings.MarginColour));
-        ASSERT_FALSE(ComposeThumbnail(*pictureRows(std::move(decoded.picture)), canvas, settings).failure);
+        ASSERT_FALSE(tess::testing::composePicture(decoded.picture, canvas, settings));
         const QString base = QString::fromLatin1(name).section(QLatin1Char('.'), 0, 0);
         EXPECT_EQ(readBytes(saved(QStringLiteral("Thumb_") + base + QStringLiteral(".bmp"))), encodeBmp(canvas)) << name;
     }
 }
 
-enum class Thrower { CanvasPlaced, RowDone, FileDone, AfterFile };
+enum class Thrower { CanvasSized, RowDone, FileDone, Serve };
 enum class Thrown { BadAlloc, RuntimeError, NotAnException };
 
 struct ThrowCase {
     Thrower where;
     Thrown what;
-    int written; // thumbnails counted before the throw
+    int written; // thumbnails counted before the throw; -1: either of the files around it
     const char *message;
 };
 
@@ -485,7 +514,7 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
         addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
     int file = 0;
     const auto maybeThrow = [&](Thrower here) {
-        if (here != c.where || file != 1)
+        if (here != c.where || (file != 1 && here != Thrower::Serve))
             return;
         switch (c.what) {
         case Thrown::BadAlloc: throw std::bad_alloc();
@@ -494,12 +523,21 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
         }
     };
     BatchCallbacks callbacks;
-    callbacks.canvasPlaced = [&](int, int, Colour, const CanvasPlacement &) { maybeThrow(Thrower::CanvasPlaced); };
+    bool secondInHand = false;
+    callbacks.canvasSized = [&](int, int, Colour) {
+        secondInHand = file == 1;
+        maybeThrow(Thrower::CanvasSized);
+    };
     callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
-    callbacks.fileDone = [&](int, const QString &, bool) { maybeThrow(Thrower::FileDone); };
-    callbacks.afterFile = [&] {
-        maybeThrow(Thrower::AfterFile);
+    callbacks.fileDone = [&](int, const QString &, bool) {
+        maybeThrow(Thrower::FileDone);
         ++file;
+    };
+    // Called while the run waits and after each file: the throw comes once
+    // the second file is on the canvas, before or after its write.
+    callbacks.serve = [&] {
+        if (secondInHand)
+            maybeThrow(Thrower::Serve);
     };
     BatchResult result;
     EXPECT_NO_THROW(result = run({"p0.bmp", "p1.bmp", "p2.bmp"}, callbacks));
@@ -507,16 +545,17 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
     ASSERT_TRUE(result.failure.has_value());
     EXPECT_EQ(result.failure->file, source("p1.bmp"));
     EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
-    EXPECT_EQ(result.written, c.written);
+    if (c.written >= 0)
+        EXPECT_EQ(result.written, c.written);
     EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BatchEngineTest, ExceptionInARun,
-    ::testing::Values(ThrowCase{Thrower::CanvasPlaced, Thrown::BadAlloc, 1, "メモリが足りません。"},
+    ::testing::Values(ThrowCase{Thrower::CanvasSized, Thrown::BadAlloc, 1, "メモリが足りません。"},
                       ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
                       ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
-                      ThrowCase{Thrower::AfterFile, Thrown::BadAlloc, 2, "メモリが足りません。"}));
+                      ThrowCase{Thrower::Serve, Thrown::BadAlloc, -1, "メモリが足りません。"}));
 
 TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
 {

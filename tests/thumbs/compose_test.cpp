@@ -48,8 +48,8 @@ TEST_P(ModeTable, CanvasSizeAndWhereThePictureFalls)
     Picture source(c.sw, c.sh, kPicture);
     Picture canvas;
     canvas.setBackground(kMargin);
-    const Composition result = composePicture(source, canvas, settingsFor(c.mode, c.W, c.H, 0));
-    ASSERT_FALSE(result.failure.has_value()) << result.failure->message.toStdString();
+    const std::optional<Failure> failure = composePicture(source, canvas, settingsFor(c.mode, c.W, c.H, 0));
+    ASSERT_FALSE(failure.has_value()) << failure->message.toStdString();
     ASSERT_EQ(canvas.width(), c.cw);
     ASSERT_EQ(canvas.height(), c.ch);
     for (int y = 0; y < c.ch; ++y)
@@ -195,12 +195,11 @@ TEST_P(MappedAgainstMaterialised, SameCanvas)
     const Picture original = randomPicture(size.sw, size.sh, unsigned(size.sw * 7 + size.sh));
     Picture canvas;
     canvas.setBackground(kMargin);
-    const Composition result = composePicture(original, canvas, settingsFor(mode, thumb.W, thumb.H, quality));
-    ASSERT_FALSE(result.failure.has_value());
+    ASSERT_FALSE(composePicture(original, canvas, settingsFor(mode, thumb.W, thumb.H, quality)).has_value());
 
     Picture input = mode >= 3 ? literalIntermediate(original, mode, thumb.W, thumb.H) : original;
     Picture expected(canvas.width(), canvas.height(), kMargin);
-    ResamplePicture(input, expected, quality);
+    resamplePicture(input, expected, quality);
     EXPECT_TRUE(canvas == expected) << firstDifference(canvas, expected);
 }
 
@@ -250,13 +249,13 @@ TEST_P(Failures, EndTheFileAndTouchNothing)
     Picture canvas(5, 4, kMargin);
     canvas.setPixel(1, 1, rgb(1, 2, 3));
     const Picture canvasBefore = canvas;
-    bool placed = false;
-    const Composition result = composePicture(source, canvas, settingsFor(c.mode, c.W, c.H, 3), {},
-                                              [&](const CanvasPlacement &) { placed = true; });
-    ASSERT_TRUE(result.failure.has_value());
-    EXPECT_EQ(result.failure->message, QString::fromUtf16(c.message));
+    bool sized = false;
+    const std::optional<Failure> failure =
+        composePicture(source, canvas, settingsFor(c.mode, c.W, c.H, 3), {}, [&] { sized = true; });
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->message, QString::fromUtf16(c.message));
     EXPECT_TRUE(canvas == canvasBefore);
-    EXPECT_FALSE(placed);
+    EXPECT_FALSE(sized);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -296,30 +295,46 @@ TEST(Layout, CanvasSizeFollowsEachFile)
 
 // ---------------------------------------------------------------- order of events
 
-TEST(ComposeThumbnail, PlacementIsHeardBeforeTheFirstRow)
+TEST(ComposeThumbnail, SizeIsHeardBeforeTheFirstRow)
 {
     const Picture source = randomPicture(400, 300, 2);
     Picture canvas;
     canvas.setBackground(kMargin);
     std::vector<std::string> log;
     ResampleProgress progress;
-    progress.beforeRow = [&] { log.push_back("row"); };
     progress.rowDone = [&](int done, int total) {
-        if (done == total)
-            log.push_back("last " + std::to_string(total));
+        log.push_back(done == total ? "last " + std::to_string(total) : "row");
     };
-    const Composition result = composePicture(source, canvas, settingsFor(1, 128, 128, 3), progress,
-                                              [&](const CanvasPlacement &p) {
-                                                  log.push_back("placed " + std::to_string(p.left) + ","
-                                                                + std::to_string(p.top));
-                                              });
-    ASSERT_FALSE(result.failure.has_value());
-    EXPECT_EQ(result.placement, (CanvasPlacement{0, 14}));
+    const std::optional<Failure> failure =
+        composePicture(source, canvas, settingsFor(1, 128, 128, 3), progress, [&] {
+            log.push_back("sized " + std::to_string(canvas.width()) + "x" + std::to_string(canvas.height()));
+        });
+    ASSERT_FALSE(failure.has_value());
     ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log.front(), "placed 0,14");
+    EXPECT_EQ(log.front(), "sized 171x128");
     EXPECT_EQ(log[1], "row");
     EXPECT_EQ(log.back(), "last 128");
-    EXPECT_EQ(std::count(log.begin(), log.end(), "row"), 128);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "row"), 127);
+}
+
+TEST(ComposeThumbnail, StopEndsTheFileAtTheNextRow)
+{
+    const Picture source = randomPicture(400, 300, 4);
+    Picture canvas;
+    canvas.setBackground(kMargin);
+    std::atomic<bool> stop{false};
+    int rows = 0;
+    ResampleProgress progress;
+    progress.stop = &stop;
+    progress.rowDone = [&](int done, int) {
+        rows = done;
+        if (done == 10)
+            stop = true;
+    };
+    const std::optional<Failure> failure = composePicture(source, canvas, settingsFor(1, 128, 128, 3), progress);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->message, stoppedFailure(QString()).message);
+    EXPECT_EQ(rows, 10);
 }
 
 } // namespace

@@ -53,7 +53,7 @@ protected:
     }
     WriteOutcome write(const Picture &canvas, const QString &base) const
     {
-        return WriteThumbnail(canvas, base, settings, sources);
+        return WriteThumbnail(canvas, base, settings, SourceFiles(sources));
     }
 
     QTemporaryDir dir;
@@ -350,6 +350,45 @@ INSTANTIATE_TEST_SUITE_P(
         BadNameCase{"a NUL in the prefix", QString(QChar(0)), "a", "ファイル名に使えない文字があります。"},
         BadNameCase{"256 bytes", QString(252, 'p'), "", "ファイル名が長すぎます。"},
         BadNameCase{"256 bytes of UTF-8", QString(84, QChar(0x5199)), "", "ファイル名が長すぎます。"}));
+
+struct NamesCase {
+    const char *what;
+    QString saveFolder;
+    QString prefix;
+    const char *message; // null: every picture's name is still judged on its own
+};
+
+class NamesBeforeTheRun : public ::testing::TestWithParam<NamesCase> {};
+
+TEST_P(NamesBeforeTheRun, AreRefusedOnlyWhenNoPictureCouldBeNamed)
+{
+    const NamesCase &c = GetParam();
+    ThumbSettings settings;
+    settings.SaveFolder = c.saveFolder;
+    settings.Prefix = c.prefix;
+    settings.FileType = FileTypeBitmap;
+    const std::optional<Failure> problem = outputNamesProblem(settings);
+    if (!c.message) {
+        EXPECT_FALSE(problem.has_value()) << c.what;
+        return;
+    }
+    ASSERT_TRUE(problem.has_value()) << c.what;
+    EXPECT_EQ(problem->file, c.saveFolder + "/" + c.prefix);
+    EXPECT_EQ(problem->message, QString::fromUtf8(c.message)) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputWriter, NamesBeforeTheRun,
+    ::testing::Values(
+        NamesCase{"the default", "/t", "Thumb_", nullptr},
+        NamesCase{"no prefix", "/t", "", nullptr},
+        NamesCase{"a dot prefix", "/t", ".", nullptr},
+        NamesCase{"251 bytes and the extension", "/t", QString(251, 'p'), nullptr},
+        NamesCase{"a prefix climbing out", "/t", "../", "ファイル名に「/」は使えません。"},
+        NamesCase{"a prefix naming a sub-folder", "/t", "sub/", "ファイル名に「/」は使えません。"},
+        NamesCase{"a NUL in the prefix", "/t", QString(QChar(0)), "ファイル名に使えない文字があります。"},
+        NamesCase{"252 bytes and the extension", "/t", QString(252, 'p'), "ファイル名が長すぎます。"},
+        NamesCase{"no save folder", "", "Thumb_", "保存フォルダが指定されていません。"}));
 
 TEST_F(OutputWriter, TheLongestNameTheFileSystemTakesIsWritten)
 {

@@ -138,7 +138,7 @@ TEST(ResamplePicture, WorkedPhotoFigure)
 {
     Picture source = randomPicture(1600, 1200, 1);
     Picture canvas(128, 128, kMargin);
-    ResamplePicture(source, canvas, 3);
+    resamplePicture(source, canvas, 3);
     // The window of canvas (0, 16) reaches the picture only at source (0, 0).
     EXPECT_EQ(canvas.pixel(0, 16), source.pixel(0, 0));
     for (int x = 0; x < 128; ++x) {
@@ -155,7 +155,7 @@ TEST(ResamplePicture, ScaleOneShowsEverySecondColumnAndRowTwice)
     for (int quality : {1, 2, 3}) {
         Picture src = source;
         Picture canvas(8, 6, kMargin);
-        ResamplePicture(src, canvas, quality);
+        resamplePicture(src, canvas, quality);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 8; ++x)
                 ASSERT_EQ(canvas.pixel(x, y), source.pixel(shown[x], shown[y]))
@@ -172,7 +172,7 @@ TEST(ResamplePicture, EnlargementRepeatsPixelsAndLeavesWindowsOutsideAsMargin)
     for (int quality : {1, 3}) {
         Picture src = source;
         Picture canvas(8, 8, kMargin);
-        ResamplePicture(src, canvas, quality);
+        resamplePicture(src, canvas, quality);
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) {
                 const Colour expected =
@@ -209,7 +209,7 @@ TEST(ResamplePicture, EdgeWindowsAverageOnlyTheInsidePart)
     for (const EdgeCase &c : cases) {
         Picture src = source;
         Picture canvas(4, 4, kMargin);
-        ResamplePicture(src, canvas, c.quality);
+        resamplePicture(src, canvas, c.quality);
         EXPECT_EQ(canvas.pixel(0, 0), c.corner) << "quality " << c.quality;
         EXPECT_EQ(canvas.pixel(1, 0), c.nextOnTop) << "quality " << c.quality;
     }
@@ -223,7 +223,7 @@ TEST(ResamplePicture, AverageRoundsHalvesToEven)
     source.setPixel(1, 0, rgb(10, 11, 13));
     source.setPixel(4, 0, rgb(15, 14, 14));
     Picture canvas(2, 2, kMargin);
-    ResamplePicture(source, canvas, 1);
+    resamplePicture(source, canvas, 1);
     EXPECT_EQ(canvas.pixel(1, 0), rgb(12, 12, 14)); // 12.5 -> 12, 12.5 -> 12, 13.5 -> 14
 }
 
@@ -240,7 +240,7 @@ TEST_P(AgainstReference, WholeCanvasMatchesThePlainDefinition)
     Picture src = source;
     Picture canvas(size.cw, size.ch, kMargin);
     canvas.fillBox(0, 0, size.cw, size.ch, rgb(1, 2, 3)); // must be cleared first
-    ResamplePicture(src, canvas, quality);
+    resamplePicture(src, canvas, quality);
     const Picture expected = referenceResample(source, size.cw, size.ch, quality, kMargin);
     EXPECT_TRUE(canvas == expected) << firstDifference(canvas, expected);
     EXPECT_TRUE(src == source);
@@ -264,39 +264,40 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AgainstReference,
 
 // ---------------------------------------------------------------- failures and progress
 
-TEST(ResamplePicture, ZeroSizeEmptiesTheSourceAndClearsTheCanvas)
+TEST(ResamplePicture, ZeroSizeDrawsNothingAndClearsTheCanvas)
 {
     for (int quality : {0, 3}) {
         Picture emptySource;
         Picture canvas(10, 10, kMargin);
         canvas.fillBox(0, 0, 10, 10, rgb(9, 9, 9));
-        ResamplePicture(emptySource, canvas, quality);
-        EXPECT_TRUE(emptySource.isEmpty());
+        EXPECT_FALSE(resamplePicture(emptySource, canvas, quality));
         EXPECT_EQ(canvas.width(), 10);
         EXPECT_EQ(canvas.pixel(4, 4), kMargin) << "cleared to its background";
 
-        Picture source = randomPicture(5, 5, 3);
         Picture emptyCanvas;
-        ResamplePicture(source, emptyCanvas, quality);
-        EXPECT_TRUE(source.isEmpty()) << "a zero canvas empties the source";
+        EXPECT_FALSE(resamplePicture(randomPicture(5, 5, 3), emptyCanvas, quality));
         EXPECT_TRUE(emptyCanvas.isEmpty());
     }
 }
 
-TEST(ResamplePicture, ProgressCallsBeforeAndAfterEveryRow)
+TEST(ResamplePicture, ProgressAfterEveryRowAndStopBeforeTheNext)
 {
     // 160 x 120 into 64 x 64: 64 x 48 picture rows.
-    Picture source = randomPicture(160, 120, 5);
-    Picture canvas(64, 64, kMargin);
-    std::vector<std::string> log;
-    ResampleProgress progress;
-    progress.beforeRow = [&] { log.push_back("before"); };
-    progress.rowDone = [&](int done, int total) { log.push_back(std::to_string(done) + "/" + std::to_string(total)); };
-    ResamplePicture(source, canvas, 2, progress);
-    ASSERT_EQ(log.size(), 96u);
-    for (int row = 0; row < 48; ++row) {
-        EXPECT_EQ(log[std::size_t(2 * row)], "before");
-        EXPECT_EQ(log[std::size_t(2 * row + 1)], std::to_string(row + 1) + "/48");
+    const Picture source = randomPicture(160, 120, 5);
+    for (const int stopAfter : {48, 1, 17}) {
+        Picture canvas(64, 64, kMargin);
+        std::vector<std::string> log;
+        std::atomic<bool> stop{false};
+        ResampleProgress progress;
+        progress.stop = &stop;
+        progress.rowDone = [&](int done, int total) {
+            log.push_back(std::to_string(done) + "/" + std::to_string(total));
+            stop = done == stopAfter;
+        };
+        EXPECT_EQ(resamplePicture(source, canvas, 2, progress), stopAfter == 48) << stopAfter;
+        ASSERT_EQ(log.size(), std::size_t(stopAfter));
+        for (int row = 0; row < stopAfter; ++row)
+            EXPECT_EQ(log[std::size_t(row)], std::to_string(row + 1) + "/48");
     }
 }
 
@@ -307,9 +308,8 @@ TEST(ResamplePicture, PlainPathReportsNoProgress)
         Picture canvas(64, 64, kMargin);
         int calls = 0;
         ResampleProgress progress;
-        progress.beforeRow = [&] { ++calls; };
         progress.rowDone = [&](int, int) { ++calls; };
-        ResamplePicture(source, canvas, quality, progress);
+        resamplePicture(source, canvas, quality, progress);
         EXPECT_EQ(calls, 0);
         // A nearest-pixel stretch of the whole picture to 64 x 48 at y = 8.
         Picture expected(64, 64, kMargin);

@@ -1,0 +1,60 @@
+#include "thumbs/picture_plan.h"
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+// The rows the resampler's window spans, plus a band, for a streamed picture.
+long long rowsHeldFor(const PicturePlan &plan, int inputHeight)
+{
+    if (plan.resample.quality <= 0)
+        return plan.bandRows + 1;
+    // Window rows are intermediate rows; a stretch that drops rows spreads
+    // them over more source rows.
+    const double sourcePerRow = std::max(1.0, double(plan.height) / double(inputHeight));
+    const long long windowRows = (long long)((2.0 * plan.resample.window.radius + 1.0) * sourcePerRow) + 2;
+    return std::min<long long>(plan.height, windowRows + plan.bandRows);
+}
+
+} // namespace
+
+WorkCost PicturePlan::costNow(const RowStream &rows) const
+{
+    WorkCost now = cost;
+    const long long held = holdsWhole ? 0 : rowsHeld;
+    now.making = std::size_t(held) * std::size_t(std::max(0, width)) * sizeof(Colour) + rows.workingBytes();
+    return now;
+}
+
+PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, const QString &source,
+                        const QString &outputPath, int bandRows)
+{
+    PicturePlan plan;
+    plan.source = source;
+    plan.outputPath = outputPath;
+    plan.width = std::max(0, rows.width());
+    plan.height = std::max(0, rows.height());
+    plan.bandRows = std::max(1, bandRows);
+    plan.holdsWhole = rows.holdsWhole();
+    plan.layout = layoutThumbnail(settings, plan.width, plan.height);
+    if (!plan.layout.failure)
+        plan.maps = intermediateMaps(plan.width, plan.height, settings);
+    if (plan.layout.failure || plan.maps.failure) {
+        plan.failure = plan.layout.failure ? plan.layout.failure : plan.maps.failure;
+        plan.failure->file = source;
+        plan.rowsHeld = plan.bandRows;
+    } else {
+        const int iw = plan.maps.used ? int(plan.maps.columns.size()) : plan.width;
+        const int ih = plan.maps.used ? int(plan.maps.rows.size()) : plan.height;
+        plan.resample = planResample(iw, ih, plan.layout.width, plan.layout.height, settings.Quality);
+        plan.rowsHeld = rowsHeldFor(plan, ih);
+        // The canvas, and its file about as large again.
+        plan.cost.holding = std::size_t(plan.layout.width) * std::size_t(plan.layout.height) * 4 * 2;
+    }
+    plan.cost.making = plan.costNow(rows).making;
+    return plan;
+}
+
+} // namespace tess

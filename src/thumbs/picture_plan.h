@@ -1,0 +1,53 @@
+#pragma once
+#include "codecs/row_stream.h"
+#include "platform/failure.h"
+#include "settings/thumb_settings.h"
+#include "thumbs/compose_geometry.h"
+#include "thumbs/resample.h"
+
+#include <QString>
+#include <cstddef>
+#include <optional>
+
+namespace tess {
+
+// Rows a streamed picture is read in at a time.
+inline constexpr int kStreamBandRows = 16;
+
+// Memory a file takes while it is made: its rows in flight (a band, or the
+// whole picture when it cannot stream), and until it is written, its canvas
+// and file bytes.
+struct WorkCost {
+    std::size_t making = 0;
+    std::size_t holding = 0;
+};
+
+// Everything making one picture's thumbnail needs, worked out once from the
+// picture's header and the settings before any pixel is read: the canvas, the
+// intermediate maps of modes 3 to 5, where the picture lands on the canvas and
+// how it is sampled, the rows a streamed picture holds, what it costs in
+// memory and where the thumbnail goes.
+struct PicturePlan {
+    QString source;     // the picture, as its failures name it
+    QString outputPath; // the thumbnail file
+    int width = 0;      // the picture's, upright
+    int height = 0;
+    int bandRows = kStreamBandRows;
+    bool holdsWhole = false;
+    ThumbnailLayout layout;
+    IntermediateMaps maps;
+    ResamplePlan resample;
+    long long rowsHeld = 0; // of a streamed picture, at once
+    WorkCost cost;
+    // The settings can't make a canvas of this picture (naming the source).
+    std::optional<Failure> failure;
+
+    // The cost once the stream holds what it holds now: a picture decoded
+    // whole has let its decoder go by its first row.
+    WorkCost costNow(const RowStream &rows) const;
+};
+
+PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, const QString &source = {},
+                        const QString &outputPath = {}, int bandRows = kStreamBandRows);
+
+} // namespace tess
