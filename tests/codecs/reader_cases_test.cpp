@@ -23,7 +23,7 @@ namespace {
 
 constexpr Colour kMatte = rgb(40, 160, 220); // no picture's own colour
 
-ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes(openPictureFile, bytes, kMatte); }
+ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes(tess::testing::openByContent, bytes, kMatte); }
 
 } // namespace
 
