@@ -109,7 +109,8 @@ public:
     int width() const override { return m_width; }
     int height() const override { return m_height; }
     QString message() const override { return codecmessages::corrupt(); }
-    std::size_t workingBytes() const override { return m_buffer.capacity(); }
+    // Its band buffer, once the first band is read.
+    std::size_t workingBytes() const override { return sizeof(*this) + m_buffer.capacity(); }
     bool finish() override { return true; }
 
     bool readRows(Colour *const *rows, int count) override
@@ -151,11 +152,11 @@ private:
 void allowOurLargestPicture()
 {
     // Qt's default cap (128 MB) is below our own; we size the buffer ourselves
-    // and check it against kMaxPicturePixels, so Qt's cap must not be the
+    // and check it against the kind's pixel cap, so Qt's cap must not be the
     // tighter one. A 16384 x 16384 picture at 4 bytes a pixel is 1024 MB.
     static std::once_flag once;
     std::call_once(once, [] {
-        QImageReader::setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
+        QImageReader::setAllocationLimit(int(limitsOf(PictureKindId::Bmp).maxPixels * 4 / (1024 * 1024)));
     });
 }
 

@@ -41,10 +41,10 @@ struct ReadOutcome {
 };
 
 // Bands of an odd height, so that they don't divide the pictures evenly.
-inline ReadOutcome readStream(const Opener &open, PictureFile file, Colour matte, bool keep)
+inline ReadOutcome readStream(const Opener &open, PictureFile file, const ReadOptions &options, bool keep)
 {
     ReadOutcome out;
-    OpenedPicture opened = open(std::move(file), ReadOptions{matte});
+    OpenedPicture opened = open(std::move(file), options);
     if (!opened.ok()) {
         EXPECT_FALSE(opened.message.isEmpty()) << "refused without a cause";
         out.message = opened.message;
@@ -85,16 +85,22 @@ inline ReadOutcome readStream(const Opener &open, PictureFile file, Colour matte
 
 // The reader owns the descriptor: closed once the picture is let go. `read`
 // stands in for the system's pread where given.
-inline ReadOutcome readFile(const Opener &open, const QString &path, Colour matte, bool keep = true,
+inline ReadOutcome readFile(const Opener &open, const QString &path, const ReadOptions &options, bool keep = true,
                             PictureFile::ReadFunction read = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     EXPECT_GE(fd, 0) << path.toStdString();
     if (fd < 0)
         return {};
-    ReadOutcome out = readStream(open, PictureFile(fd, path, read), matte, keep);
+    ReadOutcome out = readStream(open, PictureFile(fd, path, read), options, keep);
     EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "descriptor left open";
     return out;
+}
+
+inline ReadOutcome readFile(const Opener &open, const QString &path, Colour matte, bool keep = true,
+                            PictureFile::ReadFunction read = nullptr)
+{
+    return readFile(open, path, ReadOptions{matte}, keep, read);
 }
 
 inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour matte)
@@ -104,7 +110,7 @@ inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour
         ADD_FAILURE() << "no memory file";
         return {};
     }
-    return readStream(open, PictureFile(fd), matte, true);
+    return readStream(open, PictureFile(fd), ReadOptions{matte}, true);
 }
 
 // A rendering with its transparent parts laid over the matte, by the
