@@ -295,12 +295,10 @@ OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
     case PictureFile::Whole::Failed:
         return OpenedPicture::refused(picture.ok() ? codecmessages::corrupt() : codecmessages::cannotOpen());
     }
-    picture.close();
-    if (!isHeif(file->bytes.data(), file->bytes.size()))
-        return OpenedPicture::refused(codecmessages::notAPicture());
     // The compact form of newer files, which this libheif does not know.
-    if (std::memcmp(file->bytes.data() + 8, "mif3", 4) == 0)
+    if (picture.headSize() >= 12 && std::memcmp(picture.head() + 8, "mif3", 4) == 0)
         return OpenedPicture::refused(codecmessages::unsupported());
+    picture.close();
 
     file->context = heif().context_alloc();
     if (!file->context)
