@@ -2,12 +2,10 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QImageReader>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -91,27 +89,28 @@ long long pixelDataSize(const BmpHeader &h)
 // whose pixel data must be wholly there.
 bool streams(const BmpHeader &h, long long fileSize)
 {
+    const int maxSide = limitsOf(PictureKindId::Bmp).maxStreamedSide;
     const bool plain = h.infoSize == 40 && h.planes == 1 && (h.bitsPerPixel == 24 || h.bitsPerPixel == 32)
         && h.compression == 0 && h.offsetField >= 54 && h.width >= 1 && h.height >= 1
-        && h.width <= kMaxStreamedSide && h.height <= kMaxStreamedSide;
+        && h.width <= maxSide && h.height <= maxSide;
     return plain && fileSize >= h.offsetField + pixelDataSize(h);
 }
 
 class BmpRows final : public RowStream {
 public:
-    BmpRows(int fd, const BmpHeader &h)
-        : m_fd(fd), m_width(int(h.width)), m_height(int(h.height)), m_bottomUp(h.bottomUp)
+    BmpRows(PictureFile file, const BmpHeader &h)
+        : m_file(std::move(file)), m_width(int(h.width)), m_height(int(h.height)), m_bottomUp(h.bottomUp)
         , m_bytesPerPixel(h.bitsPerPixel / 8)
         , m_stride((std::size_t(m_width) * std::size_t(m_bytesPerPixel) + 3) & ~std::size_t(3))
         , m_offset(h.offsetField)
     {
     }
-    ~BmpRows() override { ::close(m_fd); }
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
     QString message() const override { return codecmessages::corrupt(); }
-    std::size_t workingBytes() const override { return m_buffer.capacity(); }
+    // Its band buffer, once the first band is read.
+    std::size_t workingBytes() const override { return sizeof(*this) + m_buffer.capacity(); }
     bool finish() override { return true; }
 
     bool readRows(Colour *const *rows, int count) override
@@ -125,7 +124,7 @@ public:
         const long long firstFileRow = m_bottomUp ? m_height - m_next - count : m_next;
         const std::size_t bytes = m_stride * std::size_t(count);
         m_buffer.resize(bytes);
-        if (!readFully(m_buffer.data(), bytes, m_offset + firstFileRow * (long long)m_stride))
+        if (m_file.readAt(m_offset + firstFileRow * (long long)m_stride, m_buffer.data(), bytes) != (long long)bytes)
             return false; // the file shrank since its size was checked
         for (int i = 0; i < count; ++i) {
             const int fileRow = m_bottomUp ? count - 1 - i : i;
@@ -139,20 +138,7 @@ public:
     }
 
 private:
-    bool readFully(unsigned char *into, std::size_t bytes, long long at) const
-    {
-        while (bytes > 0) {
-            const ssize_t got = ::pread(m_fd, into, bytes, off_t(at));
-            if (got <= 0)
-                return false;
-            into += got;
-            bytes -= std::size_t(got);
-            at += got;
-        }
-        return true;
-    }
-
-    const int m_fd;
+    const PictureFile m_file;
     const int m_width;
     const int m_height;
     const bool m_bottomUp;
@@ -166,11 +152,11 @@ private:
 void allowOurLargestPicture()
 {
     // Qt's default cap (128 MB) is below our own; we size the buffer ourselves
-    // and check it against kMaxPicturePixels, so Qt's cap must not be the
+    // and check it against the kind's pixel cap, so Qt's cap must not be the
     // tighter one. A 16384 x 16384 picture at 4 bytes a pixel is 1024 MB.
     static std::once_flag once;
     std::call_once(once, [] {
-        QImageReader::setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
+        QImageReader::setAllocationLimit(int(limitsOf(PictureKindId::Bmp).maxPixels * 4 / (1024 * 1024)));
     });
 }
 
@@ -208,20 +194,29 @@ void expandIndices(Picture &picture, qsizetype stride, int bitsPerPixel, const Q
     }
 }
 
-// Qt's reader over our descriptor, kept from the header to the decode.
+// The picture file as a device Qt's reader can read.
+class PictureDevice final : public QIODevice {
+public:
+    explicit PictureDevice(PictureFile file) : m_file(std::move(file)) {}
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_file.size(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override { return m_file.readAt(pos(), data, std::size_t(maxSize)); }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const PictureFile m_file;
+};
+
+// Qt's reader over the file, kept from the header to the decode.
 struct QtBmp {
-    explicit QtBmp(int fd) : m_fd(fd) {}
-    ~QtBmp()
-    {
-        reader.setDevice(nullptr);
-        file.close();
-        ::close(m_fd);
-    }
+    explicit QtBmp(PictureFile file) : device(std::move(file)) {}
+    ~QtBmp() { reader.setDevice(nullptr); }
     QtBmp(const QtBmp &) = delete;
     QtBmp &operator=(const QtBmp &) = delete;
 
-    const int m_fd;
-    QFile file;
+    PictureDevice device;
     QImageReader reader;
 };
 
@@ -288,52 +283,34 @@ std::optional<QString> decodeWhole(QtBmp &bmp, Picture &picture)
 
 } // namespace
 
-OpenedPicture openBmpPicture(int fd, const ReadOptions &options)
+OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &)
 {
-    unsigned char head[64] = {};
-    ssize_t got = 0;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || (got = ::pread(fd, head, sizeof head, 0)) < 0) {
-        ::close(fd);
-        return OpenedPicture::refused(codecmessages::cannotOpen());
-    }
-    const BmpHeader header = readHeader(head, std::size_t(got));
-    const auto refuse = [fd](const QString &why) {
-        ::close(fd);
-        return OpenedPicture::refused(why);
-    };
+    const BmpHeader header = readHeader(file.head(), file.headSize());
     if (!header.valid)
-        return refuse(codecmessages::corrupt());
+        return OpenedPicture::refused(codecmessages::corrupt());
     // Never held whole, so only the format bounds its size.
-    const bool tooLarge = header.width * header.height > kMaxPicturePixels;
-    if (streams(header, st.st_size) && !(options.wholePicture && tooLarge)) {
+    if (streams(header, file.size())) {
         OpenedPicture opened;
-        opened.rows = std::make_unique<BmpRows>(fd, header);
+        opened.rows = std::make_unique<BmpRows>(std::move(file), header);
         return opened;
     }
-    if (tooLarge)
-        return refuse(codecmessages::tooLarge());
+    if (header.width * header.height > limitsOf(PictureKindId::Bmp).maxPixels)
+        return OpenedPicture::refused(codecmessages::tooLarge());
     const long long pixelBytes = pixelDataSize(header);
-    if (pixelBytes > 0 && st.st_size < header.pixelOffset + pixelBytes)
-        return refuse(codecmessages::corrupt()); // cut short: the last rows are missing
+    if (pixelBytes > 0 && file.size() < header.pixelOffset + pixelBytes)
+        return OpenedPicture::refused(codecmessages::corrupt()); // cut short: the last rows are missing
 
     allowOurLargestPicture();
-    auto bmp = std::make_shared<QtBmp>(fd); // closes fd from here on
-    if (!bmp->file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    auto bmp = std::make_shared<QtBmp>(std::move(file));
+    if (!bmp->device.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return OpenedPicture::refused(codecmessages::cannotOpen());
-    bmp->reader.setDevice(&bmp->file);
+    bmp->reader.setDevice(&bmp->device);
     bmp->reader.setFormat("bmp");
     bmp->reader.setAutoTransform(false);
     const QSize announced = bmp->reader.size();
-    const int width = announced.width();
-    const int height = std::abs(announced.height()); // negative for top-down files
-    if (width <= 0 || height <= 0)
-        return OpenedPicture::refused(codecmessages::corrupt());
-    if (static_cast<long long>(width) * height > kMaxPicturePixels)
-        return OpenedPicture::refused(codecmessages::tooLarge());
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, [bmp](Picture &picture) { return decodeWhole(*bmp, picture); });
-    return opened;
+    // Negative for top-down files.
+    return wholePictureRows(announced.width(), std::abs(announced.height()),
+                            [bmp](Picture &picture) { return decodeWhole(*bmp, picture); });
 }
 
 } // namespace tess

@@ -2,15 +2,13 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <gif_lib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,45 +17,27 @@ namespace tess {
 
 namespace {
 
-// LZW at its best packs a few thousand pixels into a byte; a screen beyond
-// this many pixels must come with at least a byte for every
-// kPixelsPerFileByte of them, so a tiny file can't make us fill a huge one.
-constexpr long long kPlainScreenPixels = 1LL << 22;
-constexpr long long kPixelsPerFileByte = 8192;
 // giflib's decoder state: its LZW tables and a block buffer.
 constexpr std::size_t kDecoderBytes = 32 * 1024;
 
 struct GifFile {
-    int fd = -1;
-    off_t offset = 0;
+    PictureFile file;
     GifFileType *gif = nullptr;
 
-    GifFile() = default;
+    explicit GifFile(PictureFile picture) : file(std::move(picture)) {}
     GifFile(const GifFile &) = delete;
     GifFile &operator=(const GifFile &) = delete;
     ~GifFile()
     {
         if (gif)
             DGifCloseFile(gif, nullptr);
-        if (fd >= 0)
-            ::close(fd);
     }
 };
 
 int gifRead(GifFileType *gif, GifByteType *bytes, int length)
 {
-    auto *file = static_cast<GifFile *>(gif->UserData);
-    int total = 0;
-    while (total < length) {
-        const ssize_t got = ::pread(file->fd, bytes + total, std::size_t(length - total), file->offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        total += int(got);
-        file->offset += got;
-    }
-    return total;
+    const long long got = static_cast<GifFile *>(gif->UserData)->file.read(bytes, std::size_t(std::max(length, 0)));
+    return got < 0 ? 0 : int(got);
 }
 
 // Reads up to the first frame's descriptor, keeping the transparent index of
@@ -150,13 +130,11 @@ bool isGif(const unsigned char *head, std::size_t size)
     return size >= 6 && (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0);
 }
 
-OpenedPicture openGifPicture(int fd, const ReadOptions &options)
+OpenedPicture openGifPicture(PictureFile picture, const ReadOptions &options)
 {
-    auto file = std::make_shared<GifFile>();
-    file->fd = fd;
-    unsigned char head[6] = {};
-    if (::pread(fd, head, sizeof head, 0) != ssize_t(sizeof head) || !isGif(head, sizeof head))
-        return OpenedPicture::refused(codecmessages::notAPicture());
+    const PictureLimits &limits = limitsOf(PictureKindId::Gif);
+    const long long fileBytes = picture.size();
+    auto file = std::make_shared<GifFile>(std::move(picture));
     int error = 0;
     file->gif = DGifOpen(file.get(), gifRead, &error);
     if (!file->gif)
@@ -165,10 +143,9 @@ OpenedPicture openGifPicture(int fd, const ReadOptions &options)
     const long long pixels = (long long)gif->SWidth * gif->SHeight;
     if (gif->SWidth <= 0 || gif->SHeight <= 0)
         return OpenedPicture::refused(codecmessages::corrupt());
-    if (pixels > kMaxPicturePixels)
+    if (pixels > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || (pixels > kPlainScreenPixels && st.st_size * kPixelsPerFileByte < pixels))
+    if (limits.claimsMoreThanTheFileHolds(pixels, fileBytes))
         return OpenedPicture::refused(codecmessages::corrupt());
 
     int transparent = NO_TRANSPARENT_COLOR;
@@ -177,7 +154,7 @@ OpenedPicture openGifPicture(int fd, const ReadOptions &options)
         return OpenedPicture::refused(codecmessages::corrupt());
     // A frame is decoded through, even where it leaves the screen; one too
     // large to be a picture of its own would only cost time.
-    if ((long long)gif->Image.Width * gif->Image.Height > kMaxPicturePixels)
+    if ((long long)gif->Image.Width * gif->Image.Height > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::corrupt());
 
     const std::size_t extra = sizeof(GifFile) + kDecoderBytes + std::size_t(gif->Image.Width)
@@ -185,9 +162,7 @@ OpenedPicture openGifPicture(int fd, const ReadOptions &options)
     const int width = gif->SWidth;
     const int height = gif->SHeight;
     auto converter = std::make_shared<const RowConverter>(SampleLayout::Rgba8, QByteArray(), options.matte);
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, FirstFrame{std::move(file), std::move(converter), transparent}, extra);
-    return opened;
+    return wholePictureRows(width, height, FirstFrame{std::move(file), std::move(converter), transparent}, extra);
 }
 
 } // namespace tess

@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -13,6 +14,6 @@ bool isGif(const unsigned char *head, std::size_t size);
 // screen's background colour is not painted). Takes ownership of fd. Decoded
 // whole, up to kMaxPicturePixels. A frame cut short is refused as corrupt,
 // not shown in part.
-OpenedPicture openGifPicture(int fd, const ReadOptions &options);
+OpenedPicture openGifPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

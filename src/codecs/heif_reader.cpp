@@ -3,19 +3,17 @@
 #include "codecs/codec_messages.h"
 #include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 #include "platform/one_core.h"
 
 #include <libheif/heif.h>
 #include <lcms2.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace tess {
@@ -28,6 +26,7 @@ namespace {
     X(heif_, context_free) \
     X(heif_, context_get_primary_image_handle) \
     X(heif_, context_read_from_memory_without_copy) \
+    X(heif_, context_set_max_decoding_threads) \
     X(heif_, context_set_maximum_image_size_limit) \
     X(heif_, decode_image) \
     X(heif_, image_get_bits_per_pixel_range) \
@@ -68,26 +67,6 @@ const HeifCalls *loadedHeif()
 const HeifCalls &heif()
 {
     return *loadedHeif();
-}
-
-// libheif's own cap on a side, so a grid or an image of huge tiles fails in
-// the parser, before our check on the primary image even runs.
-constexpr int kMaxHeifSide = 16384;
-// The file is read whole; a still picture is far below this.
-constexpr off_t kMaxHeifFileBytes = 512LL * 1024 * 1024;
-
-bool readWhole(int fd, std::vector<std::uint8_t> &bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += std::size_t(got);
-    }
-    return true;
 }
 
 QString causeOf(const heif_error &error)
@@ -239,12 +218,17 @@ private:
 };
 
 std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, const QByteArray &icc, Colour matte,
-                                     Picture &picture)
+                                     int threads, Picture &picture)
 {
     heif_image *image = nullptr;
     heif_error error{};
     {
-        const OneCoreLease oneCore;
+        // The codecs inside libheif take no thread count of ours: kept on one
+        // core, they start no pool of their own; let free, they size it by the
+        // cores they may run on.
+        std::optional<OneCoreLease> oneCore;
+        if (threads <= 1)
+            oneCore.emplace();
         error = heif().decode_image(file.primary, &image, heif_colorspace_RGB,
                                   deep ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB) : heif_chroma_444,
                                   nullptr);
@@ -299,39 +283,30 @@ bool isHeif(const unsigned char *head, std::size_t size)
     return false;
 }
 
-OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
+OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
 {
-    if (!loadedHeif()) {
-        ::close(fd);
+    if (!loadedHeif())
         return OpenedPicture::refused(codecmessages::unsupported());
-    }
+    const PictureLimits &limits = limitsOf(PictureKindId::Heif);
     auto file = std::make_shared<HeifFile>();
-    {
-        struct stat info {};
-        const bool known = ::fstat(fd, &info) == 0;
-        if (known && info.st_size > kMaxHeifFileBytes) {
-            ::close(fd);
-            return OpenedPicture::refused(codecmessages::tooLarge());
-        }
-        bool read = false;
-        if (known && info.st_size > 0) {
-            file->bytes.resize(std::size_t(info.st_size));
-            read = readWhole(fd, file->bytes);
-        }
-        ::close(fd);
-        if (!known || !read)
-            return OpenedPicture::refused(known ? codecmessages::corrupt() : codecmessages::cannotOpen());
+    switch (picture.readAll(file->bytes, limits.maxFileBytes)) {
+    case PictureFile::Whole::Read: break;
+    case PictureFile::Whole::TooLarge: return OpenedPicture::refused(codecmessages::tooLarge());
+    case PictureFile::Whole::Failed:
+        return OpenedPicture::refused(picture.ok() ? codecmessages::corrupt() : codecmessages::cannotOpen());
     }
-    if (!isHeif(file->bytes.data(), file->bytes.size()))
-        return OpenedPicture::refused(codecmessages::notAPicture());
     // The compact form of newer files, which this libheif does not know.
-    if (std::memcmp(file->bytes.data() + 8, "mif3", 4) == 0)
+    if (picture.headSize() >= 12 && std::memcmp(picture.head() + 8, "mif3", 4) == 0)
         return OpenedPicture::refused(codecmessages::unsupported());
+    picture.close();
 
     file->context = heif().context_alloc();
     if (!file->context)
         return OpenedPicture::refused(codecmessages::tooLarge());
-    heif().context_set_maximum_image_size_limit(file->context, kMaxHeifSide);
+    heif().context_set_maximum_image_size_limit(file->context, limits.maxLibrarySide);
+    // Tiles of a grid picture, decoded on threads of libheif's own.
+    if (options.threads > 1)
+        heif().context_set_max_decoding_threads(file->context, options.threads);
     heif_error error = heif().context_read_from_memory_without_copy(file->context, file->bytes.data(), file->bytes.size(), nullptr);
     if (error.code != heif_error_Ok)
         return OpenedPicture::refused(causeOf(error));
@@ -342,13 +317,10 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     // libheif reports the size with the rotation and crop applied.
     const int width = heif().image_handle_get_width(file->primary);
     const int height = heif().image_handle_get_height(file->primary);
-    if (width <= 0 || height <= 0)
-        return OpenedPicture::refused(codecmessages::corrupt());
-    if ((long long)width * height > kMaxPicturePixels)
-        return OpenedPicture::refused(codecmessages::tooLarge());
 
     const QByteArray icc = colourProfileOf(file->primary);
     const Colour matte = options.matte;
+    const int threads = options.threads;
     // Beside our picture: the file, the decoded planes (as deep as the file's
     // samples: luma and two quarter-size chromas, then a plane for each colour
     // and alpha) and, for deeper samples, libheif's interleaved 8-bit copy.
@@ -362,11 +334,9 @@ OpenedPicture openHeifPicture(int fd, const ReadOptions &options)
     const std::size_t channels = alpha ? 4 : 3;
     const std::size_t extra = file->bytes.size() + pixels * sampleBytes * 3 / 2 + pixels * channels * sampleBytes
         + (deep ? pixels * channels : 0);
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, [file, deep, alpha, icc, matte](Picture &picture) {
-        return decodePrimary(*file, deep, alpha, icc, matte, picture);
+    return wholePictureRows(width, height, [file, deep, alpha, icc, matte, threads](Picture &picture) {
+        return decodePrimary(*file, deep, alpha, icc, matte, threads, picture);
     }, extra);
-    return opened;
 }
 
 } // namespace tess

@@ -5,16 +5,13 @@
 #include "codecs/jpeg_errors.h"
 #include "codecs/jpeg_memory.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <jerror.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -24,26 +21,23 @@ namespace tess {
 
 namespace {
 
-// A libjpeg data source reading a file descriptor in chunks, so no whole file
-// is ever held.
-struct FdSource {
+// A libjpeg data source reading the file in chunks, so no whole file is ever
+// held.
+struct FileSource {
     static constexpr std::size_t kChunk = 64 * 1024;
     jpeg_source_mgr pub;
-    int fd;
+    PictureFile *file;
     std::array<JOCTET, kChunk> buffer;
 };
 
-FdSource &sourceOf(j_decompress_ptr info) { return *reinterpret_cast<FdSource *>(info->src); }
+FileSource &sourceOf(j_decompress_ptr info) { return *reinterpret_cast<FileSource *>(info->src); }
 
 void initSource(j_decompress_ptr) {}
 
 boolean fillInput(j_decompress_ptr info)
 {
-    FdSource &source = sourceOf(info);
-    ssize_t got = 0;
-    do {
-        got = ::read(source.fd, source.buffer.data(), source.buffer.size());
-    } while (got < 0 && errno == EINTR);
+    FileSource &source = sourceOf(info);
+    const long long got = source.file->read(source.buffer.data(), source.buffer.size());
     if (got <= 0) {
         // Out of data: hand the decoder an end-of-image marker, as libjpeg's own
         // sources do; the warning lets us tell a cut file from a good one.
@@ -63,7 +57,7 @@ void skipInput(j_decompress_ptr info, long count)
 {
     if (count <= 0)
         return;
-    FdSource &source = sourceOf(info);
+    FileSource &source = sourceOf(info);
     while (std::size_t(count) > source.pub.bytes_in_buffer) {
         count -= long(source.pub.bytes_in_buffer);
         fillInput(info);
@@ -77,9 +71,10 @@ void termSource(j_decompress_ptr) {}
 // Everything libjpeg touches, in one block that outlives every guarded step.
 // The steps themselves hold nothing with a destructor (see jpeg_errors.h).
 struct JpegFile {
+    PictureFile picture;
     jpeg_decompress_struct info{};
     JpegErrorManager errors;
-    FdSource source{};
+    FileSource source{};
     bool created = false;
     JOCTET *icc = nullptr; // the embedded profile, malloc'ed by libjpeg
     unsigned int iccLength = 0;
@@ -89,9 +84,9 @@ struct JpegFile {
     JDIMENSION wanted = 0;
     JDIMENSION got = 0;
 
-    explicit JpegFile(int fd)
+    explicit JpegFile(PictureFile file) : picture(std::move(file))
     {
-        source.fd = fd;
+        source.file = &picture;
         installJpegErrors(reinterpret_cast<j_common_ptr>(&info), errors);
     }
     ~JpegFile()
@@ -99,7 +94,6 @@ struct JpegFile {
         if (created)
             jpeg_destroy_decompress(&info);
         std::free(icc);
-        ::close(source.fd);
     }
     JpegFile(const JpegFile &) = delete;
     JpegFile &operator=(const JpegFile &) = delete;
@@ -195,7 +189,7 @@ std::size_t coefficientBytes(const jpeg_decompress_struct &info)
 
 // A JPEG being read, and how its samples become pixels.
 struct JpegReading {
-    explicit JpegReading(int fd) : file(fd) {}
+    explicit JpegReading(PictureFile picture) : file(std::move(picture)) {}
     JpegFile file;
     // Null when libjpeg's RGBX rows are our pixels as they come.
     std::unique_ptr<RowConverter> converter;
@@ -284,8 +278,6 @@ std::optional<QString> decodeWhole(JpegReading &r, Picture &picture)
         return codecmessages::corrupt();
     // Every row is in; trouble after the last row (a bad trailer) costs nothing.
     runJpegStep(d.errors, finishStep, &d);
-    if (r.orientation != QImageIOHandler::TransformationNone)
-        applyOrientation(picture, r.orientation);
     return std::nullopt;
 }
 
@@ -366,9 +358,11 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
 
 } // namespace
 
-OpenedPicture openJpegPicture(int fd, const ReadOptions &options)
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options)
 {
-    auto r = std::make_unique<JpegReading>(fd);
+    const PictureLimits &limits = limitsOf(PictureKindId::Jpeg);
+    const long long fileBytes = file.size();
+    auto r = std::make_unique<JpegReading>(std::move(file));
     JpegFile &d = r->file;
     if (!runJpegStep(d.errors, headerStep, &d))
         return OpenedPicture::refused(messageFor(d.errors.errorCode));
@@ -384,16 +378,14 @@ OpenedPicture openJpegPicture(int fd, const ReadOptions &options)
     const bool streams = !info.progressive_mode && !info.arith_code && info.data_precision == 8
         && (info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_YCbCr
             || info.jpeg_color_space == JCS_RGB)
-        && width <= kMaxStreamedSide && height <= kMaxStreamedSide
+        && width <= limits.maxStreamedSide && height <= limits.maxStreamedSide
         && r->orientation == QImageIOHandler::TransformationNone;
-    if (streams && !(options.wholePicture && width * height > kMaxPicturePixels)) {
-        if (width * height > kMaxPicturePixels) {
-            // Never held whole, but a file too short for its blocks would
-            // only make us decode grey.
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || st.st_size < leastDataBytes(info))
-                return OpenedPicture::refused(codecmessages::corrupt());
-        }
+    if (streams) {
+        // Never held whole, but a file too short for its blocks would only
+        // make us decode grey: beyond what a picture held whole may be, its
+        // size is then refused, as it is by whoever holds the picture whole.
+        if (width * height > limits.maxPixels && fileBytes < leastDataBytes(info))
+            return OpenedPicture::refused(codecmessages::tooLarge());
         if (const std::optional<QString> failure = r->start())
             return OpenedPicture::refused(*failure);
         OpenedPicture opened;
@@ -401,19 +393,13 @@ OpenedPicture openJpegPicture(int fd, const ReadOptions &options)
         return opened;
     }
 
-    if (width * height > kMaxPicturePixels)
-        return OpenedPicture::refused(codecmessages::tooLarge()); // before a single pixel is allocated
-    const bool quarterTurn = r->orientation & QImageIOHandler::TransformationRotate90;
     std::size_t extra = sizeof(JpegReading);
     if (jpeg_has_multiple_scans(&d.info))
         extra += coefficientBytes(info);
-    if (quarterTurn)
-        extra += std::size_t(width) * std::size_t(height) * sizeof(Colour); // the turned copy
+    const QImageIOHandler::Transformations orientation = r->orientation;
     std::shared_ptr<JpegReading> reading(std::move(r));
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(int(quarterTurn ? height : width), int(quarterTurn ? width : height),
-                                   [reading](Picture &picture) { return decodeWhole(*reading, picture); }, extra);
-    return opened;
+    return wholePictureRows(int(width), int(height),
+                            [reading](Picture &picture) { return decodeWhole(*reading, picture); }, extra, orientation);
 }
 
 } // namespace tess

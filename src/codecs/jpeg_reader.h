@@ -1,15 +1,16 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 namespace tess {
 
 // Opens a JPEG with libjpeg, once: one header read gives the size, the EXIF
-// orientation (APP1) and the colour profile (APP2). Takes ownership of fd.
+// orientation (APP1) and the colour profile (APP2).
 //
 // Sequential Huffman-coded 8-bit greyscale, YCbCr and RGB files that need no
 // turning stream a band at a time. Progressive, arithmetic-coded, CMYK/YCCK
 // and turned or mirrored files are decoded whole at the first readRows, by the
-// same decoder on the same descriptor. 12-bit and lossless files are refused
+// same decoder on the same file. 12-bit and lossless files are refused
 // as unsupported; a header over kMaxPicturePixels as too large, unless the
 // file streams, which it may up to kMaxStreamedSide a side as long as the file
 // is long enough to hold that many blocks.
@@ -25,6 +26,6 @@ namespace tess {
 // untagged and sRGB files keep libjpeg's own samples. CMYK goes through its
 // profile, as Adobe's inverted ink values, when the file has Adobe's marker;
 // otherwise its ink values are read as Adobe writes them, without a profile.
-OpenedPicture openJpegPicture(int fd, const ReadOptions &options);
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

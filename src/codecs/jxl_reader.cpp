@@ -3,17 +3,14 @@
 #include "codecs/codec_messages.h"
 #include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <thread>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -72,8 +69,6 @@ const JxlCalls &jxl()
 
 // Read a chunk at a time; libjxl asks again for what it could not use yet.
 constexpr std::size_t kChunk = 64 * 1024;
-// The pixels are read with the rest of the file in one piece, up to this much.
-constexpr std::size_t kLargestPiece = std::size_t(256) << 20;
 
 // libjxl's own buffers per pixel of a frame: floating-point planes of the
 // colours and alpha (VarDCT), or 32-bit integer channels (modular), and the
@@ -91,9 +86,7 @@ struct JxlRunnerDeleter {
 
 // The decoder and the file it reads, from the header to the first frame.
 struct JxlFile {
-    int fd = -1;
-    off_t size = 0;
-    off_t offset = 0;
+    PictureFile file;
     std::unique_ptr<JxlDecoder, JxlDecoderDeleter> decoder;
     std::unique_ptr<void, JxlRunnerDeleter> runner;
     std::vector<std::uint8_t> input; // what libjxl holds: its unread tail and the chunk after
@@ -102,15 +95,13 @@ struct JxlFile {
     JxlBasicInfo info{};
     // The frame's pixels, as the callback lays them into the picture.
 
-    JxlFile() = default;
+    explicit JxlFile(PictureFile picture) : file(std::move(picture)) {}
     JxlFile(const JxlFile &) = delete;
     JxlFile &operator=(const JxlFile &) = delete;
     ~JxlFile()
     {
         decoder.reset();
         runner.reset();
-        if (fd >= 0)
-            ::close(fd);
     }
 
     // The next event libjxl reports, fed from the file as it asks. A file
@@ -127,13 +118,8 @@ struct JxlFile {
             input.erase(input.begin(), input.end() - std::ptrdiff_t(std::min(unread, input.size())));
             const std::size_t kept = input.size();
             input.resize(kept + chunk);
-            ssize_t got = 0;
-            do {
-                got = ::pread(fd, input.data() + kept, chunk, offset);
-            } while (got < 0 && errno == EINTR);
-            input.resize(kept + std::size_t(std::max<ssize_t>(got, 0)));
-            if (got > 0)
-                offset += got;
+            const long long got = file.read(input.data() + kept, chunk);
+            input.resize(kept + std::size_t(std::max(got, 0LL)));
             if (jxl().DecoderSetInput(decoder.get(), input.data(), input.size()) != JXL_DEC_SUCCESS)
                 return JXL_DEC_ERROR;
             if (got <= 0) {
@@ -185,7 +171,9 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     // The rest of the file in one piece: fed a chunk at a time, libjxl copies
     // what it holds and starts over on the frame with every chunk.
-    file.chunk = std::clamp(std::size_t(std::max<off_t>(file.size - file.offset, 0)), kChunk, kLargestPiece);
+    const PictureFile &source = file.file;
+    file.chunk = std::clamp(std::size_t(std::max(source.size() - source.position(), 0LL)), kChunk,
+                            std::size_t(limitsOf(PictureKindId::Jxl).maxFileBytes));
     // Into one buffer of samples, then converted row by row: libjxl's pixel
     // callback costs it more than the copy does. In pixel memory, which a
     // photo's worth fills in a few page faults.
@@ -222,32 +210,25 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
 
 bool isJxl(const unsigned char *head, std::size_t size)
 {
-    if (!loadedJxl())
-        return false;
-    const JxlSignature signature = jxl().SignatureCheck(head, size);
-    return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+    // A bare codestream, or the container's signature box; told without
+    // libjxl, which only a file opened as JPEG XL loads.
+    static const unsigned char container[] = {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    return (size >= 2 && head[0] == 0xFF && head[1] == 0x0A)
+        || (size >= sizeof container && std::memcmp(head, container, sizeof container) == 0);
 }
 
-OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
+OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options)
 {
-    auto file = std::make_shared<JxlFile>();
-    file->fd = fd;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return OpenedPicture::refused(codecmessages::cannotOpen());
-    file->size = info.st_size;
-    std::uint8_t head[16] = {};
-    const ssize_t got = ::pread(fd, head, sizeof head, 0);
-    if (got <= 0 || !isJxl(head, std::size_t(got)))
-        return OpenedPicture::refused(codecmessages::notAPicture());
+    if (!loadedJxl())
+        return OpenedPicture::refused(codecmessages::unsupported());
+    auto file = std::make_shared<JxlFile>(std::move(picture));
     file->decoder.reset(jxl().DecoderCreate(nullptr));
     JxlDecoder *decoder = file->decoder.get();
-    // libjxl's memory for a photo is so large that the engine lets it decode
-    // alone: it gets every core, spread over the picture's groups.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    if (cores > 1)
-        file->runner.reset(jxl().ThreadParallelRunnerCreate(nullptr, cores));
-    if (!decoder || (cores > 1 && !file->runner)
+    // Groups of the picture decoded on as many threads as the caller allows.
+    const int threads = std::max(1, options.threads);
+    if (threads > 1)
+        file->runner.reset(jxl().ThreadParallelRunnerCreate(nullptr, std::size_t(threads)));
+    if (!decoder || (threads > 1 && !file->runner)
         || (file->runner && jxl().DecoderSetParallelRunner(decoder, jxl().ThreadParallelRunner, file->runner.get()) != JXL_DEC_SUCCESS)
         || jxl().DecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
         || jxl().DecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
@@ -265,8 +246,6 @@ OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
             const JxlBasicInfo &b = file->info;
             if (b.xsize == 0 || b.ysize == 0)
                 return OpenedPicture::refused(codecmessages::corrupt());
-            if ((long long)b.xsize * b.ysize > kMaxPicturePixels)
-                return OpenedPicture::refused(codecmessages::tooLarge());
             if (b.num_color_channels != 1 && b.num_color_channels != 3)
                 return OpenedPicture::refused(codecmessages::unsupported());
             // The sizes are those of the stored picture; libjxl turns it upright.
@@ -286,12 +265,10 @@ OpenedPicture openJxlPicture(int fd, const ReadOptions &options)
 
     const Colour matte = options.matte;
     const std::size_t extra = std::size_t(width) * std::size_t(height) * kLibraryBytesPerPixel
-        + std::size_t(std::max<off_t>(file->size, 0));
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, [file, icc, matte, width, height](Picture &picture) {
+        + std::size_t(std::max(file->file.size(), 0LL));
+    return wholePictureRows(width, height, [file, icc, matte, width, height](Picture &picture) {
         return decodeFirstFrame(*file, icc, matte, width, height, picture);
     }, extra);
-    return opened;
 }
 
 } // namespace tess

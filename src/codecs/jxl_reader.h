@@ -1,15 +1,17 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
 
 namespace tess {
 
-// Whether the first bytes of a file are a JPEG XL codestream or container.
+// Whether the first bytes of a file are a JPEG XL codestream or container;
+// told by the bytes alone, without loading libjxl.
 bool isJxl(const unsigned char *head, std::size_t size);
 
 // A JPEG XL picture (its first frame when animated), upright, decoded whole
-// by libjxl. Takes ownership of fd.
-OpenedPicture openJxlPicture(int fd, const ReadOptions &options);
+// by libjxl, on options.threads threads.
+OpenedPicture openJxlPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

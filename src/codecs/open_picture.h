@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <QString>
@@ -13,5 +14,9 @@ OpenedPicture openPicture(const QString &path, const ReadOptions &options = {});
 // The same for a file already open, positioned at its start; takes ownership
 // of fd (pictures held in memory come this way too).
 OpenedPicture openPictureFile(int fd, const ReadOptions &options = {});
+
+// The same for a file already looked at; a file that is not ok() is refused
+// as one that can't be opened.
+OpenedPicture openPicture(PictureFile file, const ReadOptions &options = {});
 
 } // namespace tess

@@ -21,7 +21,9 @@ DecodedPicture readWhole(OpenedPicture opened, const QString &name)
         return result;
     }
     RowStream &rows = *opened.rows;
-    if ((long long)rows.width() * rows.height() > kMaxPicturePixels) {
+    // A picture decoded whole was held to the cap when it opened; one that
+    // streams only to its sides, until here, where every row is held.
+    if (!rows.holdsWhole() && (long long)rows.width() * rows.height() > kMaxPicturePixels) {
         result.failure = Failure{name, codecmessages::tooLarge()};
         return result;
     }
@@ -71,9 +73,7 @@ bool writeFully(int fd, const char *data, qsizetype size)
 
 DecodedPicture decodePictureFile(const QString &path)
 {
-    ReadOptions options;
-    options.wholePicture = true;
-    return readWhole(openPicture(path, options), path);
+    return readWhole(openPicture(path), path);
 }
 
 DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages)
@@ -85,9 +85,7 @@ DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForM
             ::close(fd);
         return DecodedPicture{Picture(), Failure{nameForMessages, codecmessages::cannotOpen()}};
     }
-    ReadOptions options;
-    options.wholePicture = true;
-    return readWhole(openPictureFile(fd, options), nameForMessages);
+    return readWhole(openPicture(PictureFile(fd, nameForMessages)), nameForMessages);
 }
 
 } // namespace tess

@@ -3,6 +3,7 @@
 #include "platform/colour.h"
 #include "platform/picture.h"
 
+#include <QImageIOHandler>
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -15,10 +16,9 @@ namespace tess {
 struct ReadOptions {
     // What transparent pixels are laid over: the thumbnail's margin colour.
     Colour matte = rgb(255, 255, 255);
-    // The caller will hold every row at once (decodePictureFile): a picture
-    // over kMaxPicturePixels is refused as too large, even one that could
-    // stream.
-    bool wholePicture = false;
+    // How many threads a library that starts its own may use for this
+    // picture.
+    int threads = 1;
 };
 
 // A picture file as the reader of its kind opened it: its header read, no
@@ -37,12 +37,18 @@ struct OpenedPicture {
     }
 };
 
-// Rows of a picture that its library can only decode whole. `decode` runs at
-// the first readRows, once the caller has reckoned the memory (workingBytes is
-// the picture's own size plus `extraBytes`), and fills the picture or says why
-// not; its rows are then handed out and the picture let go after the last.
+// A picture that its library can only decode whole, storedWidth x
+// storedHeight as the file stores it. A picture over kMaxPicturePixels is
+// refused as too large, a side under one pixel as broken, before anything is
+// decoded. Otherwise `decode` runs at the first readRows, once the caller has
+// reckoned the memory (workingBytes is the picture's own size, a second one
+// for a quarter turn, plus `extraBytes`), and fills the picture as stored or
+// says why not; the picture is turned upright by `orientation`, its rows
+// handed out, and it is let go after the last. width() and height() are the
+// upright sizes.
 using WholeDecode = std::function<std::optional<QString>(Picture &picture)>;
-std::unique_ptr<RowStream> wholePictureRows(int width, int height, WholeDecode decode, std::size_t extraBytes = 0);
+OpenedPicture wholePictureRows(int storedWidth, int storedHeight, WholeDecode decode, std::size_t extraBytes = 0,
+                               QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone);
 
 // Rows of a picture already in memory.
 std::unique_ptr<RowStream> pictureRows(Picture picture);

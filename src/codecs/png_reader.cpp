@@ -3,15 +3,13 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <QtEndian>
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstring>
 #include <memory>
@@ -21,13 +19,10 @@ namespace tess {
 
 namespace {
 
-// An iCCP profile or an eXIf block is all libpng keeps of a chunk; text chunks
-// are dropped unread, so a text bomb never inflates.
-constexpr png_alloc_size_t kChunkMallocMax = 16u << 20;
+// An iCCP profile or an eXIf block is all libpng keeps of a chunk (no larger
+// than the kind's maxLibraryAllocation); text chunks are dropped unread, so a
+// text bomb never inflates.
 constexpr png_uint_32 kChunkCacheMax = 1000;
-// Deflate never packs more than about 1032 bytes into one, so image data that
-// would inflate to more than this many times the file's size is a lie.
-constexpr long long kDeflateMaxRatio = 1100;
 // libpng's zlib state and the two rows (this one and the one above) it filters with.
 constexpr std::size_t kInflateBytes = 48 * 1024;
 
@@ -35,8 +30,7 @@ constexpr std::size_t kInflateBytes = 48 * 1024;
 // guarded step; the steps themselves hold no C++ object with a destructor,
 // since a libpng error leaves them by longjmp.
 struct PngFile {
-    int fd = -1;
-    off_t offset = 0;
+    PictureFile file;
     png_structp png = nullptr;
     png_infop info = nullptr;
     bool endOfFile = false; // libpng wanted bytes the file doesn't have
@@ -44,15 +38,13 @@ struct PngFile {
     png_bytep row = nullptr;
     png_bytepp rows = nullptr;
 
-    PngFile() = default;
+    explicit PngFile(PictureFile picture) : file(std::move(picture)) {}
     PngFile(const PngFile &) = delete;
     PngFile &operator=(const PngFile &) = delete;
     ~PngFile()
     {
         if (png)
             png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        if (fd >= 0)
-            ::close(fd);
     }
 };
 
@@ -66,17 +58,9 @@ void pngWarned(png_structp, png_const_charp) {}
 void pngRead(png_structp png, png_bytep data, png_size_t length)
 {
     auto *file = static_cast<PngFile *>(png_get_io_ptr(png));
-    while (length > 0) {
-        const ssize_t got = ::pread(file->fd, data, length, file->offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            file->endOfFile = true;
-            png_error(png, "end of file");
-        }
-        file->offset += got;
-        data += got;
-        length -= std::size_t(got);
+    if (file->file.read(data, length) != (long long)length) {
+        file->endOfFile = true;
+        png_error(png, "end of file");
     }
 }
 
@@ -194,7 +178,6 @@ struct WholePng {
     int height = 0;
     std::size_t rowBytes = 0;
     bool interlaced = false;
-    QImageIOHandler::Transformations orientation;
 
     std::optional<QString> operator()(Picture &picture) const
     {
@@ -222,26 +205,10 @@ struct WholePng {
         file->rows = nullptr;
         if (!ok)
             return codecmessages::corrupt();
-        applyOrientation(decoded, orientation);
         picture = std::move(decoded);
         return std::nullopt;
     }
 };
-
-bool readAt(int fd, unsigned char *buffer, std::size_t size, off_t offset)
-{
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, buffer, size, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        buffer += got;
-        size -= std::size_t(got);
-        offset += got;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -250,32 +217,32 @@ bool isPng(const unsigned char *head, std::size_t size)
     return size >= 8 && png_sig_cmp(head, 0, 8) == 0;
 }
 
-OpenedPicture openPngPicture(int fd, const ReadOptions &options)
+OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options)
 {
-    auto file = std::make_shared<PngFile>();
-    file->fd = fd;
+    const PictureLimits &limits = limitsOf(PictureKindId::Png);
     // The IHDR chunk always comes first: its size is known before libpng
     // sees the file, so an absurd one is told apart from a broken one.
-    unsigned char head[24] = {};
-    const bool whole = readAt(fd, head, sizeof head, 0);
-    if (!isPng(head, whole ? sizeof head : 0)) {
-        return OpenedPicture::refused(isPng(head, sizeof head) ? codecmessages::corrupt()
-                                                               : codecmessages::notAPicture());
+    const unsigned char *head = picture.head();
+    if (!isPng(head, picture.headSize() >= 24 ? picture.headSize() : 0)) {
+        return OpenedPicture::refused(isPng(head, picture.headSize()) ? codecmessages::corrupt()
+                                                                      : codecmessages::notAPicture());
     }
     if (std::memcmp(head + 12, "IHDR", 4) == 0) {
         const quint32 width = qFromBigEndian<quint32>(head + 16);
         const quint32 height = qFromBigEndian<quint32>(head + 20);
-        if (width > quint32(kMaxStreamedSide) || height > quint32(kMaxStreamedSide))
+        if (width > quint32(limits.maxStreamedSide) || height > quint32(limits.maxStreamedSide))
             return OpenedPicture::refused(codecmessages::tooLarge());
     }
+    const long long fileBytes = picture.size();
+    auto file = std::make_shared<PngFile>(std::move(picture));
 
     file->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, file.get(), pngFailed, pngWarned);
     if (!file->png || !(file->info = png_create_info_struct(file->png)))
         return OpenedPicture::refused(codecmessages::cannotOpen());
     png_set_read_fn(file->png, file.get(), pngRead);
-    png_set_user_limits(file->png, kMaxStreamedSide, kMaxStreamedSide);
+    png_set_user_limits(file->png, png_uint_32(limits.maxStreamedSide), png_uint_32(limits.maxStreamedSide));
     png_set_chunk_cache_max(file->png, kChunkCacheMax);
-    png_set_chunk_malloc_max(file->png, kChunkMallocMax);
+    png_set_chunk_malloc_max(file->png, png_alloc_size_t(limits.maxLibraryAllocation));
     static const png_byte unread[] = "tEXt\0zTXt\0iTXt\0sPLT\0";
     png_set_keep_unknown_chunks(file->png, PNG_HANDLE_CHUNK_NEVER, unread, 4);
     if (!runPngStep(*file, infoStep))
@@ -286,9 +253,9 @@ OpenedPicture openPngPicture(int fd, const ReadOptions &options)
     const int width = int(png_get_image_width(png, info));
     const int height = int(png_get_image_height(png, info));
     const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-    struct stat st {};
+    // Image data that would inflate to more than the ratio allows is a lie.
     const long long dataBytes = (long long)(png_get_rowbytes(png, info) + 1) * height;
-    if (::fstat(fd, &st) != 0 || (long long)st.st_size * kDeflateMaxRatio < dataBytes)
+    if (fileBytes * limits.maxInflateRatio < dataBytes)
         return OpenedPicture::refused(codecmessages::corrupt());
 
     QByteArray profile;
@@ -319,15 +286,10 @@ OpenedPicture openPngPicture(int fd, const ReadOptions &options)
         opened.rows = std::make_unique<PngRows>(std::move(file), width, height, rowBytes, std::move(converter));
         return opened;
     }
-    if ((long long)width * height > kMaxPicturePixels)
-        return OpenedPicture::refused(codecmessages::tooLarge());
-    const bool turned = orientation & QImageIOHandler::TransformationRotate90;
-    const std::size_t pixelBytes = std::size_t(width) * std::size_t(height) * sizeof(Colour);
-    const std::size_t extra = sizeof(PngFile) + kInflateBytes + 3 * rowBytes + (turned ? pixelBytes : 0)
+    const std::size_t extra = sizeof(PngFile) + kInflateBytes + 3 * rowBytes
         + (interlaced ? (rowBytes + sizeof(png_bytep)) * std::size_t(height) : 0);
-    WholePng decode{std::move(file), std::move(converter), width, height, rowBytes, interlaced, orientation};
-    opened.rows = wholePictureRows(turned ? height : width, turned ? width : height, std::move(decode), extra);
-    return opened;
+    WholePng decode{std::move(file), std::move(converter), width, height, rowBytes, interlaced};
+    return wholePictureRows(width, height, std::move(decode), extra, orientation);
 }
 
 } // namespace tess

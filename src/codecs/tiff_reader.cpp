@@ -1,17 +1,13 @@
 #include "codecs/tiff_reader.h"
 
 #include "codecs/codec_messages.h"
-#include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <tiffio.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -21,10 +17,6 @@
 namespace tess {
 
 namespace {
-
-// Above any strip or tile a real picture within kMaxPicturePixels needs, so
-// a directory that lies about its strips fails instead of allocating.
-constexpr tmsize_t kMaxTiffAllocation = 512LL * 1024 * 1024;
 
 int ignoreMessage(TIFF *, void *, const char *, const char *, va_list) { return 1; }
 
@@ -44,16 +36,13 @@ struct TiffCloser {
 };
 using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
-// What libtiff reads through: our descriptor, and for a file of ordinary
-// size its bytes in memory, handed to libtiff as its "mapped" file. libtiff
-// reads short final strips and tiles of a mapped file that it refuses when
-// reading, and a real mapping would end us with SIGBUS if the file were cut
-// under us.
-constexpr off_t kMaxCopiedFile = 16LL * 1024 * 1024;
-
+// What libtiff reads through: the picture file, and for a file of ordinary
+// size (the kind's maxFileBytes) its bytes in memory, handed to libtiff as its
+// "mapped" file. libtiff reads short final strips and tiles of a mapped file
+// that it refuses when reading, and a real mapping would end us with SIGBUS if
+// the file were cut under us.
 struct TiffSource {
-    int fd = -1;
-    off_t size = 0;
+    PictureFile file;
     std::vector<std::uint8_t> copy;
 };
 
@@ -61,52 +50,33 @@ TiffSource &sourceOf(thandle_t handle) { return *static_cast<TiffSource *>(handl
 
 tmsize_t readSource(thandle_t handle, void *buffer, tmsize_t size)
 {
-    tmsize_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(sourceOf(handle).fd, static_cast<char *>(buffer) + done, std::size_t(size - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += got;
-    }
-    return done;
+    const long long got = sourceOf(handle).file.read(buffer, std::size_t(std::max<tmsize_t>(size, 0)));
+    return got < 0 ? 0 : tmsize_t(got);
 }
 
 tmsize_t writeNothing(thandle_t, void *, tmsize_t) { return 0; }
 
 toff_t seekSource(thandle_t handle, toff_t offset, int whence)
 {
-    const off_t at = ::lseek(sourceOf(handle).fd, off_t(offset), whence);
+    const long long at = sourceOf(handle).file.seek((long long)offset, whence);
     return at < 0 ? toff_t(-1) : toff_t(at);
 }
 
 int closeSource(thandle_t handle)
 {
-    ::close(sourceOf(handle).fd);
     delete &sourceOf(handle);
     return 0;
 }
 
-toff_t sizeOfSource(thandle_t handle) { return toff_t(sourceOf(handle).size); }
+toff_t sizeOfSource(thandle_t handle) { return toff_t(sourceOf(handle).file.size()); }
 
 int mapSource(thandle_t handle, void **base, toff_t *size)
 {
     TiffSource &source = sourceOf(handle);
     if (source.copy.empty()) {
-        if (source.size <= 0 || source.size > kMaxCopiedFile)
+        if (source.file.readAll(source.copy, limitsOf(PictureKindId::Tiff).maxFileBytes) != PictureFile::Whole::Read) {
+            source.copy = {};
             return 0;
-        source.copy.resize(std::size_t(source.size));
-        std::size_t done = 0;
-        while (done < source.copy.size()) {
-            const ssize_t got = ::pread(source.fd, source.copy.data() + done, source.copy.size() - done, off_t(done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                source.copy = {};
-                return 0;
-            }
-            done += std::size_t(got);
         }
     }
     *base = source.copy.data();
@@ -398,7 +368,6 @@ std::optional<QString> decodeScanlines(ScanlineReader &reader, const TiffLayout 
         if (!reader.read(picture.row(int(y))))
             return codecmessages::corrupt();
     }
-    applyOrientation(picture, transformationOf(l.orientation));
     return std::nullopt;
 }
 
@@ -436,19 +405,20 @@ std::optional<QString> decodeRgba(TIFF *tif, const TiffLayout &l, Colour matte, 
         }
         converter.convert(straight.data(), picture.row(int(y)), int(l.width));
     }
-    applyOrientation(picture, transformationOf(l.orientation));
     return std::nullopt;
 }
 
 // What libtiff holds while it decodes: a strip or tile of decoded samples
 // (one per plane) and the compressed bytes behind it, no more than the file.
-std::size_t libtiffBytes(TIFF *tif, const TiffLayout &l, off_t fileSize)
+std::size_t libtiffBytes(TIFF *tif, const TiffLayout &l, long long fileSize)
 {
+    const PictureLimits &limits = limitsOf(PictureKindId::Tiff);
     const std::uint64_t unit = TIFFIsTiled(tif) ? std::uint64_t(TIFFTileSize64(tif)) : std::uint64_t(TIFFStripSize64(tif));
     const std::uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
-    const std::uint64_t raw = std::min<std::uint64_t>(unit * planes, std::uint64_t(std::max<off_t>(fileSize, 0)));
-    const std::uint64_t copy = fileSize <= kMaxCopiedFile ? std::uint64_t(std::max<off_t>(fileSize, 0)) : 0;
-    return std::size_t(std::min<std::uint64_t>(unit * planes, std::uint64_t(kMaxTiffAllocation)) + raw + copy + 64 * 1024);
+    const std::uint64_t raw = std::min<std::uint64_t>(unit * planes, std::uint64_t(std::max(fileSize, 0LL)));
+    const std::uint64_t copy = fileSize <= limits.maxFileBytes ? std::uint64_t(std::max(fileSize, 0LL)) : 0;
+    return std::size_t(std::min<std::uint64_t>(unit * planes, std::uint64_t(limits.maxLibraryAllocation)) + raw + copy
+                       + 64 * 1024);
 }
 
 } // namespace
@@ -461,25 +431,23 @@ bool isTiff(const unsigned char *head, std::size_t size)
         || (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43));
 }
 
-OpenedPicture openTiffPicture(int fd, const ReadOptions &options)
+OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options)
 {
     silenceLibtiff();
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
-        ::close(fd);
-        return OpenedPicture::refused(codecmessages::cannotOpen());
-    }
+    const PictureLimits &limits = limitsOf(PictureKindId::Tiff);
+    const long long fileBytes = file.size();
+    const bool tiff = isTiff(file.head(), file.headSize());
+    const QByteArray name = file.name().toUtf8();
     TIFFOpenOptions *openOptions = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetMaxSingleMemAlloc(openOptions, kMaxTiffAllocation);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(openOptions, tmsize_t(limits.maxLibraryAllocation));
     TIFFOpenOptionsSetErrorHandlerExtR(openOptions, ignoreMessage, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(openOptions, ignoreMessage, nullptr);
-    auto *source = new TiffSource{fd, info.st_size, {}};
-    TiffPtr tif(TIFFClientOpenExt("picture.tif", "r", source, readSource, writeNothing, seekSource, closeSource,
-                                  sizeOfSource, mapSource, unmapSource, openOptions));
+    auto *source = new TiffSource{std::move(file), {}};
+    TiffPtr tif(TIFFClientOpenExt(name.isEmpty() ? "picture.tif" : name.constData(), "r", source, readSource,
+                                  writeNothing, seekSource, closeSource, sizeOfSource, mapSource, unmapSource,
+                                  openOptions));
     TIFFOpenOptionsFree(openOptions);
     if (!tif) {
-        std::uint8_t head[4] = {};
-        const bool tiff = ::pread(fd, head, sizeof head, 0) == sizeof head && isTiff(head, sizeof head);
         closeSource(source); // libtiff only takes the source once the file opens
         return OpenedPicture::refused(tiff ? codecmessages::corrupt() : codecmessages::notAPicture());
     }
@@ -489,7 +457,8 @@ OpenedPicture openTiffPicture(int fd, const ReadOptions &options)
     if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &l.width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &l.height)
         || l.width == 0 || l.height == 0)
         return OpenedPicture::refused(codecmessages::corrupt());
-    if ((long long)l.width * l.height > kMaxPicturePixels)
+    // Streamed or not, a page is bounded as a picture held whole.
+    if ((long long)l.width * l.height > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &l.bits);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &l.samples);
@@ -506,27 +475,25 @@ OpenedPicture openTiffPicture(int fd, const ReadOptions &options)
     l.icc = iccProfileOf(tif.get());
     if (l.orientation < ORIENTATION_TOPLEFT || l.orientation > ORIENTATION_LEFTBOT)
         l.orientation = ORIENTATION_TOPLEFT;
-    const bool turned = l.orientation >= ORIENTATION_LEFTTOP;
-    const int width = int(turned ? l.height : l.width);
-    const int height = int(turned ? l.width : l.height);
-    const std::size_t libraryBytes = libtiffBytes(tif.get(), l, info.st_size);
+    const QImageIOHandler::Transformations orientation = transformationOf(l.orientation);
+    const int width = int(l.width);
+    const int height = int(l.height);
+    const std::size_t libraryBytes = libtiffBytes(tif.get(), l, fileBytes);
 
     l.scanlines = hasPhotometric && chooseScanlines(tif.get(), l);
     if (l.scanlines) {
         auto reader = std::make_unique<ScanlineReader>(std::move(tif), l, options.matte);
-        if (l.orientation == ORIENTATION_TOPLEFT && l.width <= std::uint32_t(kMaxStreamedSide)
-            && l.height <= std::uint32_t(kMaxStreamedSide)) {
+        if (l.orientation == ORIENTATION_TOPLEFT && l.width <= std::uint32_t(limits.maxStreamedSide)
+            && l.height <= std::uint32_t(limits.maxStreamedSide)) {
             OpenedPicture opened;
             opened.rows = std::make_unique<TiffRowStream>(std::move(reader), l, libraryBytes);
             return opened;
         }
         const std::size_t extra = reader->bufferBytes() + libraryBytes;
         std::shared_ptr<ScanlineReader> shared(std::move(reader));
-        OpenedPicture opened;
-        opened.rows = wholePictureRows(width, height, [shared, l](Picture &picture) {
+        return wholePictureRows(width, height, [shared, l](Picture &picture) {
             return decodeScanlines(*shared, l, picture);
-        }, extra);
-        return opened;
+        }, extra, orientation);
     }
 
     char why[1024] = {};
@@ -534,11 +501,9 @@ OpenedPicture openTiffPicture(int fd, const ReadOptions &options)
         return OpenedPicture::refused(codecmessages::unsupported());
     std::shared_ptr<TIFF> shared(tif.release(), TiffCloser());
     const Colour matte = options.matte;
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, [shared, l, matte](Picture &picture) {
+    return wholePictureRows(width, height, [shared, l, matte](Picture &picture) {
         return decodeRgba(shared.get(), l, matte, picture);
-    }, libraryBytes);
-    return opened;
+    }, libraryBytes, orientation);
 }
 
 } // namespace tess

@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -8,11 +9,11 @@ namespace tess {
 // Whether the first bytes of a file are a TIFF header (classic or BigTIFF, either byte order).
 bool isTiff(const unsigned char *head, std::size_t size);
 
-// The first page of a TIFF, read with libtiff. Takes ownership of fd.
+// The first page of a TIFF, read with libtiff.
 // Upright 8- and 16-bit pictures in contiguous strips (grey, RGB, CMYK,
 // 8-bit palette) stream a scanline at a time; a turned one, a tiled one or
 // any other layout libtiff can turn into RGBA is decoded whole. Float and
 // signed samples are refused as unsupported.
-OpenedPicture openTiffPicture(int fd, const ReadOptions &options);
+OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

@@ -3,6 +3,7 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <QtEndian>
@@ -10,10 +11,6 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -21,28 +18,6 @@
 namespace tess {
 
 namespace {
-
-// A file this large is not read into memory at all.
-constexpr long long kMaxFileBytes = 1LL << 30;
-// A lossless bitstream can code a plain area in next to no bits, so a picture
-// beyond this many pixels must come with at least a byte for every
-// kPixelsPerFileByte of them: a tiny file can't make us allocate a huge one.
-constexpr long long kPlainPixels = 1LL << 22;
-constexpr long long kPixelsPerFileByte = 8192;
-
-bool readAll(int fd, QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::pread(fd, bytes.data() + done, std::size_t(bytes.size() - done), off_t(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += got;
-    }
-    return true;
-}
 
 // The first frame's bitstream within the file, and where it lies on the canvas.
 struct FirstFrame {
@@ -56,7 +31,6 @@ struct FirstFrame {
     int width = 0;
     int height = 0;
     std::shared_ptr<const RowConverter> converter;
-    QImageIOHandler::Transformations orientation;
 
     bool coversCanvas() const
     {
@@ -93,7 +67,6 @@ struct FirstFrame {
                     std::memset(&samples[std::size_t(left) * 4], 0, stride);
             }
         }
-        applyOrientation(canvas, orientation);
         picture = std::move(canvas);
         return std::nullopt;
     }
@@ -117,34 +90,25 @@ bool isWebp(const unsigned char *head, std::size_t size)
     return size >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0;
 }
 
-OpenedPicture openWebpPicture(int fd, const ReadOptions &options)
+OpenedPicture openWebpPicture(PictureFile picture, const ReadOptions &options)
 {
-    struct stat st {};
-    const bool known = ::fstat(fd, &st) == 0;
-    unsigned char head[12] = {};
-    const bool headRead = known && ::pread(fd, head, sizeof head, 0) == ssize_t(sizeof head);
-    if (!headRead || !isWebp(head, sizeof head)) {
-        ::close(fd);
-        return OpenedPicture::refused(known ? codecmessages::notAPicture() : codecmessages::cannotOpen());
+    const PictureLimits &limits = limitsOf(PictureKindId::Webp);
+    QByteArray file;
+    switch (picture.readAll(file, limits.maxFileBytes)) {
+    case PictureFile::Whole::Read: break;
+    case PictureFile::Whole::TooLarge: return OpenedPicture::refused(codecmessages::tooLarge());
+    case PictureFile::Whole::Failed: return OpenedPicture::refused(codecmessages::corrupt());
     }
-    if (st.st_size > kMaxFileBytes) {
-        ::close(fd);
-        return OpenedPicture::refused(codecmessages::tooLarge());
-    }
-    QByteArray file(qsizetype(st.st_size), Qt::Uninitialized);
-    const bool read = readAll(fd, file);
-    ::close(fd);
-    if (!read)
-        return OpenedPicture::refused(codecmessages::corrupt());
+    picture.close();
     const auto *bytes = reinterpret_cast<const std::uint8_t *>(file.constData());
 
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes, std::size_t(file.size()), &features) != VP8_STATUS_OK)
         return OpenedPicture::refused(codecmessages::corrupt());
     const long long pixels = (long long)features.width * features.height;
-    if (pixels > kMaxPicturePixels)
+    if (pixels > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
-    if (pixels > kPlainPixels && file.size() * kPixelsPerFileByte < pixels)
+    if (limits.claimsMoreThanTheFileHolds(pixels, file.size()))
         return OpenedPicture::refused(codecmessages::corrupt());
 
     const WebPData data{bytes, std::size_t(file.size())};
@@ -166,8 +130,9 @@ OpenedPicture openWebpPicture(int fd, const ReadOptions &options)
     WebPDemuxReleaseIterator(&frame);
     const std::uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
     const QByteArray profile = (flags & ICCP_FLAG) ? chunk(demux.get(), "ICCP") : QByteArray();
-    first.orientation = (flags & EXIF_FLAG) ? exifOrientation(chunk(demux.get(), "EXIF"))
-                                            : QImageIOHandler::Transformations(QImageIOHandler::TransformationNone);
+    const QImageIOHandler::Transformations orientation
+        = (flags & EXIF_FLAG) ? exifOrientation(chunk(demux.get(), "EXIF"))
+                              : QImageIOHandler::Transformations(QImageIOHandler::TransformationNone);
     demux.reset();
 
     // The frame's own bitstream must be the size the container gives it, and
@@ -176,26 +141,21 @@ OpenedPicture openWebpPicture(int fd, const ReadOptions &options)
     if (WebPGetFeatures(bytes + first.offset, first.size, &frameFeatures) != VP8_STATUS_OK
         || frameFeatures.width != first.width || frameFeatures.height != first.height || first.left < 0
         || first.top < 0 || first.canvasWidth <= 0 || first.canvasHeight <= 0
-        || (long long)first.canvasWidth * first.canvasHeight > kMaxPicturePixels
         || first.left + first.width > first.canvasWidth || first.top + first.height > first.canvasHeight)
         return OpenedPicture::refused(codecmessages::corrupt());
 
-    const std::size_t canvasBytes = std::size_t(first.canvasWidth) * std::size_t(first.canvasHeight) * 4;
     const std::size_t frameBytes = std::size_t(first.width) * std::size_t(first.height) * 4;
-    const bool turned = first.orientation & QImageIOHandler::TransformationRotate90;
     // Beside our frame buffer, the lossless decoder holds the whole frame too;
     // the lossy one a few rows of macroblocks and an alpha plane.
     const std::size_t decoderBytes = frameFeatures.format == 2 ? frameBytes
                                                                 : std::size_t(first.width) * 64 + frameBytes / 4;
     const std::size_t extra = std::size_t(file.size()) + decoderBytes
-        + (first.coversCanvas() ? 0 : frameBytes + std::size_t(first.canvasWidth) * 4) + (turned ? canvasBytes : 0);
-    const int width = turned ? first.canvasHeight : first.canvasWidth;
-    const int height = turned ? first.canvasWidth : first.canvasHeight;
+        + (first.coversCanvas() ? 0 : frameBytes + std::size_t(first.canvasWidth) * 4);
+    const int width = first.canvasWidth;
+    const int height = first.canvasHeight;
     first.converter = std::make_shared<const RowConverter>(SampleLayout::Rgba8, profile, options.matte);
     first.file = std::move(file);
-    OpenedPicture opened;
-    opened.rows = wholePictureRows(width, height, std::move(first), extra);
-    return opened;
+    return wholePictureRows(width, height, std::move(first), extra, orientation);
 }
 
 } // namespace tess

@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -9,10 +10,10 @@ namespace tess {
 bool isWebp(const unsigned char *head, std::size_t size);
 
 // A WebP (lossy, lossless, with or without alpha; the first frame of an
-// animation on its canvas) read with libwebp. Takes ownership of fd. The file
+// animation on its canvas) read with libwebp. The file
 // is read at open and decoded whole at the first row, so its own bytes count
 // toward the working memory. The EXIF chunk's orientation is applied and the
 // ICCP chunk's profile converts the colours.
-OpenedPicture openWebpPicture(int fd, const ReadOptions &options);
+OpenedPicture openWebpPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

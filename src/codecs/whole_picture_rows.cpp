@@ -1,6 +1,8 @@
 #include "codecs/picture_reader.h"
 
 #include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
+#include "codecs/picture_codecs.h"
 
 #include <algorithm>
 
@@ -8,10 +10,24 @@ namespace tess {
 
 namespace {
 
+bool turns(QImageIOHandler::Transformations orientation)
+{
+    return orientation & QImageIOHandler::TransformationRotate90;
+}
+
+std::size_t pictureBytes(int width, int height)
+{
+    return std::size_t(width) * std::size_t(height) * sizeof(Colour);
+}
+
 class WholePictureRows final : public RowStream {
 public:
-    WholePictureRows(int width, int height, WholeDecode decode, std::size_t extraBytes)
-        : m_width(width), m_height(height), m_decode(std::move(decode)), m_extraBytes(extraBytes)
+    WholePictureRows(int storedWidth, int storedHeight, WholeDecode decode, std::size_t extraBytes,
+                     QImageIOHandler::Transformations orientation)
+        : m_width(turns(orientation) ? storedHeight : storedWidth),
+          m_height(turns(orientation) ? storedWidth : storedHeight), m_decode(std::move(decode)),
+          m_extraBytes(extraBytes + (turns(orientation) ? pictureBytes(storedWidth, storedHeight) : 0)),
+          m_orientation(orientation)
     {
     }
     explicit WholePictureRows(Picture picture)
@@ -25,7 +41,7 @@ public:
     // The decoder's part is let go with it.
     std::size_t workingBytes() const override
     {
-        return std::size_t(m_width) * std::size_t(m_height) * sizeof(Colour) + (m_decoded ? 0 : m_extraBytes);
+        return pictureBytes(m_width, m_height) + (m_decoded ? 0 : m_extraBytes);
     }
 
     bool holdsWhole() const override { return true; }
@@ -63,10 +79,14 @@ private:
             m_decoded = true;
             const std::optional<QString> failure = m_decode(m_picture);
             m_decode = nullptr;
-            if (!failure && (m_picture.width() != m_width || m_picture.height() != m_height))
-                m_message = codecmessages::corrupt();
-            else if (failure)
+            const bool turned = turns(m_orientation);
+            if (failure)
                 m_message = *failure;
+            else if (m_picture.width() != (turned ? m_height : m_width)
+                     || m_picture.height() != (turned ? m_width : m_height))
+                m_message = codecmessages::corrupt();
+            else if (m_orientation != QImageIOHandler::TransformationNone)
+                applyOrientation(m_picture, m_orientation);
             if (!m_message.isEmpty())
                 m_picture.reset();
         }
@@ -77,6 +97,7 @@ private:
     const int m_height;
     WholeDecode m_decode;
     std::size_t m_extraBytes = 0;
+    QImageIOHandler::Transformations m_orientation = QImageIOHandler::TransformationNone;
     Picture m_picture;
     bool m_decoded = false;
     bool m_held = false;
@@ -86,9 +107,17 @@ private:
 
 } // namespace
 
-std::unique_ptr<RowStream> wholePictureRows(int width, int height, WholeDecode decode, std::size_t extraBytes)
+OpenedPicture wholePictureRows(int storedWidth, int storedHeight, WholeDecode decode, std::size_t extraBytes,
+                               QImageIOHandler::Transformations orientation)
 {
-    return std::make_unique<WholePictureRows>(width, height, std::move(decode), extraBytes);
+    if (storedWidth < 1 || storedHeight < 1)
+        return OpenedPicture::refused(codecmessages::corrupt());
+    if ((long long)storedWidth * storedHeight > kMaxPicturePixels)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+    OpenedPicture opened;
+    opened.rows = std::make_unique<WholePictureRows>(storedWidth, storedHeight, std::move(decode), extraBytes,
+                                                     orientation);
+    return opened;
 }
 
 std::unique_ptr<RowStream> pictureRows(Picture picture)

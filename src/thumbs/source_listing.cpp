@@ -1,5 +1,6 @@
 #include "thumbs/source_listing.h"
 
+#include "codecs/picture_kinds.h"
 #include "platform/file_names.h"
 #include "platform/file_services.h"
 #include "platform/list_collation.h"
@@ -79,13 +80,8 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
 
 const QStringList &pictureWildcards()
 {
-    // Bitmaps and JPEGs first, as they always were; then each kind under every
-    // ending cameras and programs give it.
-    static const QStringList wildcards = {
-        QStringLiteral("*.bmp"),  QStringLiteral("*.jpg"),  QStringLiteral("*.dib"),  QStringLiteral("*.jpeg"),
-        QStringLiteral("*.jpe"),  QStringLiteral("*.jfif"), QStringLiteral("*.png"),  QStringLiteral("*.gif"),
-        QStringLiteral("*.webp"), QStringLiteral("*.tif"),  QStringLiteral("*.tiff"), QStringLiteral("*.heic"),
-        QStringLiteral("*.heif"), QStringLiteral("*.hif"),  QStringLiteral("*.avif"), QStringLiteral("*.jxl")};
+    // Every kind the readers open, under every ending cameras and programs give it.
+    static const QStringList wildcards = pictureEndingWildcards();
     return wildcards;
 }
 

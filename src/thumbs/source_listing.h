@@ -14,8 +14,8 @@ struct SourceListing {
 };
 
 // The wildcards of the picture files a folder lists, in the order each pass
-// takes them: "*.bmp", "*.jpg", then the other endings of bitmaps and JPEGs
-// and those of PNG, GIF, WebP, TIFF, HEIF, AVIF and JPEG XL. The window and
+// takes them: the endings of bitmaps, JPEGs, PNG, GIF, WebP, TIFF, HEIF, AVIF
+// and JPEG XL, as the table of picture kinds gives them. The window and
 // tessarolith-batch both list through ListSourceFolder, so both take these.
 const QStringList &pictureWildcards();
 

@@ -118,7 +118,7 @@ TEST_P(Corpus, ReadsAsTheManifestSays)
     if (mustDecode && (long long)row.width * row.height > kLargestDecodedPixels)
         GTEST_SKIP() << "a big picture, decoded in the plain build";
     const QString path = corpusFormatsPath(row.path);
-    const ReadOutcome out = readFile(openPictureFile, path, kMatte);
+    const ReadOutcome out = readFile(openByContent, path, kMatte);
     if (!out.complete) {
         const QStringList causes{codecmessages::corrupt(), codecmessages::tooLarge(), codecmessages::unsupported(),
                                  codecmessages::notAPicture()};
@@ -149,7 +149,7 @@ TEST_P(Corpus, ReadsAsTheManifestSays)
         EXPECT_LE(d.meanChannel, t.meanChannel) << "max " << d.maxChannel;
     } else if (row.reference.endsWith(QLatin1String(".md5"))) {
         // dwebp's RGB leaves alpha out: only an opaque picture can match it.
-        const ReadOutcome black = readFile(openPictureFile, path, rgb(0, 0, 0));
+        const ReadOutcome black = readFile(openByContent, path, rgb(0, 0, 0));
         const QString name = row.path.section(QLatin1Char('/'), -1);
         if (black.picture == out.picture && ppmSums().count(name)) {
             EXPECT_EQ(ppmSum(out.picture), ppmSums().at(name));

@@ -5,6 +5,8 @@
 #include "support/codec_test_support.h"
 
 #include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -21,16 +23,28 @@ bool loaded(const char *soname)
 TEST(LateLibraries, LoadedByTheFirstPictureThatNeedsThem)
 {
     struct Step {
-        const char *file;
+        const char *file; // null: bytes of no kind
         bool heif;
         bool jxl;
     };
     const Step steps[] = {
+        {nullptr, false, false},
         {"png/good/pngsuite/basi0g01.png", false, false},
         {"heif/good/libheif/colors-no-alpha-thumbnail.heic", true, false},
         {"jxl/good/conformance/alpha_triangles.jxl", true, true},
     };
     for (const Step &step : steps) {
+        if (!step.file) {
+            // A broken file no kind claims is told apart without the libraries.
+            const int fd = ::memfd_create("broken", MFD_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            const char bytes[] = "\x01\x02 not a picture of any kind, nor the start of one";
+            ASSERT_EQ(::write(fd, bytes, sizeof bytes), ssize_t(sizeof bytes));
+            EXPECT_FALSE(tess::openPictureFile(fd).ok());
+            EXPECT_FALSE(loaded(TESS_LIBHEIF_SONAME));
+            EXPECT_FALSE(loaded(TESS_LIBJXL_SONAME));
+            continue;
+        }
         const tess::OpenedPicture opened = tess::openPicture(tess::testing::corpus(QStringLiteral("formats/") + step.file));
         EXPECT_TRUE(opened.ok()) << step.file;
         EXPECT_EQ(loaded(TESS_LIBHEIF_SONAME), step.heif) << step.file;

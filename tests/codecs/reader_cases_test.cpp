@@ -3,6 +3,7 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/gif_reader.h"
+#include "codecs/jxl_reader.h"
 #include "codecs/png_reader.h"
 #include "codecs/open_picture.h"
 #include "codecs/webp_reader.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr Colour kMatte = rgb(40, 160, 220); // no picture's own colour
 
-ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes(openPictureFile, bytes, kMatte); }
+ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes(tess::testing::openByContent, bytes, kMatte); }
 
 } // namespace
 
@@ -221,8 +222,9 @@ TEST(Signatures, TellTheKindsApart)
 {
     struct Head {
         QByteArray bytes;
-        bool png, gif, webp;
+        bool png, gif, webp, jxl = false;
     };
+    const QByteArray container("\0\0\0\x0CJXL \r\n\x87\n", 12);
     const Head heads[] = {
         {corpusFile("png/good/pngsuite/basn2c08.png").left(16), true, false, false},
         {corpusFile("png/bad/pngsuite/xs7n0g01.png").left(16), false, false, false},
@@ -232,6 +234,14 @@ TEST(Signatures, TellTheKindsApart)
         {QByteArray("RIFF\x10\0\0\0WEBPVP8L", 16), false, false, true},
         {QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), false, false, false},
         {QByteArray("RIFF\x10\0\0\0WEB"), false, false, false},
+        {QByteArray("\xFF\x0A"), false, false, false, true},
+        {corpusFile("jxl/good/kimageformats/orientation1.jxl").left(16), false, false, false, true},
+        {corpusFile("jxl/good/conformance/alpha_triangles.jxl").left(16), false, false, false, true},
+        {container, false, false, false, true},
+        {container.left(11), false, false, false, false},
+        {QByteArray(container).replace('\x87', '\x88'), false, false, false, false},
+        {QByteArray("\xFF"), false, false, false, false},
+        {QByteArray("\xFF\xD8\xFF\xE0"), false, false, false, false},
     };
     for (const Head &h : heads) {
         const auto *b = reinterpret_cast<const unsigned char *>(h.bytes.constData());
@@ -239,6 +249,7 @@ TEST(Signatures, TellTheKindsApart)
         EXPECT_EQ(isPng(b, n), h.png) << h.bytes.toHex().toStdString();
         EXPECT_EQ(isGif(b, n), h.gif) << h.bytes.toHex().toStdString();
         EXPECT_EQ(isWebp(b, n), h.webp) << h.bytes.toHex().toStdString();
+        EXPECT_EQ(isJxl(b, n), h.jxl) << h.bytes.toHex().toStdString();
     }
 }
 

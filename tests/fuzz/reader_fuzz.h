@@ -4,6 +4,7 @@
 // again with a cause); never a crash, a hang or an allocation the header
 // alone asked for.
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 
 #include <sys/mman.h>
@@ -16,7 +17,7 @@
 
 namespace tess::fuzzing {
 
-using OpenReader = OpenedPicture (*)(int fd, const ReadOptions &options);
+using OpenReader = OpenedPicture (*)(PictureFile file, const ReadOptions &options);
 
 inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open)
 {
@@ -30,7 +31,7 @@ inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open
         done += std::size_t(wrote);
     }
     ::lseek(fd, 0, SEEK_END); // readers must not rely on where the descriptor stands
-    OpenedPicture opened = open(fd, ReadOptions{rgb(12, 34, 56)});
+    OpenedPicture opened = open(PictureFile(fd), ReadOptions{rgb(12, 34, 56)});
     if (!opened.ok()) {
         if (opened.message.isEmpty())
             std::abort();

@@ -2,7 +2,9 @@
 // Reading a picture file as the engine does, a band of rows at a time, with
 // the row stream's contract checked on the way; and reference renderings laid
 // over a matte as the readers lay transparency.
+#include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_file.h"
 #include "codecs/picture_reader.h"
 #include "platform/picture.h"
 
@@ -21,7 +23,13 @@
 
 namespace tess::testing {
 
-using Opener = std::function<OpenedPicture(int, const ReadOptions &)>;
+using Opener = std::function<OpenedPicture(PictureFile, const ReadOptions &)>;
+
+// The reader the file's head names, as the engine picks it.
+inline OpenedPicture openByContent(PictureFile file, const ReadOptions &options)
+{
+    return openPicture(std::move(file), options);
+}
 
 struct ReadOutcome {
     bool opened = false;
@@ -33,10 +41,10 @@ struct ReadOutcome {
 };
 
 // Bands of an odd height, so that they don't divide the pictures evenly.
-inline ReadOutcome readStream(const Opener &open, int fd, Colour matte, bool keep)
+inline ReadOutcome readStream(const Opener &open, PictureFile file, const ReadOptions &options, bool keep)
 {
     ReadOutcome out;
-    OpenedPicture opened = open(fd, ReadOptions{matte});
+    OpenedPicture opened = open(std::move(file), options);
     if (!opened.ok()) {
         EXPECT_FALSE(opened.message.isEmpty()) << "refused without a cause";
         out.message = opened.message;
@@ -75,16 +83,24 @@ inline ReadOutcome readStream(const Opener &open, int fd, Colour matte, bool kee
     return out;
 }
 
-// The reader owns the descriptor: closed once the picture is let go.
-inline ReadOutcome readFile(const Opener &open, const QString &path, Colour matte, bool keep = true)
+// The reader owns the descriptor: closed once the picture is let go. `read`
+// stands in for the system's pread where given.
+inline ReadOutcome readFile(const Opener &open, const QString &path, const ReadOptions &options, bool keep = true,
+                            PictureFile::ReadFunction read = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     EXPECT_GE(fd, 0) << path.toStdString();
     if (fd < 0)
         return {};
-    ReadOutcome out = readStream(open, fd, matte, keep);
+    ReadOutcome out = readStream(open, PictureFile(fd, path, read), options, keep);
     EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "descriptor left open";
     return out;
+}
+
+inline ReadOutcome readFile(const Opener &open, const QString &path, Colour matte, bool keep = true,
+                            PictureFile::ReadFunction read = nullptr)
+{
+    return readFile(open, path, ReadOptions{matte}, keep, read);
 }
 
 inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour matte)
@@ -94,7 +110,7 @@ inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour
         ADD_FAILURE() << "no memory file";
         return {};
     }
-    return readStream(open, fd, matte, true);
+    return readStream(open, PictureFile(fd), ReadOptions{matte}, true);
 }
 
 // A rendering with its transparent parts laid over the matte, by the

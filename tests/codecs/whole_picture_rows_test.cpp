@@ -1,0 +1,135 @@
+// A picture decoded whole: held to the pixel cap before its decoder runs, and
+// turned upright from the picture as the file stores it.
+#include "codecs/codec_messages.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/picture_reader.h"
+
+#include <gtest/gtest.h>
+
+using namespace tess;
+
+namespace {
+
+using T = QImageIOHandler;
+
+// Stored 3 x 2: a b c / d e f.
+constexpr Colour a = 1, b = 2, c = 3, d = 4, e = 5, f = 6;
+
+Picture stored()
+{
+    Picture p(3, 2);
+    const Colour pixels[] = {a, b, c, d, e, f};
+    std::copy_n(pixels, 6, p.bits());
+    return p;
+}
+
+struct TurnCase {
+    const char *name;
+    T::Transformations orientation;
+    int width, height;
+    std::vector<Colour> upright; // rows top to bottom
+};
+
+const TurnCase kTurns[] = {
+    {"AsStored", T::TransformationNone, 3, 2, {a, b, c, d, e, f}},
+    {"Mirrored", T::TransformationMirror, 3, 2, {c, b, a, f, e, d}},
+    {"HalfTurn", T::TransformationRotate180, 3, 2, {f, e, d, c, b, a}},
+    {"QuarterTurn", T::TransformationRotate90, 2, 3, {d, a, e, b, f, c}},
+    {"ThreeQuarterTurn", T::TransformationRotate270, 2, 3, {c, f, b, e, a, d}},
+};
+
+class WholeTurn : public ::testing::TestWithParam<TurnCase> {};
+
+TEST_P(WholeTurn, HandsOutTheStoredPictureUpright)
+{
+    const TurnCase &t = GetParam();
+    constexpr std::size_t kExtra = 1000;
+    OpenedPicture opened = wholePictureRows(3, 2, [](Picture &p) {
+        p = stored();
+        return std::optional<QString>();
+    }, kExtra, t.orientation);
+    ASSERT_TRUE(opened.ok());
+    RowStream &rows = *opened.rows;
+    EXPECT_EQ(rows.width(), t.width);
+    EXPECT_EQ(rows.height(), t.height);
+    // A quarter turn holds a second picture while it turns.
+    const std::size_t picture = 6 * sizeof(Colour);
+    EXPECT_EQ(rows.workingBytes(), picture + kExtra + (t.width == 2 ? picture : 0));
+    std::vector<Colour> out(6);
+    std::vector<Colour *> pointers;
+    for (int y = 0; y < t.height; ++y)
+        pointers.push_back(out.data() + y * t.width);
+    ASSERT_TRUE(rows.readRows(pointers.data(), t.height));
+    EXPECT_TRUE(rows.finish());
+    EXPECT_EQ(out, t.upright);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, WholeTurn, ::testing::ValuesIn(kTurns),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct RefusalCase {
+    const char *name;
+    int storedWidth, storedHeight;
+    T::Transformations orientation;
+    QString (*atOpen)();  // null when it opens
+    QString (*atRows)();  // null when its rows come
+    int decodedWidth = 3, decodedHeight = 2;
+};
+
+const RefusalCase kRefusals[] = {
+    {"AtTheCap", 16384, 16384, T::TransformationNone, nullptr, nullptr},
+    {"OverTheCap", 16385, 16384, T::TransformationNone, codecmessages::tooLarge, nullptr},
+    {"OverTheCapTurned", 16384, 16385, T::TransformationRotate90, codecmessages::tooLarge, nullptr},
+    {"NoWidth", 0, 5, T::TransformationNone, codecmessages::corrupt, nullptr},
+    {"NoHeight", 5, -1, T::TransformationNone, codecmessages::corrupt, nullptr},
+    // The decoder must give the picture as stored, not already turned.
+    {"DecodedUpright", 3, 2, T::TransformationRotate90, nullptr, codecmessages::corrupt, 2, 3},
+    {"DecodedAsStored", 3, 2, T::TransformationRotate90, nullptr, nullptr},
+};
+
+class WholeRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(WholeRefusal, RefusesBeforeDecodingWhatItCannotHold)
+{
+    const RefusalCase &r = GetParam();
+    int decodes = 0;
+    OpenedPicture opened = wholePictureRows(r.storedWidth, r.storedHeight, [&](Picture &p) {
+        ++decodes;
+        p = Picture(r.decodedWidth, r.decodedHeight);
+        return std::optional<QString>();
+    }, 0, r.orientation);
+    if (r.atOpen) {
+        EXPECT_FALSE(opened.ok());
+        EXPECT_EQ(opened.message, r.atOpen());
+        EXPECT_EQ(decodes, 0);
+        return;
+    }
+    ASSERT_TRUE(opened.ok());
+    EXPECT_EQ(decodes, 0) << "decoded before the first row was asked for";
+    if (r.storedWidth > 3)
+        return; // not decoded here: a gigabyte
+    const bool held = opened.rows->heldRow(0) != nullptr;
+    EXPECT_EQ(decodes, 1);
+    EXPECT_EQ(held, r.atRows == nullptr);
+    if (r.atRows) {
+        EXPECT_EQ(opened.rows->message(), r.atRows());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WholeRefusal, ::testing::ValuesIn(kRefusals),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(WholeDecodeFailure, IsTheCauseTheDecoderGave)
+{
+    OpenedPicture opened = wholePictureRows(4, 4, [](Picture &) {
+        return std::optional<QString>(codecmessages::unsupported());
+    });
+    ASSERT_TRUE(opened.ok());
+    Colour row[4];
+    Colour *rows[] = {row};
+    EXPECT_FALSE(opened.rows->readRows(rows, 1));
+    EXPECT_EQ(opened.rows->message(), codecmessages::unsupported());
+    EXPECT_FALSE(opened.rows->finish());
+}
+
+} // namespace
