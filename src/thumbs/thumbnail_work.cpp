@@ -9,7 +9,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads)
 {
     ReadOptions options;
     options.matte = Colour(work.settings.MarginColour);
-    (void)threads;
+    options.threads = threads;
     const OpenedPicture opened = openPicture(work.job.source, options);
     if (!opened.ok()) {
         start(WorkCost{});
