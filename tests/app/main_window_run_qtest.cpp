@@ -190,6 +190,22 @@ private slots:
         QCOMPARE(w.Pic_F().width, 64);
     }
 
+    void theRunTakesTheFolderScansNames()
+    {
+        for (const char *name : {"a.bmp", "b.bmp"})
+            QVERIFY(writeBmp(source(name), quadrantPicture(64, 48)));
+        MainWindow &w = openAndList();
+        QVERIFY(waitForPreview(w));
+        // An entry the scan did not find is no file of the run.
+        w.List_Pic->addFileName(QStringLiteral("ghost.bmp"));
+        QCOMPARE(w.listedNames(), (QStringList{"a.bmp", "b.bmp"}));
+
+        clickCommand(w.Cmd_Thumb);
+        QCOMPARE(entries(w.List_Thumb), (QStringList{"Thumb_a.bmp", "Thumb_b.bmp"}));
+        QCOMPARE(fake->messages, QStringList{QStringLiteral("正常終了しました！！")});
+        QCOMPARE(ends, QList<BatchEnd>{BatchEnd::Completed});
+    }
+
     void stopDuringFile_data()
     {
         QTest::addColumn<int>("file");
