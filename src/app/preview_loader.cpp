@@ -1,5 +1,7 @@
 #include "app/preview_loader.h"
 
+#include "codecs/codec_messages.h"
+
 #include <QMetaObject>
 
 namespace tess {
@@ -28,7 +30,15 @@ void PreviewLoader::start(const QString &path)
     // The thread reaches the loader only through the queued call, which the
     // loader's destructor outlasts by joining it first.
     std::thread thread([this, ticket, path, stop] {
-        PreviewPicture loaded = loadPreviewPicture(path, PreviewLoadControl{stop.get(), nullptr});
+        PreviewPicture loaded;
+        try {
+            loaded = loadPreviewPicture(path, PreviewLoadControl{stop.get(), nullptr});
+        } catch (...) {
+            // Out of memory in a reader that decodes whole: the preview fails
+            // as a broken file does, and the window lives on.
+            loaded = PreviewPicture{};
+            loaded.failure = Failure{path, codecmessages::tooLarge()};
+        }
         QMetaObject::invokeMethod(
             this, [this, ticket, loaded = std::move(loaded)]() mutable { ended(ticket, std::move(loaded)); },
             Qt::QueuedConnection);
