@@ -2,7 +2,8 @@
 # One run of every figure the engine's targets name, on photo-like pictures:
 # ms per picture with one and with all cores beside the one-core djpeg floor,
 # vipsthumbnail and ImageMagick; bitmaps; the window's run against the
-# engine alone; peak memory on the 12-megapixel and on the panorama folder.
+# engine alone; the window's peak memory growth previewing a panorama; peak
+# memory on the 12-megapixel and on the panorama folder.
 #   bash bench/run_batch.sh [BUILD_DIR]     (default: build-release, made here)
 # The figures move with the machine's load: read them on a quiet machine.
 set -euo pipefail
@@ -11,7 +12,7 @@ build=${1:-build-release}
 
 source bench/common.sh
 install_missing libjpeg-turbo-progs libvips-tools imagemagick time
-build_targets "$build" tessarolith-batch make_photos window_run
+build_targets "$build" tessarolith-batch make_photos window_run preview_memory
 
 cores=$(nproc)
 # The batch tool reads Tessarolith.ini beside itself when --settings is not
@@ -45,6 +46,7 @@ echo "16 bitmaps of 1600 x 1200, all cores: $bmp ms per picture (target <= 4)"
 display=(env QT_QPA_PLATFORM=offscreen)
 command -v xvfb-run >/dev/null && display=(xvfb-run -a -s "-screen 0 1280x1024x24")
 echo "window against the engine alone, same folder: $("${display[@]}" "$build/bin/window_run" "$ini" "$photos" 3 2>/dev/null) (target ratio <= 1.10)"
+echo "window previewing a 16000 x 8000 JPEG, peak memory: $("${display[@]}" "$build/bin/preview_memory" "$ini" "$panoramas" 2>/dev/null) (target <= 65536 KB)"
 
 echo "peak resident memory, all cores:"
 echo "  12-megapixel folder    $(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$photos") KB (target <= 49152)"

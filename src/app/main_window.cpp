@@ -3,6 +3,7 @@
 #include "app/folder_to_open.h"
 #include "app/list_box.h"
 #include "app/preview_fit.h"
+#include "app/preview_loader.h"
 #include "app/shape_outline.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
@@ -11,10 +12,8 @@
 #include "chrome/window_animation.h"
 #include "controls/command.h"
 #include "controls/init_form_buttons.h"
-#include "platform/blit.h"
 #include "platform/app_locations.h"
 #include "platform/file_names.h"
-#include "codecs/picture_codecs.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"
@@ -41,15 +40,6 @@ constexpr double kPicCHeight = 6915;
 constexpr double kListPicWidth = 2535;
 
 constexpr Colour kWhite = rgb(255, 255, 255);
-
-// The hourglass while a preview loads; the arrow again however it ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &at,
                   Qt::Alignment alignment)
@@ -112,7 +102,9 @@ MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_openSettings(&SettingsWindow::showModal)
+    , m_previews(std::make_unique<PreviewLoader>([this](PreviewPicture loaded) { showPreview(std::move(loaded)); }))
 {
+    connect(this, &MainWindow::runEnded, this, [this] { ++m_runsEnded; });
     setObjectName(QStringLiteral("Tessarolith_Main"));
     setWindowTitle(caption());
     setAcceptDrops(true);
@@ -120,7 +112,17 @@ MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
     load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    m_previews.reset();
+    if (m_previewCursor)
+        QApplication::restoreOverrideCursor();
+}
+
+bool MainWindow::previewing() const
+{
+    return m_previews->busy();
+}
 
 void MainWindow::setSettingsOpener(SettingsOpener opener)
 {
@@ -333,6 +335,7 @@ bool MainWindow::ListFolder(const QString &folder)
         dialogs().message(this, listing.failure->text());
 
     m_listedFolder = folder;
+    m_listedNames = listing.names;
     List_Pic->clear();
     if (!listing.names.isEmpty()) {
         List_Pic->addFileNames(listing.names);
@@ -383,36 +386,52 @@ void MainWindow::List_Thumb_Click()
 
 void MainWindow::preview(const QString &path, bool thumbnail)
 {
-    const WaitCursor hourglass;
+    // The hourglass from the click until the newest load is shown.
+    if (!m_previewCursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_previewCursor = true;
+    }
     Pic_K->hide();
+    m_previewThumbnail = thumbnail;
+    m_previewDuringRun = running();
+    m_previewRunsEnded = m_runsEnded;
+    m_previews->start(path);
+}
 
+void MainWindow::showPreview(PreviewPicture loaded)
+{
+    if (m_previewCursor) {
+        QApplication::restoreOverrideCursor();
+        m_previewCursor = false;
+    }
     // A file that cannot be decoded leaves Pic_F with the picture it had, which
     // is then shown again; before any picture loaded there is nothing to show,
     // and the box and label stay as they were.
-    DecodedPicture decoded = decodePictureFile(path);
-    if (decoded.ok())
-        m_picF = std::move(decoded.picture);
+    if (loaded.ok())
+        m_picF = std::move(loaded);
     if (m_picF.isEmpty()) {
         Pic_K->show();
+        emit previewShown();
         return;
     }
 
-    const int w = m_picF.width();
-    const int h = m_picF.height();
+    const int w = m_picF.width;
+    const int h = m_picF.height;
     lbl_PreSize->setText(previewSizeCaption(w, h));
-
-    const PreviewFit fit = thumbnail ? fitThumbnailPreview(w, h) : fitSourcePreview(w, h);
-    const QSize drawn = fit.drawnSize();
-    Picture shown(drawn.width(), drawn.height(), Pic_K->background());
-    if (fit.stretched)
-        stretchBlt(shown, 0, 0, drawn.width(), drawn.height(), m_picF, 0, 0, w, h);
-    else
-        bitBlt(shown, 0, 0, drawn.width(), drawn.height(), m_picF, 0, 0);
-    Pic_K->resize(drawn);
-    Pic_K->setPicture(std::move(shown));
+    const PreviewFit fit = m_previewThumbnail ? fitThumbnailPreview(w, h) : fitSourcePreview(w, h);
+    Pic_K->resize(fit.drawnSize());
+    Pic_K->setPicture(drawPreview(m_picF, m_previewThumbnail, Pic_K->background()));
+    // A run started after the click clears the box and its caption, as it
+    // does a preview that was already shown.
+    const int runsStarted = m_runsEnded - m_previewRunsEnded + (running() ? 1 : 0) - (m_previewDuringRun ? 1 : 0);
+    if (runsStarted > 0) {
+        Pic_K->clear();
+        lbl_PreSize->setText(QString());
+    }
 
     Pic_K->show();
     Pic_K->refresh();
+    emit previewShown();
 }
 
 // --- Settings ---

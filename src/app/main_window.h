@@ -1,4 +1,5 @@
 #pragma once
+#include "app/preview_picture.h"
 #include "chrome/window_chrome.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
@@ -7,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QLabel;
 
@@ -16,6 +18,7 @@ class CloseImage;
 class Command;
 class ListBox;
 class PictureBox;
+class PreviewLoader;
 class ShapeOutline;
 class TitleStrip;
 
@@ -58,10 +61,15 @@ public:
 
     bool running() const { return m_engine != nullptr; }
     bool scanning() const { return m_scanning; }
-    // The last picture a preview loaded (empty until one loaded).
-    const Picture &Pic_F() const { return m_picF; }
-    // The folder the entries of List_Pic belong to.
+    // Whether a preview is still loading; previewShown() comes when it ends.
+    bool previewing() const;
+    // The last picture a preview loaded, as the preview keeps it (empty until
+    // one loaded).
+    const PreviewPicture &Pic_F() const { return m_picF; }
+    // The folder the entries of List_Pic belong to, and the names its scan
+    // found there, in list order: the run's files.
     const QString &listedFolder() const { return m_listedFolder; }
+    const QStringList &listedNames() const { return m_listedNames; }
 
     // What Cmd_Setting opens; tests put a stand-in here. The default is the
     // settings window.
@@ -97,6 +105,8 @@ signals:
     void runRowDone(int rowsDone, int rowsTotal);
     void runFileDone(int index, const QString &outputName, bool written);
     void runEnded(tess::BatchEnd end);
+    // A preview's load ended and the box shows what it shows for it.
+    void previewShown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -109,20 +119,32 @@ private:
     void load();
     void unload();
     void preview(const QString &path, bool thumbnail);
+    void showPreview(PreviewPicture loaded);
     void drawProgress(int rowsDone, int rowsTotal);
     void finishRun(const BatchResult &result);
     void yieldToEvents();
 
     ThumbSettings &m_settings;
     WindowChrome m_chrome;
-    Picture m_picF;
+    PreviewPicture m_picF;
     QString m_listedFolder;
+    QStringList m_listedNames;
     int m_listExtent = 0;
     bool m_scanning = false;
     bool m_closeWhenIdle = false;
     bool m_unloaded = false;
     BatchEngine *m_engine = nullptr;
     SettingsOpener m_openSettings;
+    // The preview in hand: which fit it is for, whether the hourglass is up,
+    // and the runs it started beside, so that a run begun after the click
+    // clears the box as it would have after a preview that loaded at once.
+    bool m_previewThumbnail = false;
+    bool m_previewCursor = false;
+    bool m_previewDuringRun = false;
+    int m_previewRunsEnded = 0;
+    int m_runsEnded = 0;
+    // Last, so that it stops and waits for its loads before the rest goes.
+    std::unique_ptr<PreviewLoader> m_previews;
 };
 
 } // namespace tess

@@ -38,10 +38,7 @@ void MainWindow::Cmd_Thumb_Click()
     Pic_K->clear();
     lbl_PreSize->setText(QString());
 
-    QStringList entries;
-    entries.reserve(List_Pic->count());
-    for (int i = 0; i < List_Pic->count(); ++i)
-        entries.append(List_Pic->fileName(i));
+    const QStringList entries = m_listedNames;
 
     BatchEngine engine;
     m_engine = &engine;

@@ -2,6 +2,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "support/app_test_support.h"
+#include "support/window_fixture.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
 #include "chrome/window_animation.h"
@@ -32,38 +33,21 @@ QRect designRect(double left, double top, double width, double height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-void clickRow(QListWidget *list, int row)
-{
-    const QRect r = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, private WindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> program;
-    std::unique_ptr<FakeDialogs> fake;
-    std::unique_ptr<ThumbSettings> settings;
-    std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> pictures;
-
-    MainWindow &open()
-    {
-        settings = std::make_unique<ThumbSettings>();
-        window = showMainWindow(*settings);
-        return *window;
-    }
 
     QString picturePath(const QString &name) const { return pictures->filePath(name); }
 
-    // Lists a folder through the real button.
-    void listFolder(const QString &folder)
+    // Lists a folder and waits for its first picture's preview.
+    [[nodiscard]] bool listAndPreview(const QString &folder)
     {
-        fake->folderAnswers.push_back(folder);
-        clickCommand(window->Cmd_InFolder);
+        listFolder(folder);
+        return waitForPreview(*window);
     }
 
 private slots:
@@ -71,20 +55,13 @@ private slots:
 
     void init()
     {
-        program = std::make_unique<ProgramFolder>();
-        fake = std::make_unique<FakeDialogs>();
+        setUp();
         pictures = std::make_unique<QTemporaryDir>();
     }
 
     void cleanup()
     {
-        if (window) {
-            window->close();
-            window.reset();
-        }
-        settings.reset();
-        fake.reset();
-        program.reset();
+        tearDown();
         pictures.reset();
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
@@ -223,7 +200,7 @@ private slots:
         MainWindow &w = open();
         w.List_Thumb->addItem(QStringLiteral("left over"));
 
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         QCOMPARE(fake->folderTitles,
                  QStringList{QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください")});
         QCOMPARE(w.Folder_Path->text(), pictures->path());
@@ -233,7 +210,7 @@ private slots:
         QCOMPARE(w.List_Pic->currentRow(), 0);
         // _x.jpg is the fourth file written: 23 x 13.
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("23 * 13"));
-        QCOMPARE(w.Pic_F().width(), 23);
+        QCOMPARE(w.Pic_F().width, 23);
         QCOMPARE(w.List_Thumb->count(), 0);
         QVERIFY(w.Cmd_Thumb->enabledFlag());
         QVERIFY(w.Cmd_InFolder->enabledFlag());
@@ -256,7 +233,7 @@ private slots:
     {
         QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(64, 32)));
         MainWindow &w = open();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         w.List_Thumb->addItem(QStringLiteral("Thumb_a.jpg"));
         const Picture before = w.Pic_K->picture();
 
@@ -281,7 +258,7 @@ private slots:
         QVERIFY(QDir(empty.path()).mkdir(QStringLiteral("folder.jpg")));
 
         MainWindow &w = open();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         w.List_Thumb->addItem(QStringLiteral("Thumb_a.jpg"));
         const Picture before = w.Pic_K->picture();
 
@@ -362,7 +339,7 @@ private slots:
         QVERIFY(writeBmp(picturePath("p.bmp"), quadrantPicture(picture.width(), picture.height())));
         MainWindow &w = open();
         const QPoint corner = w.Pic_K->pos();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("%1 * %2").arg(picture.width()).arg(picture.height()));
         QCOMPARE(w.Pic_K->size(), preview);
         QCOMPARE(w.Pic_K->pos(), corner); // aligned top-left, not centred
@@ -400,7 +377,7 @@ private slots:
         MainWindow &w = open();
         settings->SaveFolder = saveFolder.path();
         w.List_Thumb->addItem(QStringLiteral("Thumb_p.bmp"));
-        clickRow(w.List_Thumb, 0);
+        QVERIFY(clickRowAndWait(w, w.List_Thumb, 0));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("%1 * %2").arg(picture.width()).arg(picture.height()));
         QCOMPARE(w.Pic_K->size(), preview);
         if (pixelForPixel)
@@ -414,14 +391,14 @@ private slots:
         QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(640, 480)));
         QVERIFY(writeGarbage(picturePath("b.jpg")));
         MainWindow &w = open();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
         const Picture before = w.Pic_K->picture();
 
-        clickRow(w.List_Pic, 1);
+        QVERIFY(clickRowAndWait(w, w.List_Pic, 1));
         QCOMPARE(w.List_Pic->currentRow(), 1);
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
-        QCOMPARE(w.Pic_F().width(), 640);
+        QCOMPARE(w.Pic_F().width, 640);
         QVERIFY(w.Pic_K->picture() == before);
         QVERIFY(w.Pic_K->isVisible());
         QVERIFY(fake->messages.isEmpty());
@@ -430,7 +407,7 @@ private slots:
         // shows the held picture by the thumbnail rule (reduced: it is larger).
         settings->SaveFolder = pictures->filePath(QStringLiteral("elsewhere"));
         w.List_Thumb->addItem(QStringLiteral("Thumb_a.bmp"));
-        clickRow(w.List_Thumb, 0);
+        QVERIFY(clickRowAndWait(w, w.List_Thumb, 0));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
         QCOMPARE(w.Pic_K->size(), QSize(100, 75));
     }
@@ -439,7 +416,7 @@ private slots:
     {
         QVERIFY(writeGarbage(picturePath("broken.jpg")));
         MainWindow &w = open();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         QCOMPARE(entries(w.List_Pic), QStringList{"broken.jpg"});
         QCOMPARE(w.lbl_PreSize->text(), QString());
         QVERIFY(w.Pic_F().isEmpty());
@@ -455,11 +432,11 @@ private slots:
         QVERIFY(writeBmp(saveFolder.filePath(QStringLiteral("Thumb_a.bmp")), quadrantPicture(64, 48)));
         MainWindow &w = open();
         settings->SaveFolder = saveFolder.path();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         w.List_Thumb->addItem(QStringLiteral("Thumb_a.bmp"));
-        clickRow(w.List_Thumb, 0);
+        QVERIFY(clickRowAndWait(w, w.List_Thumb, 0));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("64 * 48"));
-        clickRow(w.List_Pic, 0); // already the selected entry
+        QVERIFY(clickRowAndWait(w, w.List_Pic, 0)); // already the selected entry
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
         QCOMPARE(w.Pic_K->size(), QSize(100, 75));
     }
@@ -469,11 +446,70 @@ private slots:
         QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(640, 480)));
         QVERIFY(writeBmp(picturePath("b.bmp"), quadrantPicture(50, 20)));
         MainWindow &w = open();
-        listFolder(pictures->path());
+        QVERIFY(listAndPreview(pictures->path()));
         w.List_Pic->setFocus();
         QTest::keyClick(w.List_Pic, Qt::Key_Down);
+        QVERIFY(waitForPreview(w));
         QCOMPARE(w.List_Pic->currentRow(), 1);
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
+    }
+
+    void hourglassFromTheClickUntilThePreviewShows()
+    {
+        QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(640, 480)));
+        QVERIFY(writeBmp(picturePath("b.bmp"), quadrantPicture(50, 20)));
+        MainWindow &w = open();
+        QVERIFY(listAndPreview(pictures->path()));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        int shown = 0;
+        connect(&w, &MainWindow::previewShown, this, [&] { ++shown; });
+
+        w.List_Pic->setCurrentRow(1);
+        QVERIFY(w.previewing());
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QVERIFY(!w.Pic_K->isVisible());
+        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
+
+        QVERIFY(waitForPreview(w));
+        QCOMPARE(shown, 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(w.Pic_K->isVisible());
+        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
+    }
+
+    void newerClickSupersedesTheLoadInHand()
+    {
+        QVERIFY(writeBmp(picturePath("big.bmp"), quadrantPicture(2000, 1500)));
+        QVERIFY(writeBmp(picturePath("small.bmp"), quadrantPicture(50, 20)));
+        MainWindow &w = open();
+        QVERIFY(listAndPreview(pictures->path()));
+        int shown = 0;
+        connect(&w, &MainWindow::previewShown, this, [&] { ++shown; });
+
+        w.List_Pic->setCurrentRow(1);
+        w.List_Pic->setCurrentRow(0);
+        w.List_Pic->setCurrentRow(1);
+        QVERIFY(waitForPreview(w));
+        // The loads clicked past would have come by now.
+        QTest::qWait(300);
+        QCOMPARE(shown, 1);
+        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
+        QCOMPARE(w.Pic_F().width, 50);
+        QCOMPARE(w.Pic_K->size(), QSize(100, 40));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void closingWhileAPreviewLoads()
+    {
+        QVERIFY(writeBmp(picturePath("big.bmp"), quadrantPicture(2000, 1500)));
+        MainWindow &w = open();
+        listFolder(pictures->path());
+        QVERIFY(w.previewing());
+        QVERIFY(w.close());
+        window.reset();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(QFile::exists(program->file(QStringLiteral("Tessarolith.ini"))));
     }
 
     void closeWritesDefaultSettings()

@@ -3,6 +3,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "support/app_test_support.h"
+#include "support/window_fixture.h"
 #include "chrome/picture_box.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
@@ -37,14 +38,10 @@ bool allPixels(const Picture &picture, Colour colour)
 
 } // namespace
 
-class MainWindowRunTest : public QObject {
+class MainWindowRunTest : public QObject, private WindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> program;
-    std::unique_ptr<FakeDialogs> fake;
-    std::unique_ptr<ThumbSettings> settings;
-    std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> sources;
     std::unique_ptr<QTemporaryDir> output;
     QList<BatchEnd> ends;
@@ -52,11 +49,11 @@ private:
     QString source(const QString &name) const { return sources->filePath(name); }
     QString written(const QString &name) const { return output->filePath(name); }
 
-    // A window with a listed source folder and small bitmap thumbnails.
+    // A window with a listed source folder and small bitmap thumbnails; the
+    // first picture's preview may still be loading.
     MainWindow &openAndList()
     {
-        settings = std::make_unique<ThumbSettings>();
-        window = showMainWindow(*settings);
+        open();
         connect(window.get(), &MainWindow::runEnded, this, [this](BatchEnd end) { ends.append(end); });
         settings->Width = 32;
         settings->Height = 32;
@@ -65,8 +62,7 @@ private:
         settings->FileType = FileTypeBitmap;
         settings->SaveFolder = output->path();
         settings->MarginColour = 0;
-        fake->folderAnswers.push_back(sources->path());
-        clickCommand(window->Cmd_InFolder);
+        listFolder(sources->path());
         return *window;
     }
 
@@ -92,8 +88,7 @@ private slots:
 
     void init()
     {
-        program = std::make_unique<ProgramFolder>();
-        fake = std::make_unique<FakeDialogs>();
+        setUp();
         sources = std::make_unique<QTemporaryDir>();
         output = std::make_unique<QTemporaryDir>();
         ends.clear();
@@ -101,13 +96,7 @@ private slots:
 
     void cleanup()
     {
-        if (window) {
-            window->close();
-            window.reset();
-        }
-        settings.reset();
-        fake.reset();
-        program.reset();
+        tearDown();
         sources.reset();
         output.reset();
     }
@@ -118,6 +107,7 @@ private slots:
         QVERIFY(writeJpeg(source("b.jpg"), solidPicture(40, 40, rgb(0, 0, 255))));
         QVERIFY(writeBmp(source("c.bmp"), solidPicture(20, 60, rgb(0, 255, 0))));
         MainWindow &w = openAndList();
+        QVERIFY(waitForPreview(w));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("64 * 48"));
 
         int rows = 0;
@@ -170,10 +160,52 @@ private slots:
         QVERIFY(allPixels(w.PicProgress->picture(), kWhite));
 
         // A written thumbnail previews from the save folder, at its true size.
-        const QRect r = w.List_Thumb->visualItemRect(w.List_Thumb->item(0));
-        QTest::mouseClick(w.List_Thumb->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(clickRowAndWait(w, w.List_Thumb, 0));
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("32 * 32"));
         QCOMPARE(w.Pic_K->size(), QSize(32, 32));
+    }
+
+    void runStartedWhileAPreviewLoadsClearsTheBox()
+    {
+        QVERIFY(writeBmp(source("a.bmp"), quadrantPicture(64, 48)));
+        MainWindow &w = openAndList();
+        QVERIFY(w.previewing());
+        int rows = 0;
+        connect(&w, &MainWindow::runRowDone, this, [&](int, int) {
+            ++rows;
+            QCOMPARE(w.lbl_PreSize->text(), QString());
+            // Hidden while it loads, then cleared as the run cleared it.
+            QCOMPARE(w.Pic_K->isVisible(), !w.previewing());
+            if (!w.previewing())
+                QVERIFY(allPixels(w.Pic_K->picture(), kWhite));
+        });
+
+        w.Cmd_Thumb_Click();
+        QCOMPARE(rows, 32);
+        // Whether it came during the run or after it, the box stays cleared.
+        QVERIFY(waitForPreview(w));
+        QCOMPARE(w.lbl_PreSize->text(), QString());
+        QVERIFY(allPixels(w.Pic_K->picture(), kWhite));
+        QVERIFY(w.Pic_K->isVisible());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // The picture was loaded all the same: a file that fails shows it again.
+        QCOMPARE(w.Pic_F().width, 64);
+    }
+
+    void theRunTakesTheFolderScansNames()
+    {
+        for (const char *name : {"a.bmp", "b.bmp"})
+            QVERIFY(writeBmp(source(name), quadrantPicture(64, 48)));
+        MainWindow &w = openAndList();
+        QVERIFY(waitForPreview(w));
+        // An entry the scan did not find is no file of the run.
+        w.List_Pic->addFileName(QStringLiteral("ghost.bmp"));
+        QCOMPARE(w.listedNames(), (QStringList{"a.bmp", "b.bmp"}));
+
+        clickCommand(w.Cmd_Thumb);
+        QCOMPARE(entries(w.List_Thumb), (QStringList{"Thumb_a.bmp", "Thumb_b.bmp"}));
+        QCOMPARE(fake->messages, QStringList{QStringLiteral("正常終了しました！！")});
+        QCOMPARE(ends, QList<BatchEnd>{BatchEnd::Completed});
     }
 
     void stopDuringFile_data()

@@ -4,6 +4,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "support/app_test_support.h"
+#include "support/window_fixture.h"
 #include "chrome/window_animation.h"
 #include "controls/command.h"
 #include "platform/file_names.h"
@@ -42,12 +43,6 @@ const QList<Source> kSources = {
 // List order, as the list shows them: by display text, then by bytes.
 const QList<int> kListOrder = {2, 4, 5, 1, 0, 3};
 
-void clickRow(QListWidget *list, int row)
-{
-    const QRect r = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-}
-
 QByteArray baseOf(const QByteArray &name)
 {
     return name.left(name.indexOf('.'));
@@ -55,30 +50,24 @@ QByteArray baseOf(const QByteArray &name)
 
 } // namespace
 
-class NativeNamesTest : public QObject {
+class NativeNamesTest : public QObject, private WindowFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> program;
-    std::unique_ptr<FakeDialogs> fake;
-    std::unique_ptr<ThumbSettings> settings;
-    std::unique_ptr<MainWindow> window;
     std::unique_ptr<QTemporaryDir> work;
     QString sourceFolder; // named in Shift-JIS: "src" + 写真
     QString saveFolder;
 
     MainWindow &openAndList()
     {
-        settings = std::make_unique<ThumbSettings>();
-        window = showMainWindow(*settings);
+        open();
         settings->Width = 24;
         settings->Height = 24;
         settings->RatioMode = StretchToBoth;
         settings->FileType = FileTypeBitmap;
         settings->Prefix = QStringLiteral("Thumb_");
         settings->SaveFolder = saveFolder;
-        fake->folderAnswers.push_back(sourceFolder);
-        clickCommand(window->Cmd_InFolder);
+        listFolder(sourceFolder);
         return *window;
     }
 
@@ -87,8 +76,7 @@ private slots:
 
     void init()
     {
-        program = std::make_unique<ProgramFolder>();
-        fake = std::make_unique<FakeDialogs>();
+        setUp();
         work = std::make_unique<QTemporaryDir>();
         sourceFolder = nameFromNative(nativePath(work->path()) + "/src\x8E\xCA\x90\x5E");
         saveFolder = work->filePath(QStringLiteral("out"));
@@ -104,13 +92,7 @@ private slots:
 
     void cleanup()
     {
-        if (window) {
-            window->close();
-            window.reset();
-        }
-        settings.reset();
-        fake.reset();
-        program.reset();
+        tearDown();
         test_files::removeRawNames(sourceFolder);
         test_files::removeRawNames(saveFolder);
         ::rmdir(nativePath(sourceFolder).constData());
@@ -130,7 +112,7 @@ private slots:
         // The two entries that read 写真.bmp lead to two different files.
         for (int row = 0; row < kListOrder.size(); ++row) {
             const Source &source = kSources[kListOrder[row]];
-            clickRow(w.List_Pic, row);
+            QVERIFY(clickRowAndWait(w, w.List_Pic, row));
             QCOMPARE(w.lbl_PreSize->text(),
                      QStringLiteral("%1 * %2").arg(source.size.width()).arg(source.size.height()));
             QCOMPARE(nativePath(w.List_Pic->fileName(row)), source.name);
@@ -157,9 +139,9 @@ private slots:
             QCOMPARE(w.List_Thumb->item(row)->text(), displayName(nameFromNative(output)));
             QVERIFY(!w.List_Thumb->item(row)->text().contains(QLatin1Char('\n')));
             // A click previews that very thumbnail: the source's colour fills it.
-            clickRow(w.List_Thumb, row);
+            QVERIFY(clickRowAndWait(w, w.List_Thumb, row));
             QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("24 * 24"));
-            const Colour centre = w.Pic_F().pixel(12, 12);
+            const Colour centre = w.Pic_F().kept.pixel(12, 12);
             const int distance = std::abs(int(centre & 0xFF) - int(source.colour & 0xFF))
                 + std::abs(int((centre >> 8) & 0xFF) - int((source.colour >> 8) & 0xFF))
                 + std::abs(int((centre >> 16) & 0xFF) - int((source.colour >> 16) & 0xFF));

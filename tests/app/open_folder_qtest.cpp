@@ -4,6 +4,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "support/app_test_support.h"
+#include "support/window_fixture.h"
 #include "chrome/window_animation.h"
 #include "support/raw_names.h"
 
@@ -139,6 +140,7 @@ private slots:
         QCOMPARE(window->Folder_Path->text(), pictures->path());
         QCOMPARE(entries(window->List_Pic), (QStringList{"A.jpg", "b.bmp"}));
         QCOMPARE(window->List_Pic->currentRow(), 0);
+        QVERIFY(waitForPreview(*window));
         QCOMPARE(window->lbl_PreSize->text(), QStringLiteral("12 * 10"));
         QVERIFY(window->Cmd_Thumb->enabledFlag());
         QCOMPARE(window->List_Thumb->count(), 0);
