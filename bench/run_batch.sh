@@ -50,3 +50,18 @@ echo "peak resident memory, all cores:"
 echo "  12-megapixel folder    $(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$photos") KB (target <= 49152)"
 echo "  four 16000 x 8000      $(peak_kb "$build/bin/tessarolith-batch" --quiet --settings "$ini" --jobs "$cores" "$panoramas") KB (target <= 65536)"
 echo "  vipsthumbnail, same    $(peak_kb vipsthumbnail -s '128x128!' -o "$out/vips_%s.jpg[Q=100]" "${pan[@]}") KB"
+
+# A settings file grown to 60 MB: the defaults, then a section of distinct junk
+# keys (what appending a log or a list to it makes), over an empty folder.
+big_ini=$work/big.ini
+python3 - "$ini" "$big_ini" <<'PY'
+import sys
+head = open(sys.argv[1], "rb").read()
+lines, size, i = [head, b"[Junk]\r\n"], len(head), 0
+while size < 60 * 1024 * 1024:
+    line = b"key%07d=some value here\r\n" % i
+    lines.append(line); size += len(line); i += 1
+open(sys.argv[2], "wb").write(b"".join(lines))
+PY
+mkdir -p "$work/empty"
+echo "60 MB settings file, empty folder: $(/usr/bin/time -f '%e s, %M KB' "$build/bin/tessarolith-batch" --quiet --settings "$big_ini" "$work/empty" 2>&1 >/dev/null | tail -1) (target < 3 s, <= 614400 KB)"

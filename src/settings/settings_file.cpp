@@ -78,9 +78,16 @@ SettingsFileKeys settingsFileKeys(const PrivateProfile &file)
         const bool inSection = section.compare(ownSection, Qt::CaseInsensitive) == 0;
         const bool isKnown = key.size() <= longest && known.contains(key, Qt::CaseInsensitive);
         if (inSection && isKnown) {
-            ++found.known;
+            // The others are shown only for a file without any of the ten:
+            // a big file that has one is not made to list its junk.
+            if (++found.known == 1) {
+                found.unknown.clear();
+                listed.clear();
+            }
             return;
         }
+        if (found.known > 0)
+            return;
         // A known key in the wrong section is shown with its section, which is what is wrong.
         const QString shown = isKnown ? u'[' + section + u']' + key : key;
         const qsizetype before = listed.size();

@@ -61,8 +61,9 @@ bool SaveSettings(const ThumbSettings &settings);
 // The ten key names, in that order.
 QStringList settingsKeyNames();
 // What a settings file says, by its key names: how many of the ten it holds in
-// its section, and the others, each once: a name that is none of the ten as it
-// is, one of the ten outside the section as "[its section]name".
+// its section and, when that is none, the others, each once: a name that is
+// none of the ten as it is, one of the ten outside the section as
+// "[its section]name".
 struct SettingsFileKeys {
     int known = 0;
     QStringList unknown;

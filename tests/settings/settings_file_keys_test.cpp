@@ -21,7 +21,7 @@ struct KeysCase {
 
 class SettingsFileKeysOf : public testing::TestWithParam<KeysCase> {};
 
-TEST_P(SettingsFileKeysOf, CountsKnownKeysAndListsTheOthersOnce)
+TEST_P(SettingsFileKeysOf, CountsKnownKeysOrListsTheOthersOnce)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -40,13 +40,14 @@ QByteArray utf16(const QString &text)
     return bytes;
 }
 
-// More distinct names than a read remembers, each listed, then a known key.
+// More distinct names than a read remembers, then a known key outside the
+// section, each listed.
 QByteArray manyNames(int count)
 {
     QByteArray text = "[Section]\r\n";
     for (int i = 0; i < count; ++i)
         text += "k" + QByteArray::number(i) + "=v\r\n";
-    return text + cp932(u"幅=1\r\n"_qs);
+    return text + cp932(u"[Other]\r\n幅=1\r\n"_qs);
 }
 
 QStringList manyNamesListed(int count)
@@ -54,7 +55,7 @@ QStringList manyNamesListed(int count)
     QStringList names;
     for (int i = 0; i < count; ++i)
         names.append("k" + QString::number(i));
-    return names;
+    return names + QStringList{u"[Other]幅"_qs};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,10 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"[Other]幅"_qs, u"日付"_qs}},
         KeysCase{"CommentsAndOddLinesAreNoKeys", cp932(u"[Section]\r\n;幅=1\r\n[bad\r\nplain line\r\n画質=2\r\n"_qs), 1,
                  {}},
-        KeysCase{"UnmarkedUtf8", u"[Section]\n先頭文字=縮小_\n日付=1\n"_qs.toUtf8(), 1, {u"日付"_qs}},
+        KeysCase{"UnmarkedUtf8", u"[Section]\n先頭文字=縮小_\n"_qs.toUtf8(), 1, {}},
+        KeysCase{"OthersNotListedBesideAKnownOne", "[Section]\na=1\n" + cp932(u"画質=2\r\n"_qs) + "b=3\n", 1, {}},
         KeysCase{"MarkedUtf8", "\xEF\xBB\xBF" + u"[Section]\r\n画質=1\r\n"_qs.toUtf8(), 1, {}},
-        KeysCase{"Utf16", utf16(u"[Section]\r\n高さ=1\r\n余白=2\r\n"_qs), 1, {u"余白"_qs}},
-        KeysCase{"MoreNamesThanRemembered", manyNames(5000), 1, manyNamesListed(5000)}),
+        KeysCase{"Utf16", utf16(u"[Section]\r\n高さ=1\r\n"_qs), 1, {}},
+        KeysCase{"Utf16Unknown", utf16(u"[Section]\r\n余白=2\r\n"_qs), 0, {u"余白"_qs}},
+        KeysCase{"MoreNamesThanRemembered", manyNames(5000), 0, manyNamesListed(5000)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A file that cannot be read reads as a missing one, for the settings and the
