@@ -1,4 +1,5 @@
 #include "support/file_bytes.h"
+#include "support/thumb_settings_printing.h"
 #include "settings/settings_file.h"
 
 #include <QDir>
