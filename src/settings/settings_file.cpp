@@ -44,6 +44,19 @@ std::optional<PrivateProfile> loadDocument(const QString &iniPath)
     return PrivateProfile::load(iniPath, settingsKeyNames());
 }
 
+// A name listed, with its hash kept beside it: the set of millions of them
+// then tells two names apart without reaching for their text.
+struct ListedName {
+    QString text;
+    size_t hash = 0;
+    friend bool operator==(const ListedName &a, const ListedName &b) { return a.hash == b.hash && a.text == b.text; }
+};
+
+size_t qHash(const ListedName &name, size_t seed)
+{
+    return name.hash ^ seed;
+}
+
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
@@ -68,7 +81,7 @@ SettingsFileKeys settingsFileKeys(const PrivateProfile &file)
     const QString ownSection = text(kSettingsSection);
     // A file of junk keys holds millions of lines: each name is looked up, not
     // searched for in the list.
-    QSet<QString> listed;
+    QSet<ListedName> listed;
     // Folding case keeps a name's length, so a longer name is none of the ten.
     qsizetype longest = 0;
     for (const QString &name : known)
@@ -91,7 +104,7 @@ SettingsFileKeys settingsFileKeys(const PrivateProfile &file)
         // A known key in the wrong section is shown with its section, which is what is wrong.
         const QString shown = isKnown ? u'[' + section + u']' + key : key;
         const qsizetype before = listed.size();
-        listed.insert(shown);
+        listed.insert(ListedName{shown, qHash(shown)});
         if (listed.size() > before)
             found.unknown.append(shown);
     });
