@@ -455,7 +455,7 @@ TEST(PrivateProfile, WindowsSingleBytesReadAndWriteAsWindowsDoes)
 }
 
 // Plain ASCII names and values skip the code page's converter: every byte
-// must read as the converter, with its Windows mends, reads it.
+// must read as decodeCp932, mends of single bytes included, reads it.
 TEST(PrivateProfile, EveryByteInANameOrValueReadsAsTheCodePageReadsIt)
 {
     for (int b = 1; b < 0x100; ++b) {
