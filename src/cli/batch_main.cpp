@@ -117,14 +117,16 @@ int main(int argc, char **argv)
 
     const AppLocations locations = appLocations();
     const QString defaultSettingsPath = locations.settingsFile;
+    // Read once: the settings and the warning about them come from the same bytes.
+    const PrivateProfile settingsFile = readSettingsFile(options.settingsPath.value_or(defaultSettingsPath));
     if (options.settingsPath) {
         if (const auto problem = settingsFileProblem(*options.settingsPath))
             return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
-        if (const auto warning = settingsKeysWarning(*options.settingsPath))
+        if (const auto warning = settingsKeysWarning(*options.settingsPath, settingsFileKeys(settingsFile)))
             printText(stderr, QStringLiteral("tessarolith-batch: ") + *warning + QLatin1Char('\n'));
     }
     ThumbSettings settings;
-    LoadSettings(settings, options.settingsPath.value_or(defaultSettingsPath), locations.defaultSaveFolder);
+    LoadSettings(settings, settingsFile, locations.defaultSaveFolder);
     SettingsOverlay overlay = options.overlay;
     if (overlay.SaveFolder)
         overlay.SaveFolder = absoluteFolder(*overlay.SaveFolder);

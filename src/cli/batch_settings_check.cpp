@@ -1,13 +1,11 @@
 #include "cli/batch_settings_check.h"
 
 #include "platform/file_names.h"
-#include "settings/settings_file.h"
 
 namespace tess {
 
-std::optional<QString> settingsKeysWarning(const QString &iniPath)
+std::optional<QString> settingsKeysWarning(const QString &iniPath, const SettingsFileKeys &keys)
 {
-    const SettingsFileKeys keys = settingsFileKeys(iniPath);
     if (keys.known > 0)
         return std::nullopt;
     QString text = QStringLiteral("--settings ") + displayName(iniPath)

@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/settings_file.h"
+
 #include <QString>
 #include <optional>
 
@@ -7,7 +9,8 @@ namespace tess {
 // The warning for a --settings file that names none of the ten keys: the run
 // then goes on with every setting at its default, which a user who saved the
 // file in another encoding or spelt the keys differently would not expect.
-// Nothing when the file names at least one of them.
-std::optional<QString> settingsKeysWarning(const QString &iniPath);
+// Nothing when the file names at least one of them. The keys are those
+// settingsFileKeys found in the file named iniPath.
+std::optional<QString> settingsKeysWarning(const QString &iniPath, const SettingsFileKeys &keys);
 
 } // namespace tess

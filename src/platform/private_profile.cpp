@@ -223,7 +223,15 @@ QByteArray PrivateProfile::encode(const QString &text) const
 QString PrivateProfile::decode(qsizetype begin, qsizetype end) const
 {
     switch (encoding_) {
-    case Encoding::Cp932: return decodeCp932(QByteArray(body_.constData() + begin, end - begin));
+    case Encoding::Cp932: {
+        // Code page 932 reads every byte below 0x80 as that character, and a
+        // file of junk keys is mostly such names: they skip the converter,
+        // which is costly to set up for each short name.
+        const QByteArrayView bytes(body_.constData() + begin, end - begin);
+        if (std::all_of(bytes.begin(), bytes.end(), [](char b) { return (unsigned char)b < 0x80; }))
+            return QString::fromLatin1(bytes);
+        return decodeCp932(bytes.toByteArray());
+    }
     case Encoding::Utf8: return QString::fromUtf8(body_.constData() + begin, end - begin);
     case Encoding::Utf16: {
         QString out((end - begin) / 2, Qt::Uninitialized);
@@ -290,9 +298,22 @@ bool PrivateProfile::hasKeyNamed(const QList<QByteArray> &names) const
     return false;
 }
 
-std::vector<std::pair<QString, QString>> PrivateProfile::keyNames() const
+void PrivateProfile::forEachKeyName(const std::function<void(const QString &, const QString &)> &visit) const
 {
-    std::vector<std::pair<QString, QString>> keys;
+    // Junk repeats itself, and setting up the code page's converter for each
+    // name costs more than the rest of its line: a name's text is remembered
+    // by its bytes, up to a point.
+    constexpr qsizetype kRemembered = 4096;
+    QHash<QByteArray, QString> remembered;
+    const auto nameText = [&](const NameSpan &span) {
+        const QByteArray bytes = QByteArray::fromRawData(body_.constData() + span.begin, span.end - span.begin);
+        if (const auto seen = remembered.constFind(bytes); seen != remembered.cend())
+            return seen.value();
+        const QString text = decode(span.begin, span.end);
+        if (remembered.size() < kRemembered)
+            remembered.insert(QByteArray(bytes.constData(), bytes.size()), text);
+        return text;
+    };
     QString section;
     qsizetype pos = 0;
     LineSpan line;
@@ -300,12 +321,11 @@ std::vector<std::pair<QString, QString>> PrivateProfile::keyNames() const
     qsizetype valueStart = 0;
     while (nextLine(pos, line)) {
         switch (classify(line, name, valueStart)) {
-        case LineKind::Section: section = decode(name.begin, name.end); break;
-        case LineKind::Key: keys.emplace_back(section, decode(name.begin, name.end)); break;
+        case LineKind::Section: section = nameText(name); break;
+        case LineKind::Key: visit(section, nameText(name)); break;
         case LineKind::Other: break;
         }
     }
-    return keys;
 }
 
 QByteArray PrivateProfile::serialise() const

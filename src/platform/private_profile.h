@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -65,9 +66,11 @@ public:
     // The same for several keys of one section, found in one pass over the file.
     std::vector<std::optional<QString>> values(const QString &section, const QStringList &keys) const;
 
-    // Every key line's section and key name, in file order, trimmed as lookups
-    // trim them; a key before any section has an empty section name.
-    std::vector<std::pair<QString, QString>> keyNames() const;
+    // Calls visit(section, key) for every key line's section and key name, in
+    // file order, trimmed as lookups trim them; a key before any section has an
+    // empty section name. Nothing is gathered: a file of millions of keys costs
+    // no more memory than one of them.
+    void forEachKeyName(const std::function<void(const QString &section, const QString &key)> &visit) const;
 
     // GetPrivateProfileStringA: the value, or the default with trailing spaces
     // removed when missing, cut to bufferSize - 1 bytes. Bytes are counted in

@@ -4,6 +4,9 @@
 #include "platform/file_names.h"
 #include "platform/private_profile.h"
 
+#include <QSet>
+
+#include <algorithm>
 #include <cmath>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +44,19 @@ std::optional<PrivateProfile> loadDocument(const QString &iniPath)
     return PrivateProfile::load(iniPath, settingsKeyNames());
 }
 
+// A name listed, with its hash kept beside it: the set of millions of them
+// then tells two names apart without reaching for their text.
+struct ListedName {
+    QString text;
+    size_t hash = 0;
+    friend bool operator==(const ListedName &a, const ListedName &b) { return a.hash == b.hash && a.text == b.text; }
+};
+
+size_t qHash(const ListedName &name, size_t seed)
+{
+    return name.hash ^ seed;
+}
+
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
@@ -58,25 +74,47 @@ QStringList settingsKeyNames()
     return keys;
 }
 
-SettingsFileKeys settingsFileKeys(const QString &iniPath)
+SettingsFileKeys settingsFileKeys(const PrivateProfile &file)
 {
     SettingsFileKeys found;
-    const PrivateProfile doc = loadDocument(iniPath).value_or(PrivateProfile());
     const QStringList known = settingsKeyNames();
-    for (const auto &[section, key] : doc.keyNames()) {
+    const QString ownSection = text(kSettingsSection);
+    // A file of junk keys holds millions of lines: each name is looked up, not
+    // searched for in the list.
+    QSet<ListedName> listed;
+    // Folding case keeps a name's length, so a longer name is none of the ten.
+    qsizetype longest = 0;
+    for (const QString &name : known)
+        longest = std::max(longest, name.size());
+    file.forEachKeyName([&](const QString &section, const QString &key) {
         // Names match as the lookups match them: without regard to case.
-        const bool inSection = section.compare(text(kSettingsSection), Qt::CaseInsensitive) == 0;
-        const bool isKnown = known.contains(key, Qt::CaseInsensitive);
+        const bool inSection = section.compare(ownSection, Qt::CaseInsensitive) == 0;
+        const bool isKnown = key.size() <= longest && known.contains(key, Qt::CaseInsensitive);
         if (inSection && isKnown) {
-            ++found.known;
-            continue;
+            // The others are shown only for a file without any of the ten:
+            // a big file that has one is not made to list its junk.
+            if (++found.known == 1) {
+                found.unknown.clear();
+                listed.clear();
+            }
+            return;
         }
+        if (found.known > 0)
+            return;
         // A known key in the wrong section is shown with its section, which is what is wrong.
         const QString shown = isKnown ? u'[' + section + u']' + key : key;
-        if (!found.unknown.contains(shown))
+        const qsizetype before = listed.size();
+        listed.insert(ListedName{shown, qHash(shown)});
+        if (listed.size() > before)
             found.unknown.append(shown);
-    }
+    });
     return found;
+}
+
+PrivateProfile readSettingsFile(const QString &iniPath)
+{
+    // An unreadable file reads as a missing one: every field its default.
+    return loadDocument(iniPath).value_or(PrivateProfile());
 }
 
 QString settingsFilePath(const QString &programFolder)
@@ -179,12 +217,15 @@ bool WriteIniValue(const QString &section, const QString &key, const QString &va
 
 void LoadSettings(ThumbSettings &s, const QString &iniPath, const QString &programFolder)
 {
+    LoadSettings(s, readSettingsFile(iniPath), programFolder);
+}
+
+void LoadSettings(ThumbSettings &s, const PrivateProfile &file, const QString &programFolder)
+{
     const ThumbSettings defaults = defaultSettings(programFolder);
-    // An unreadable file reads as a missing one: every field its default.
-    const PrivateProfile doc = loadDocument(iniPath).value_or(PrivateProfile());
     // The ten keys are read in one pass over the file, however long it is.
     const QStringList values =
-        doc.readStrings(text(kSettingsSection), settingsKeyNames(), QString(), kValueBufferSize);
+        file.readStrings(text(kSettingsSection), settingsKeyNames(), QString(), kValueBufferSize);
 
     loadInteger(s.Width, values[0], defaults.Width);
     loadInteger(s.Height, values[1], defaults.Height);

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/private_profile.h"
 #include "settings/thumb_settings.h"
 
 #include <QString>
@@ -33,11 +34,17 @@ inline constexpr char16_t DuplicateMode[] = u"同一名";
 // programFolder + "/Tessarolith.ini".
 QString settingsFilePath(const QString &programFolder);
 
+// One read of a settings file, for LoadSettings and settingsFileKeys both: a
+// missing or unreadable file reads as an empty one.
+PrivateProfile readSettingsFile(const QString &iniPath);
+
 // Fills the record from the file. An empty value (file, section or key missing,
 // or nothing after '=') gives the field its default; a value that is not a
 // number or does not fit leaves the field as it was; a save folder that is not
 // an existing folder becomes programFolder. Never fails, never reports.
 void LoadSettings(ThumbSettings &settings, const QString &iniPath, const QString &programFolder);
+// The same from a file already read.
+void LoadSettings(ThumbSettings &settings, const PrivateProfile &file, const QString &programFolder);
 // The same on the running program's settings file (appLocations()), with its
 // default save folder.
 void LoadSettings(ThumbSettings &settings);
@@ -54,13 +61,14 @@ bool SaveSettings(const ThumbSettings &settings);
 // The ten key names, in that order.
 QStringList settingsKeyNames();
 // What a settings file says, by its key names: how many of the ten it holds in
-// its section, and the others, each once: a name that is none of the ten as it
-// is, one of the ten outside the section as "[its section]name".
+// its section and, when that is none, the others, each once: a name that is
+// none of the ten as it is, one of the ten outside the section as
+// "[its section]name".
 struct SettingsFileKeys {
     int known = 0;
     QStringList unknown;
 };
-SettingsFileKeys settingsFileKeys(const QString &iniPath);
+SettingsFileKeys settingsFileKeys(const PrivateProfile &file);
 
 // The value of a key, empty when absent, at most 255 bytes long (a longer value
 // is cut, never inside a character).

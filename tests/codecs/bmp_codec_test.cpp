@@ -1,4 +1,5 @@
 #include "support/codec_test_support.h"
+#include "support/file_bytes.h"
 #include "codecs/picture_codecs.h"
 
 #include <QDir>
@@ -170,7 +171,7 @@ TEST(BadBmp, CutCopiesOfGoodFilesFail)
                              "bmpsuite/g/pal1.bmp", "bmpsuite/g/rgb16.bmp", "bmpsuite/g/pal8topdown.bmp",
                              "bmpsuite/g/pal8rle.bmp", "bmpsuite/g/pal4rle.bmp"}) {
         SCOPED_TRACE(name);
-        const QByteArray whole = readAll(corpus(QLatin1String(name)));
+        const QByteArray whole = test_files::readBytes(corpus(QLatin1String(name)));
         ASSERT_FALSE(whole.isEmpty());
         ASSERT_TRUE(decodePictureData(whole, QStringLiteral("x.bmp")).ok());
         for (qsizetype cut : {whole.size() / 2, whole.size() - 1}) {

@@ -7,6 +7,7 @@
 #include "codecs/open_picture.h"
 
 #include "support/codec_test_support.h"
+#include "support/file_bytes.h"
 #include "support/corpus_manifest.h"
 #include "support/picture_reading.h"
 
@@ -67,7 +68,8 @@ const std::map<QString, QByteArray> &ppmSums()
     static const std::map<QString, QByteArray> sums = [] {
         std::map<QString, QByteArray> m;
         const QList<QByteArray> lines
-            = readAll(corpusFormatsPath(QStringLiteral("webp/ref/libwebp-test-data/libwebp_tests.md5"))).split('\n');
+            = test_files::readBytes(corpusFormatsPath(QStringLiteral("webp/ref/libwebp-test-data/libwebp_tests.md5")))
+                  .split('\n');
         for (const QByteArray &line : lines) {
             const QList<QByteArray> f = line.simplified().split(' ');
             if (f.size() == 2 && f[1].endsWith(".webp.ppm"))

@@ -1,4 +1,5 @@
 #include "support/codec_test_support.h"
+#include "support/file_bytes.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 
@@ -205,7 +206,7 @@ TEST(BadJpegFile, CutCopiesOfGoodFilesFail)
                              "good/libjpeg-turbo/testimgp.jpg", "good/libjpeg-turbo/testimgari.jpg",
                              "good/jpeg-decoder/progressive3.jpg"}) {
         SCOPED_TRACE(name);
-        const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
+        const QByteArray whole = test_files::readBytes(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
         ASSERT_TRUE(decodePictureData(whole, QStringLiteral("x.jpg")).ok());
         for (qsizetype cut : {whole.size() / 2, whole.size() * 9 / 10}) {
             const DecodedPicture decoded = decodePictureData(whole.left(cut), QStringLiteral("x.jpg"));
@@ -216,7 +217,7 @@ TEST(BadJpegFile, CutCopiesOfGoodFilesFail)
     // Also through a file, the path the batch takes.
     QTemporaryDir dir;
     const QString cutFile = dir.filePath(QStringLiteral("cut.jpg"));
-    const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/good/pillow/hopper.jpg")));
+    const QByteArray whole = test_files::readBytes(corpus(QStringLiteral("jpeg/good/pillow/hopper.jpg")));
     ASSERT_TRUE(writeAll(cutFile, whole.left(whole.size() / 2)));
     const DecodedPicture decoded = decodePictureFile(cutFile);
     ASSERT_FALSE(decoded.ok());
@@ -232,7 +233,7 @@ TEST(BadJpegFile, CutCopiesClosedWithAnEndMarkerFailToo)
                              "good/jpeg-decoder/restarts.jpg", "good/mozilla/jpg-progressive.jpg",
                              "good/libjpeg-turbo/testimgari.jpg"}) {
         SCOPED_TRACE(name);
-        const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
+        const QByteArray whole = test_files::readBytes(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
         ASSERT_TRUE(decodePictureData(whole, QStringLiteral("x.jpg")).ok());
         // The arithmetic decoder says nothing of the marker; a cut in the last
         // row of blocks goes unseen there.
@@ -254,7 +255,7 @@ TEST(BadJpegFile, ASmallProgressiveFileClaimingTheLargestSizeTakesLittleMemory)
     // A progressive file keeps every coefficient of the picture until its last
     // scan; for 16384 x 16384 that store alone would outweigh the largest
     // picture's pixel buffer.
-    const QByteArray small = readAll(corpus(QStringLiteral("jpeg/good/mozilla/jpg-progressive.jpg")));
+    const QByteArray small = test_files::readBytes(corpus(QStringLiteral("jpeg/good/mozilla/jpg-progressive.jpg")));
     const QByteArray huge = withFrameSize(small, 16384, 16384, '\xC2');
     ASSERT_FALSE(huge.isEmpty());
     EXPECT_EXIT(
@@ -276,7 +277,7 @@ TEST(BadJpegFile, MissingEndMarkerAloneIsNotACut)
     // Every entropy-coded byte is there; only the final marker is gone.
     for (const char *name : {"good/pillow/hopper.jpg", "good/libjpeg-turbo/testimgp.jpg"}) {
         SCOPED_TRACE(name);
-        const QByteArray whole = readAll(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
+        const QByteArray whole = test_files::readBytes(corpus(QStringLiteral("jpeg/") + QLatin1String(name)));
         ASSERT_TRUE(whole.endsWith("\xFF\xD9"));
         const DecodedPicture decoded = decodePictureData(whole.chopped(2), QStringLiteral("x.jpg"));
         ASSERT_TRUE(decoded.ok());
@@ -391,7 +392,7 @@ TEST_P(TaggedJpegFile, ConvertedToSrgbThroughItsProfile)
     const QString path = corpus(QLatin1String(t.file));
     const DecodedPicture decoded = decodePictureFile(path);
     ASSERT_TRUE(decoded.ok()) << decoded.failure->message.toStdString();
-    const DecodedPicture untagged = decodePictureData(withoutProfile(readAll(path)), QStringLiteral("u.jpg"));
+    const DecodedPicture untagged = decodePictureData(withoutProfile(test_files::readBytes(path)), QStringLiteral("u.jpg"));
     ASSERT_TRUE(untagged.ok());
     if (t.expect == Expect::AsUntagged) {
         EXPECT_TRUE(decoded.picture == untagged.picture);

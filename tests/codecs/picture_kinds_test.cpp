@@ -4,6 +4,7 @@
 #include "codecs/picture_kinds.h"
 
 #include "support/codec_test_support.h"
+#include "support/file_bytes.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -38,7 +39,7 @@ const KindSample kSamples[] = {
 TEST(PictureKinds, EachFileIsClaimedByItsKindAlone)
 {
     for (const KindSample &s : kSamples) {
-        const QByteArray head = readAll(corpus(QLatin1String(s.path))).left(64);
+        const QByteArray head = test_files::readBytes(corpus(QLatin1String(s.path))).left(64);
         ASSERT_FALSE(head.isEmpty()) << s.path;
         const auto *bytes = reinterpret_cast<const unsigned char *>(head.constData());
         int claims = 0;

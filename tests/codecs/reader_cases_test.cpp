@@ -8,6 +8,7 @@
 #include "codecs/open_picture.h"
 #include "codecs/webp_reader.h"
 #include "support/codec_test_support.h"
+#include "support/file_bytes.h"
 #include "support/corpus_manifest.h"
 #include "support/picture_reading.h"
 
@@ -18,7 +19,6 @@
 using namespace tess;
 using tess::testing::corpusFormatsPath;
 using tess::testing::ReadOutcome;
-using tess::testing::readAll;
 
 namespace {
 
@@ -30,7 +30,7 @@ ReadOutcome readBytes(const QByteArray &bytes) { return tess::testing::readBytes
 
 namespace {
 
-QByteArray corpusFile(const char *relative) { return readAll(corpusFormatsPath(QLatin1String(relative))); }
+QByteArray corpusFile(const char *relative) { return test_files::readBytes(corpusFormatsPath(QLatin1String(relative))); }
 
 // The first share of a corpus file.
 QByteArray cutFile(const char *relative, double share)

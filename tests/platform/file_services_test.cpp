@@ -1,3 +1,4 @@
+#include "support/file_bytes.h"
 #include "platform/file_services.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 using namespace tess;
+using test_files::kUnreadable;
+using test_files::readBytes;
 
 namespace {
 
@@ -19,12 +22,6 @@ void writeText(const QString &path, const QByteArray &content)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(content);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 class FileServices : public ::testing::Test {
@@ -96,11 +93,11 @@ TEST_F(FileServices, IdentityFollowsLinksAndHardLinks)
 TEST_F(FileServices, AtomicWriteCreatesAndReplacesWholeFiles)
 {
     ASSERT_FALSE(writeFileAtomically(at("new.bin"), "first").has_value());
-    EXPECT_EQ(readAll(at("new.bin")), "first");
+    EXPECT_EQ(readBytes(at("new.bin"), kUnreadable), "first");
     ASSERT_FALSE(writeFileAtomically(at("new.bin"), "second, longer").has_value());
-    EXPECT_EQ(readAll(at("new.bin")), "second, longer");
+    EXPECT_EQ(readBytes(at("new.bin"), kUnreadable), "second, longer");
     ASSERT_FALSE(writeFileAtomically(at("new.bin"), "3").has_value());
-    EXPECT_EQ(readAll(at("new.bin")), "3") << "a shorter content leaves no tail of the old one";
+    EXPECT_EQ(readBytes(at("new.bin"), kUnreadable), "3") << "a shorter content leaves no tail of the old one";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"new.bin"})
         << "no temporary file is left behind";
@@ -155,7 +152,7 @@ TEST_F(FileServices, AtomicWriteIntoAReadOnlyFolderFailsWithoutTouchingTheOldFil
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->message, QStringLiteral("ファイルを書き込めません。アクセスが拒否されました。"));
-    EXPECT_EQ(readAll(at("old.bin")), "old content");
+    EXPECT_EQ(readBytes(at("old.bin"), kUnreadable), "old content");
 }
 
 // A write cut short (here by the file-size limit, which binds the superuser
@@ -178,7 +175,7 @@ TEST_F(FileServices, AWriteCutShortLeavesTheOldFileWhole)
 
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->message, QStringLiteral("ファイルを書き込めません。ファイルが大きすぎます。"));
-    EXPECT_EQ(readAll(at("old.bin")), "old content");
+    EXPECT_EQ(readBytes(at("old.bin"), kUnreadable), "old content");
     ASSERT_TRUE(fresh.has_value());
     EXPECT_FALSE(QFileInfo::exists(at("fresh.bin"))) << "a new file never appears half-written";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -216,7 +213,7 @@ TEST(MakeFolderPath, MakesMissingFoldersAndRefusesAFileInTheWay)
         if (c.ok)
             EXPECT_TRUE(QFileInfo(c.path).isDir()) << c.path.toStdString();
     }
-    EXPECT_EQ(readAll(root + "/file"), "x");
+    EXPECT_EQ(readBytes(root + "/file", kUnreadable), "x");
 }
 
 } // namespace

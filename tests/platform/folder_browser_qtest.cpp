@@ -6,6 +6,7 @@
 #include "platform/ui/folder_browser.h"
 #include "platform/ui/qt_environment.h"
 #include "settings/ui/settings_window.h"
+#include "support/file_bytes.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -21,6 +22,8 @@
 #include <functional>
 
 using namespace tess;
+using test_files::kUnreadable;
+using test_files::readBytes;
 
 namespace {
 
@@ -37,12 +40,6 @@ void whenModal(std::function<void(QWidget *)> answer)
         }
     });
     timer->start();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 QStringList childNames(QTreeView *tree, const QString &folder)
@@ -276,7 +273,7 @@ private slots:
         if (existing.isEmpty())
             QVERIFY(!QFile::exists(file));
         else
-            QCOMPARE(bytesOf(file), existing);
+            QCOMPARE(readBytes(file, kUnreadable), existing);
     }
 };
 

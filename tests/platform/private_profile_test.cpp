@@ -454,6 +454,32 @@ TEST(PrivateProfile, WindowsSingleBytesReadAndWriteAsWindowsDoes)
     EXPECT_EQ(doc.serialise(), file) << "the same text is written back as the same bytes";
 }
 
+// Plain ASCII names and values skip the code page's converter: every byte
+// must read as decodeCp932, mends of single bytes included, reads it.
+TEST(PrivateProfile, EveryByteInANameOrValueReadsAsTheCodePageReadsIt)
+{
+    for (int b = 1; b < 0x100; ++b) {
+        if (b == '\r' || b == '\n' || b == '=')
+            continue;
+        const QByteArray name = "a" + QByteArray(1, char(b)) + "b";
+        const auto doc = PrivateProfile::parse("[Section]\r\n" + name + "=" + name + "\r\n");
+        const QString expected = decodeCp932(name);
+        std::vector<QString> keys;
+        doc.forEachKeyName([&](const QString &, const QString &key) { keys.push_back(key); });
+        EXPECT_EQ(keys, std::vector<QString>{expected}) << b;
+        EXPECT_EQ(doc.value("Section", expected), expected) << b;
+    }
+}
+
+TEST(PrivateProfile, KeyNamesAreVisitedInFileOrderWithTheirSections)
+{
+    const auto doc = PrivateProfile::parse("x=1\r\n[S1]\r\n[ s2 ]\r\n k =2\r\n;c=3\r\n[bad\r\nj=4\n[S1]\rx=5");
+    std::vector<std::pair<QString, QString>> seen;
+    doc.forEachKeyName([&](const QString &section, const QString &key) { seen.emplace_back(section, key); });
+    const std::vector<std::pair<QString, QString>> expected{{"", "x"}, {"s2", "k"}, {"s2", "j"}, {"S1", "x"}};
+    EXPECT_EQ(seen, expected);
+}
+
 TEST(PrivateProfile, MissingKeyGivesDefaultWithoutTrailingSpaces)
 {
     const auto doc = PrivateProfile::parse("[Section]\r\n");

@@ -1,4 +1,5 @@
 #include "support/file_bytes.h"
+#include "support/thumb_settings_printing.h"
 #include "settings/settings_file.h"
 
 #include "platform/program_folder.h"
@@ -58,17 +59,7 @@ TEST_F(SettingsFile, WithoutAFileEveryFieldTakesItsDefault)
     ThumbSettings start;
     start.Width = 5;
     start.Prefix = "x";
-    const ThumbSettings s = load(start);
-    EXPECT_EQ(s.Width, 128);
-    EXPECT_EQ(s.Height, 128);
-    EXPECT_EQ(s.RatioMode, 3);
-    EXPECT_EQ(s.FileType, 0);
-    EXPECT_EQ(s.Compression, 100);
-    EXPECT_EQ(s.MarginColour, 0);
-    EXPECT_EQ(s.Quality, 3);
-    EXPECT_EQ(s.Prefix, QStringLiteral("Thumb_"));
-    EXPECT_EQ(s.SaveFolder, program);
-    EXPECT_EQ(s.DuplicateMode, 0);
+    EXPECT_EQ(load(start), defaultSettings(program));
     EXPECT_FALSE(QFile::exists(ini)) << "loading creates nothing";
 }
 

@@ -1,3 +1,4 @@
+#include "support/thumb_settings_printing.h"
 #include "settings/thumb_settings.h"
 
 #include <gtest/gtest.h>
@@ -8,32 +9,16 @@ namespace {
 
 TEST(ThumbSettings, FreshRecordIsAllZeroAndEmpty)
 {
-    const ThumbSettings s;
-    EXPECT_EQ(s.Width, 0);
-    EXPECT_EQ(s.Height, 0);
-    EXPECT_EQ(s.RatioMode, 0);
-    EXPECT_EQ(s.FileType, 0);
-    EXPECT_EQ(s.Compression, 0);
-    EXPECT_EQ(s.MarginColour, 0);
-    EXPECT_EQ(s.Quality, 0);
-    EXPECT_TRUE(s.Prefix.isEmpty());
-    EXPECT_TRUE(s.SaveFolder.isEmpty());
-    EXPECT_EQ(s.DuplicateMode, 0);
+    const ThumbSettings zero{0, 0, 0, 0, 0, 0, 0, QString(), QString(), 0};
+    EXPECT_EQ(ThumbSettings(), zero);
 }
 
+// The one place the default values are spelt out; other tests compare with
+// defaultSettings().
 TEST(ThumbSettings, Defaults)
 {
-    const ThumbSettings s = defaultSettings(QStringLiteral("program-folder"));
-    EXPECT_EQ(s.Width, 128);
-    EXPECT_EQ(s.Height, 128);
-    EXPECT_EQ(s.RatioMode, 3);
-    EXPECT_EQ(s.FileType, 0);
-    EXPECT_EQ(s.Compression, 100);
-    EXPECT_EQ(s.MarginColour, 0);
-    EXPECT_EQ(s.Quality, 3);
-    EXPECT_EQ(s.Prefix, QStringLiteral("Thumb_"));
-    EXPECT_EQ(s.SaveFolder, QStringLiteral("program-folder"));
-    EXPECT_EQ(s.DuplicateMode, 0);
+    const ThumbSettings expected{128, 128, 3, 0, 100, 0, 3, u"Thumb_"_qs, u"program-folder"_qs, 0};
+    EXPECT_EQ(defaultSettings(QStringLiteral("program-folder")), expected);
 }
 
 TEST(ThumbSettings, OutOfRangeValuesAreHeldAsGiven)

@@ -81,12 +81,6 @@ inline Difference compare(const Picture &a, const Picture &b)
     return d;
 }
 
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

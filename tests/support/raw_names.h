@@ -3,6 +3,7 @@
 // bytes: Qt's own file classes go through UTF-8 and can't reach them (a
 // QTemporaryDir would leave them behind, and then fail to remove its folder).
 #include "platform/file_names.h"
+#include "support/file_bytes.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -35,15 +36,7 @@ inline bool writeRaw(const QString &folder, const QByteArray &name, const QByteA
 // The file's bytes, or nothing when it can't be read.
 inline QByteArray readRaw(const QString &folder, const QByteArray &name)
 {
-    const QByteArray path = folderBytes(folder) + '/' + name;
-    QFile file;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (fd >= 0)
-            ::close(fd);
-        return QByteArray();
-    }
-    return file.readAll();
+    return fileBytes(folderBytes(folder) + '/' + name).value_or(QByteArray());
 }
 
 // The folder's entry names as bytes, sorted bytewise, without "." and "..".

@@ -27,12 +27,6 @@ void PrintTo(const QString &text, std::ostream *out)
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 class OutputWriter : public ::testing::Test {
 protected:
     void SetUp() override
@@ -177,7 +171,7 @@ TEST_P(SkipExisting, KeepsTheFileByteForByteAndSaysSkipped)
         EXPECT_EQ(outcome.kind, WriteOutcome::Skipped) << GetParam().duplicateMode;
         EXPECT_TRUE(outcome.ok());
         EXPECT_FALSE(outcome.failure.has_value());
-        EXPECT_EQ(readAll(out(name)), "left over from an earlier run");
+        EXPECT_EQ(readBytes(out(name), kUnreadable), "left over from an earlier run");
     }
 }
 
@@ -189,9 +183,9 @@ TEST_F(OutputWriter, SkipAppliesToTheSecondOfTwoSharedBaseNames)
     settings.DuplicateMode = DuplicateSkip;
     const Picture first = patterned(5, 5, 1);
     EXPECT_EQ(write(first, "a").kind, WriteOutcome::Written);
-    const QByteArray written = readAll(out("Thumb_a.bmp"));
+    const QByteArray written = readBytes(out("Thumb_a.bmp"), kUnreadable);
     EXPECT_EQ(write(patterned(6, 6, 2), "a").kind, WriteOutcome::Skipped);
-    EXPECT_EQ(readAll(out("Thumb_a.bmp")), written);
+    EXPECT_EQ(readBytes(out("Thumb_a.bmp"), kUnreadable), written);
 }
 
 TEST_F(OutputWriter, OverwriteReplacesAnExistingFileWhole)
@@ -199,7 +193,7 @@ TEST_F(OutputWriter, OverwriteReplacesAnExistingFileWhole)
     writeBytes(out("Thumb_a.bmp"), QByteArray(100000, 'x')); // longer than the new file
     const Picture canvas = patterned(3, 3);
     ASSERT_EQ(write(canvas, "a").kind, WriteOutcome::Written);
-    EXPECT_EQ(readAll(out("Thumb_a.bmp")), encodeBmp(canvas));
+    EXPECT_EQ(readBytes(out("Thumb_a.bmp"), kUnreadable), encodeBmp(canvas));
     EXPECT_EQ(outEntries(), QStringList{"Thumb_a.bmp"});
 }
 
@@ -237,7 +231,7 @@ TEST_P(GuardedExisting, IsNeitherReplacedNorDeleted)
         ASSERT_EQ(::stat(target.constData(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c.mode) << c.what;
         ::chmod(target.constData(), 0644);
-        EXPECT_EQ(readAll(out(name)), "the user's file") << c.what;
+        EXPECT_EQ(readBytes(out(name), kUnreadable), "the user's file") << c.what;
     }
     EXPECT_EQ(outEntries(), (QStringList{"Thumb_a.bmp", "Thumb_a.jpg"})) << "no temporary file is left behind";
 }
@@ -265,7 +259,7 @@ TEST_F(OutputWriter, AnUnreadableFileTheUserMayWriteIsStillOverwritten)
     const Picture canvas = patterned(3, 3);
     EXPECT_EQ(write(canvas, "a").kind, WriteOutcome::Written);
     ::chmod(QFile::encodeName(out("Thumb_a.bmp")).constData(), 0644);
-    EXPECT_EQ(readAll(out("Thumb_a.bmp")), encodeBmp(canvas));
+    EXPECT_EQ(readBytes(out("Thumb_a.bmp"), kUnreadable), encodeBmp(canvas));
 }
 
 // Replacing a source would destroy the picture being read, or one still to come.
@@ -300,13 +294,13 @@ TEST_F(OutputWriter, NeverWritesOverASourcePicture)
         EXPECT_EQ(outcome.failure->file, route.saveFolder + "/" + route.base + ".jpg");
         EXPECT_EQ(outcome.failure->message, QStringLiteral("元の画像に上書きするため中止しました。"));
     }
-    EXPECT_EQ(readAll(src("photo.jpg")), original);
-    EXPECT_EQ(readAll(src("other.bmp")), original);
+    EXPECT_EQ(readBytes(src("photo.jpg"), kUnreadable), original);
+    EXPECT_EQ(readBytes(src("other.bmp"), kUnreadable), original);
 
     settings.SaveFolder = dir.path() + "/src";
     settings.DuplicateMode = DuplicateSkip;
     EXPECT_EQ(write(patterned(2, 2), "photo").kind, WriteOutcome::Skipped) << "skipping touches nothing";
-    EXPECT_EQ(readAll(src("photo.jpg")), original);
+    EXPECT_EQ(readBytes(src("photo.jpg"), kUnreadable), original);
 }
 
 TEST_F(OutputWriter, AThumbnailBesideItsSourcesIsFineWhenTheNamesDiffer)
@@ -315,7 +309,7 @@ TEST_F(OutputWriter, AThumbnailBesideItsSourcesIsFineWhenTheNamesDiffer)
     sources = {src("photo.jpg")};
     settings.SaveFolder = dir.path() + "/src";
     EXPECT_EQ(write(patterned(2, 2), "photo").kind, WriteOutcome::Written);
-    EXPECT_EQ(readAll(src("photo.jpg")), "source");
+    EXPECT_EQ(readBytes(src("photo.jpg"), kUnreadable), "source");
     EXPECT_TRUE(QFileInfo::exists(src("Thumb_photo.bmp")));
 }
 
@@ -452,7 +446,7 @@ TEST_F(OutputWriter, AnEmptyCanvasIsAFailureAndKeepsTheOldThumbnail)
     }
     writeBytes(out("Thumb_photo.jpg"), "old thumbnail");
     EXPECT_EQ(write(Picture(), "photo").kind, WriteOutcome::Failed);
-    EXPECT_EQ(readAll(out("Thumb_photo.jpg")), "old thumbnail");
+    EXPECT_EQ(readBytes(out("Thumb_photo.jpg"), kUnreadable), "old thumbnail");
 }
 
 // A write cut short (by the file-size limit, which binds the superuser too)
@@ -477,7 +471,7 @@ TEST_F(OutputWriter, AFailedOverwriteLeavesTheOldThumbnailIntact)
         ASSERT_TRUE(outcome.failure.has_value());
         EXPECT_EQ(outcome.failure->file, out(name));
         EXPECT_EQ(outcome.failure->message, QStringLiteral("ファイルを書き込めません。ファイルが大きすぎます。"));
-        EXPECT_EQ(readAll(out(name)), "old thumbnail");
+        EXPECT_EQ(readBytes(out(name), kUnreadable), "old thumbnail");
     }
     EXPECT_EQ(outEntries(), (QStringList{"Thumb_big.bmp", "Thumb_big.jpg"}));
 }
@@ -493,7 +487,7 @@ TEST_F(OutputWriter, AnOverwriteInAReadOnlyFolderFailsAndKeepsTheOldThumbnail)
     EXPECT_EQ(outcome.kind, WriteOutcome::Failed);
     ASSERT_TRUE(outcome.failure.has_value());
     EXPECT_EQ(outcome.failure->message, QStringLiteral("ファイルを書き込めません。アクセスが拒否されました。"));
-    EXPECT_EQ(readAll(out("Thumb_a.bmp")), "old thumbnail");
+    EXPECT_EQ(readBytes(out("Thumb_a.bmp"), kUnreadable), "old thumbnail");
 }
 
 } // namespace

@@ -6,33 +6,6 @@ using namespace tess;
 
 namespace {
 
-struct FolderCase {
-    const char *path;
-    const char *folder;
-};
-
-class FolderPart : public ::testing::TestWithParam<FolderCase> {};
-
-TEST_P(FolderPart, IsEverythingBeforeTheLastSeparator)
-{
-    EXPECT_EQ(GetFolderPart(QString::fromUtf8(GetParam().path)), QString::fromUtf8(GetParam().folder))
-        << GetParam().path;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PathParts, FolderPart,
-    ::testing::Values(FolderCase{"/pics/*.jpg", "/pics"},
-                      FolderCase{"//*.bmp", "/"},         // the root with its doubled separator keeps "/"
-                      FolderCase{"/pics//*.bmp", "/pics/"}, // only one trailing separator goes
-                      FolderCase{"/*.bmp", ""},
-                      FolderCase{"D:*.bmp", "D:"},
-                      FolderCase{"photo.jpg", ""},
-                      FolderCase{"", ""},
-                      FolderCase{"/a:b/c.jpg", "/a:b"},
-                      FolderCase{"/a/b:c.jpg", "/a/b:"},
-                      FolderCase{"/写真/サムネイル.jpg", "/写真"},
-                      FolderCase{"pics/", "pics"}));
-
 struct SplitCase {
     const char *name;
     const char *base;
