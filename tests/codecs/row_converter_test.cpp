@@ -1,6 +1,6 @@
 // The row converter's row loops against the same arithmetic done a pixel at
-// a time, for every sample layout, and its premultiplied option against the
-// division the readers did themselves.
+// a time, for every sample layout, and its premultiplied option against a
+// plain division of each sample.
 #include "codecs/row_converter.h"
 
 #include "support/row_reference.h"
@@ -140,7 +140,7 @@ std::vector<unsigned> premultipliedSweep(SampleLayout layout)
 
 class PremultipliedRows : public ::testing::TestWithParam<SampleLayout> {};
 
-TEST_P(PremultipliedRows, DivideAsTheReadersDid)
+TEST_P(PremultipliedRows, DivideToTheNearestAndClip)
 {
     const SampleLayout layout = GetParam();
     const std::vector<unsigned> values = premultipliedSweep(layout);

@@ -86,9 +86,8 @@ inline std::vector<Colour> referenceRow(SampleLayout layout, const std::vector<u
     return row;
 }
 
-// Premultiplied colours made straight, as the readers did it before handing
-// rows on: each colour times the largest sample over alpha, to the nearest,
-// clipped; nothing where alpha is 0.
+// Premultiplied colours made straight: each colour times the largest sample
+// over alpha, to the nearest, clipped; nothing where alpha is 0.
 inline std::vector<unsigned> straightened(SampleLayout layout, std::vector<unsigned> values)
 {
     const unsigned max = isSixteenBit(layout) ? 65535u : 255u;
