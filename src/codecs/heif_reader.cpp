@@ -159,17 +159,6 @@ struct HeifFile {
     }
 };
 
-// Colours libheif hands out premultiplied, made straight again for the
-// converter, in place.
-void unpremultiply(std::uint8_t *rgba, int width)
-{
-    for (int i = 0; i < width * 4; i += 4) {
-        const unsigned a = rgba[i + 3];
-        for (int c = 0; c < 3; ++c)
-            rgba[i + c] = std::uint8_t(a == 0 ? 0 : std::min(255u, (rgba[i + c] * 255u + a / 2) / a));
-    }
-}
-
 // The decoded image's rows as 8-bit RGB(A) samples. Deeper samples come
 // interleaved by libheif, which brings them down to 8 bits; 8-bit ones come
 // as separate planes and are interleaved here a row at a time: the same
@@ -246,18 +235,11 @@ std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, cons
         failure = codecmessages::corrupt();
     } else {
         picture = Picture(width, height);
-        const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte);
         const bool premultiplied = alpha && heif().image_is_premultiplied_alpha(image);
-        std::vector<std::uint8_t> straight(premultiplied ? std::size_t(width) * 4 : 0);
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t *row = rows.row(y);
-            if (premultiplied) {
-                std::copy_n(row, straight.size(), straight.begin());
-                unpremultiply(straight.data(), width);
-                row = straight.data();
-            }
-            converter.convert(row, picture.row(y), width);
-        }
+        const RowConverter converter(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, icc, matte,
+                                     premultiplied ? AlphaForm::Premultiplied : AlphaForm::Straight);
+        for (int y = 0; y < height; ++y)
+            converter.convert(rows.row(y), picture.row(y), width);
     }
     heif().image_release(image);
     return failure;

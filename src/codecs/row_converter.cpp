@@ -2,6 +2,8 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -38,6 +40,8 @@ LayoutInfo infoOf(SampleLayout layout)
 // 16 bits to 8, to the nearest value.
 inline unsigned to8(std::uint16_t v) { return (unsigned(v) * 255u + 32767u) / 65535u; }
 
+inline Colour greyPixel(unsigned v) { return Colour(v) * 0x010101u; }
+
 inline unsigned over(unsigned value, unsigned alpha, unsigned matte)
 {
     return (value * alpha + matte * (255u - alpha) + 127u) / 255u;
@@ -51,60 +55,131 @@ inline Colour composed(unsigned r, unsigned g, unsigned b, unsigned a, Colour ma
                int(over(b, a, unsigned(blueOf(matte)))));
 }
 
+// One loop per layout, each a plain pass over the row that the compiler can
+// unroll and vectorise; the matte is only looked at where there is alpha.
+using Bytes = const std::uint8_t *__restrict;
+using Words = const std::uint16_t *__restrict;
+using Pixels = Colour *__restrict;
+
+void grey8Row(Bytes in, Pixels out, int width)
+{
+    for (int x = 0; x < width; ++x)
+        out[x] = greyPixel(in[x]);
+}
+
+void greyAlpha8Row(Bytes in, Pixels out, int width, Colour matte)
+{
+    for (int x = 0; x < width; ++x) {
+        const unsigned v = in[2 * x];
+        out[x] = composed(v, v, v, in[2 * x + 1], matte);
+    }
+}
+
+void grey16Row(Words in, Pixels out, int width)
+{
+    for (int x = 0; x < width; ++x)
+        out[x] = greyPixel(to8(in[x]));
+}
+
+void greyAlpha16Row(Words in, Pixels out, int width, Colour matte)
+{
+    for (int x = 0; x < width; ++x) {
+        const unsigned v = to8(in[2 * x]);
+        out[x] = composed(v, v, v, to8(in[2 * x + 1]), matte);
+    }
+}
+
+void rgb8Row(Bytes in, Pixels out, int width)
+{
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A pixel's three bytes and the next one's red read as one word, the
+        // red masked off; the last pixel is left to the loop below so that the
+        // row is never read past its end.
+        for (; x + 1 < width; ++x) {
+            std::uint32_t word;
+            std::memcpy(&word, in + 3 * std::size_t(x), sizeof word);
+            out[x] = word & 0xFFFFFFu;
+        }
+    }
+    for (; x < width; ++x)
+        out[x] = rgb(in[3 * x], in[3 * x + 1], in[3 * x + 2]);
+}
+
+void rgba8Row(Bytes in, Pixels out, int width, Colour matte)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint8_t *p = in + 4 * std::size_t(x);
+        out[x] = composed(p[0], p[1], p[2], p[3], matte);
+    }
+}
+
+void rgb16Row(Words in, Pixels out, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint16_t *p = in + 3 * std::size_t(x);
+        out[x] = rgb(int(to8(p[0])), int(to8(p[1])), int(to8(p[2])));
+    }
+}
+
+void rgba16Row(Words in, Pixels out, int width, Colour matte)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint16_t *p = in + 4 * std::size_t(x);
+        out[x] = composed(to8(p[0]), to8(p[1]), to8(p[2]), to8(p[3]), matte);
+    }
+}
+
+// The light each ink lets through, darkened by the black.
+void cmyk8Row(Bytes in, Pixels out, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint8_t *p = in + 4 * std::size_t(x);
+        const unsigned k = 255u - p[3];
+        out[x] = rgb(int(((255u - p[0]) * k + 127u) / 255u), int(((255u - p[1]) * k + 127u) / 255u),
+                     int(((255u - p[2]) * k + 127u) / 255u));
+    }
+}
+
+void invertedCmyk8Row(Bytes in, Pixels out, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint8_t *p = in + 4 * std::size_t(x);
+        const unsigned k = p[3];
+        out[x] = rgb(int((p[0] * k + 127u) / 255u), int((p[1] * k + 127u) / 255u), int((p[2] * k + 127u) / 255u));
+    }
+}
+
 // Samples straight to pixels, no profile.
 void convertPlain(SampleLayout layout, const void *samples, Colour *out, int width, Colour matte)
 {
     const auto *b8 = static_cast<const std::uint8_t *>(samples);
     const auto *b16 = static_cast<const std::uint16_t *>(samples);
-    for (int x = 0; x < width; ++x) {
-        switch (layout) {
-        case SampleLayout::Grey8: out[x] = rgb(b8[x], b8[x], b8[x]); break;
-        case SampleLayout::GreyAlpha8: {
-            const unsigned v = b8[2 * x];
-            out[x] = composed(v, v, v, b8[2 * x + 1], matte);
-            break;
-        }
-        case SampleLayout::Grey16: {
-            const int v = int(to8(b16[x]));
-            out[x] = rgb(v, v, v);
-            break;
-        }
-        case SampleLayout::GreyAlpha16: {
-            const unsigned v = to8(b16[2 * x]);
-            out[x] = composed(v, v, v, to8(b16[2 * x + 1]), matte);
-            break;
-        }
-        case SampleLayout::Rgb8: out[x] = rgb(b8[3 * x], b8[3 * x + 1], b8[3 * x + 2]); break;
-        case SampleLayout::Rgba8: {
-            const std::uint8_t *p = b8 + 4 * x;
-            out[x] = composed(p[0], p[1], p[2], p[3], matte);
-            break;
-        }
-        case SampleLayout::Rgb16: {
-            const std::uint16_t *p = b16 + 3 * x;
-            out[x] = rgb(int(to8(p[0])), int(to8(p[1])), int(to8(p[2])));
-            break;
-        }
-        case SampleLayout::Rgba16: {
-            const std::uint16_t *p = b16 + 4 * x;
-            out[x] = composed(to8(p[0]), to8(p[1]), to8(p[2]), to8(p[3]), matte);
-            break;
-        }
-        case SampleLayout::Cmyk8: {
-            // The light each ink lets through, darkened by the black.
-            const std::uint8_t *p = b8 + 4 * x;
-            const unsigned k = 255u - p[3];
-            out[x] = rgb(int(((255u - p[0]) * k + 127u) / 255u), int(((255u - p[1]) * k + 127u) / 255u),
-                         int(((255u - p[2]) * k + 127u) / 255u));
-            break;
-        }
-        case SampleLayout::InvertedCmyk8: {
-            const std::uint8_t *p = b8 + 4 * x;
-            const unsigned k = p[3];
-            out[x] = rgb(int((p[0] * k + 127u) / 255u), int((p[1] * k + 127u) / 255u), int((p[2] * k + 127u) / 255u));
-            break;
-        }
-        }
+    switch (layout) {
+    case SampleLayout::Grey8: grey8Row(b8, out, width); return;
+    case SampleLayout::GreyAlpha8: greyAlpha8Row(b8, out, width, matte); return;
+    case SampleLayout::Grey16: grey16Row(b16, out, width); return;
+    case SampleLayout::GreyAlpha16: greyAlpha16Row(b16, out, width, matte); return;
+    case SampleLayout::Rgb8: rgb8Row(b8, out, width); return;
+    case SampleLayout::Rgba8: rgba8Row(b8, out, width, matte); return;
+    case SampleLayout::Rgb16: rgb16Row(b16, out, width); return;
+    case SampleLayout::Rgba16: rgba16Row(b16, out, width, matte); return;
+    case SampleLayout::Cmyk8: cmyk8Row(b8, out, width); return;
+    case SampleLayout::InvertedCmyk8: invertedCmyk8Row(b8, out, width); return;
+    }
+}
+
+// Premultiplied colours divided back by alpha (the last sample of a pixel),
+// to the nearest value; a colour above its alpha is clipped.
+template <typename Sample>
+void unpremultiplyRow(const Sample *in, Sample *out, int width, int channels)
+{
+    constexpr unsigned kMax = sizeof(Sample) == 1 ? 255u : 65535u;
+    for (std::size_t i = 0, end = std::size_t(width) * std::size_t(channels); i < end; i += std::size_t(channels)) {
+        const unsigned a = in[i + std::size_t(channels) - 1];
+        for (std::size_t c = 0; c + 1 < std::size_t(channels); ++c)
+            out[i + c] = Sample(a == 0 ? 0u : std::min(kMax, (unsigned(in[i + c]) * kMax + a / 2) / a));
+        out[i + std::size_t(channels) - 1] = Sample(a);
     }
 }
 
@@ -136,8 +211,8 @@ bool isSrgbProfile(const QByteArray &iccProfile)
     return srgb;
 }
 
-RowConverter::RowConverter(SampleLayout layout, const QByteArray &iccProfile, Colour matte)
-    : m_layout(layout), m_matte(matte & 0xFFFFFF)
+RowConverter::RowConverter(SampleLayout layout, const QByteArray &iccProfile, Colour matte, AlphaForm alphaForm)
+    : m_layout(layout), m_matte(matte & 0xFFFFFF), m_premultiplied(alphaForm == AlphaForm::Premultiplied && hasAlpha(layout))
 {
     if (iccProfile.isEmpty() || isSrgbProfile(iccProfile))
         return;
@@ -168,6 +243,18 @@ void RowConverter::convert(const void *samples, Colour *out, int width) const
 {
     if (width <= 0)
         return;
+    if (m_premultiplied) {
+        // Straight colours first: the profile and the matte both work on them.
+        const LayoutInfo info = infoOf(m_layout);
+        thread_local std::vector<std::uint16_t> straight; // 16-bit aligned for either sample size
+        straight.resize((std::size_t(width) * std::size_t(info.channels * info.sampleBytes) + 1) / 2);
+        if (info.sampleBytes == 2)
+            unpremultiplyRow(static_cast<const std::uint16_t *>(samples), straight.data(), width, info.channels);
+        else
+            unpremultiplyRow(static_cast<const std::uint8_t *>(samples), reinterpret_cast<std::uint8_t *>(straight.data()),
+                             width, info.channels);
+        samples = straight.data();
+    }
     if (!m_transform) {
         convertPlain(m_layout, samples, out, width, m_matte);
         return;

@@ -25,15 +25,22 @@ enum class SampleLayout {
 int bytesPerPixel(SampleLayout layout);
 bool hasAlpha(SampleLayout layout);
 
-// Turns one row of samples into pixels (0x00BBGGRR, opaque): through the
-// picture's embedded ICC profile to sRGB when it has one that is not sRGB,
-// 16-bit samples to 8, and transparent pixels laid over `matte`. A picture
-// without a profile, or with an sRGB one, keeps its samples exactly (ink
-// values by the usual rule). A profile that can't be read or doesn't fit the
-// samples is ignored.
+// How the colours of a layout with alpha relate to it.
+enum class AlphaForm {
+    Straight,
+    Premultiplied, // colours already multiplied by alpha, as some decoders hand them out
+};
+
+// Turns one row of samples into pixels (0x00BBGGRR, opaque): premultiplied
+// colours divided back by alpha, through the picture's embedded ICC profile
+// to sRGB when it has one that is not sRGB, 16-bit samples to 8, and
+// transparent pixels laid over `matte`. A picture without a profile, or with
+// an sRGB one, keeps its samples exactly (ink values by the usual rule). A
+// profile that can't be read or doesn't fit the samples is ignored.
 class RowConverter {
 public:
-    RowConverter(SampleLayout layout, const QByteArray &iccProfile, Colour matte);
+    RowConverter(SampleLayout layout, const QByteArray &iccProfile, Colour matte,
+                 AlphaForm alphaForm = AlphaForm::Straight);
     ~RowConverter();
     RowConverter(const RowConverter &) = delete;
     RowConverter &operator=(const RowConverter &) = delete;
@@ -46,6 +53,7 @@ public:
 private:
     const SampleLayout m_layout;
     const Colour m_matte;
+    const bool m_premultiplied; // and the layout has alpha
     void *m_transform = nullptr; // lcms2's, to 8-bit RGBA
 };
 

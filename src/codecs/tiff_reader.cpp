@@ -197,7 +197,7 @@ bool chooseScanlines(TIFF *tif, TiffLayout &l)
 }
 
 // One scanline's samples as the converter takes them: extra samples dropped,
-// min-is-white turned to min-is-black, premultiplied colours divided back.
+// min-is-white turned to min-is-black.
 template <typename Sample>
 void repack(const TiffLayout &l, const Sample *in, int samples, void *outBytes, std::uint32_t width)
 {
@@ -225,30 +225,64 @@ void repack(const TiffLayout &l, const Sample *in, int samples, void *outBytes, 
     for (std::uint32_t x = 0; x < width; ++x) {
         const Sample *p = in + std::size_t(x) * samples;
         Sample *q = out + std::size_t(x) * stride;
-        const unsigned a = l.alpha ? p[l.colours] : kMax;
         for (int c = 0; c < l.colours; ++c) {
-            unsigned v = l.signedSamples ? p[c] ^ (kMax / 2 + 1) : p[c];
-            v = invert ? kMax - v : v;
-            if (l.associated)
-                v = a == 0 ? 0 : std::min(kMax, (v * kMax + a / 2) / a);
-            q[c] = Sample(v);
+            const unsigned v = l.signedSamples ? p[c] ^ (kMax / 2 + 1) : p[c];
+            q[c] = Sample(invert ? kMax - v : v);
         }
         if (l.alpha)
-            q[l.colours] = Sample(a);
+            q[l.colours] = p[l.colours];
     }
 }
 
+// Whether libtiff decodes the samples as the converter takes them (8-bit
+// grey or RGB, one pixel after another, nothing beside them), so that its
+// rows go to the converter where they lie.
+bool storedAsConverted(const TiffLayout &l)
+{
+    return l.planar == PLANARCONFIG_CONTIG && l.bits == 8 && !l.signedSamples && l.samples == l.colours
+        && ((l.photometric == PHOTOMETRIC_MINISBLACK && l.layout == SampleLayout::Grey8)
+            || (l.photometric == PHOTOMETRIC_RGB && l.layout == SampleLayout::Rgb8));
+}
+
+// Largest strip decoded whole into our buffer; a picture stored as fewer,
+// taller strips is read a scanline at a time, which keeps only the
+// compressed strip.
+constexpr tmsize_t kMaxWholeStrip = 4 * 1024 * 1024;
+
 // libtiff's decoder of one page, a scanline at a time, into our pixels.
-// Separate planes are read a strip of each at a time and interleaved.
+// Separate planes are read a strip of each at a time and interleaved;
+// samples stored as the converter takes them are decoded a strip at a time
+// and their rows handed on from it.
 class ScanlineReader {
 public:
     ScanlineReader(TiffPtr tif, const TiffLayout &layout, Colour matte)
-        : m_tif(std::move(tif)), m_l(layout), m_converter(layout.layout, layout.icc, matte),
-          m_packed(std::size_t(layout.width) * std::size_t(bytesPerPixel(layout.layout)))
+        : m_tif(std::move(tif)), m_l(layout),
+          m_converter(layout.layout, layout.icc, matte, layout.associated ? AlphaForm::Premultiplied : AlphaForm::Straight),
+          m_direct(storedAsConverted(layout)),
+          m_packed(m_direct ? 0 : std::size_t(layout.width) * std::size_t(bytesPerPixel(layout.layout)))
     {
         TIFF *t = m_tif.get();
         const std::size_t sampleBytes = layout.bits / 8;
-        if (layout.planar == PLANARCONFIG_SEPARATE) {
+        if (m_direct) {
+            m_planes = layout.samples;
+            const tmsize_t line = TIFFScanlineSize(t);
+            const tmsize_t strip = TIFFStripSize(t);
+            std::uint32_t rowsPerStrip = layout.height;
+            TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+            m_rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, layout.height);
+            m_stripsPerPlane = (layout.height + m_rowsPerStrip - 1) / m_rowsPerStrip;
+            m_lineBytes = std::size_t(std::max<tmsize_t>(line, 0));
+            if (strip > 0 && strip <= kMaxWholeStrip && TIFFNumberOfStrips(t) >= m_stripsPerPlane)
+                m_strips.resize(std::size_t(strip));
+            else
+                m_line.resize(m_lineBytes);
+            m_stripBytes = m_strips.size();
+            // A scanline shorter than its samples would be read past.
+            if (m_lineBytes < std::size_t(layout.width) * std::size_t(m_planes)) {
+                m_line.clear();
+                m_strips.clear();
+            }
+        } else if (layout.planar == PLANARCONFIG_SEPARATE) {
             m_planes = layout.photometric == PHOTOMETRIC_PALETTE ? 1 : layout.colours + (layout.alpha ? 1 : 0);
             std::uint32_t rowsPerStrip = layout.height;
             TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
@@ -264,12 +298,21 @@ public:
             m_line.resize(std::size_t(std::max<tmsize_t>(TIFFScanlineSize(t), 0)));
         }
         // A scanline shorter than its samples would be read past.
-        if (m_line.size() < std::size_t(layout.width) * std::size_t(m_planes) * sampleBytes)
+        if (!m_direct && m_line.size() < std::size_t(layout.width) * std::size_t(m_planes) * sampleBytes)
             m_line.clear();
     }
 
     bool read(Colour *out)
     {
+        if (m_direct) {
+            const std::uint8_t *row = m_strips.empty() ? (m_line.empty() || !readContiguous() ? nullptr : m_line.data())
+                                                        : stripRow();
+            if (!row)
+                return false;
+            ++m_next;
+            m_converter.convert(row, out, int(m_l.width));
+            return true;
+        }
         if (m_line.empty() || !(m_l.planar == PLANARCONFIG_SEPARATE ? readPlanes() : readContiguous()))
             return false;
         ++m_next;
@@ -286,6 +329,22 @@ public:
 
 private:
     bool readContiguous() { return TIFFReadScanline(m_tif.get(), m_line.data(), m_next, 0) >= 0; }
+
+    // The next row where it lies in its decoded strip; null when the strip
+    // can't be decoded that far.
+    const std::uint8_t *stripRow()
+    {
+        const std::uint32_t band = m_next / m_rowsPerStrip;
+        const std::size_t rowInStrip = m_next - band * m_rowsPerStrip;
+        if (band != m_band) {
+            const tmsize_t got = TIFFReadEncodedStrip(m_tif.get(), band, m_strips.data(), tmsize_t(m_stripBytes));
+            m_stripGot = std::size_t(std::max<tmsize_t>(got, 0));
+            m_band = band;
+        }
+        if ((rowInStrip + 1) * m_lineBytes > m_stripGot)
+            return nullptr;
+        return m_strips.data() + rowInStrip * m_lineBytes;
+    }
 
     bool readPlanes()
     {
@@ -315,10 +374,12 @@ private:
     TiffPtr m_tif;
     const TiffLayout m_l;
     RowConverter m_converter;
+    const bool m_direct; // rows handed on as libtiff decodes them
     std::vector<std::uint8_t> m_line; // one row, samples interleaved
     std::vector<std::uint8_t> m_packed;
-    std::vector<std::uint8_t> m_strips; // separate planes: one strip of each
+    std::vector<std::uint8_t> m_strips; // separate planes: one strip of each; direct rows: their strip
     std::size_t m_stripBytes = 0;
+    std::size_t m_lineBytes = 0, m_stripGot = 0; // direct rows: a row's bytes, and the strip's decoded
     int m_planes = 1;
     std::uint32_t m_rowsPerStrip = 1, m_stripsPerPlane = 0, m_band = ~0u;
     std::uint32_t m_next = 0;
@@ -387,23 +448,22 @@ std::optional<QString> decodeRgba(TIFF *tif, const TiffLayout &l, Colour matte, 
     TIFFRGBAImageEnd(&image);
     if (!ok)
         return codecmessages::corrupt();
-    // libtiff's pixels are premultiplied; the converter wants straight alpha.
+    // libtiff's pixels are premultiplied.
     const QByteArray icc = l.photometric == PHOTOMETRIC_RGB || l.photometric == PHOTOMETRIC_YCBCR ? l.icc : QByteArray();
-    const RowConverter converter(SampleLayout::Rgba8, icc, matte);
-    std::vector<std::uint8_t> straight(std::size_t(l.width) * 4);
+    const RowConverter converter(SampleLayout::Rgba8, icc, matte, AlphaForm::Premultiplied);
+    std::vector<std::uint8_t> samples(std::size_t(l.width) * 4);
     for (std::uint32_t y = 0; y < l.height; ++y) {
         const std::uint32_t *row = raster + std::size_t(y) * l.width;
         for (std::uint32_t x = 0; x < l.width; ++x) {
             // For signed samples libtiff passes the high byte unchanged.
             const std::uint32_t p = l.signedSamples ? row[x] ^ 0x808080u : row[x];
-            const unsigned a = TIFFGetA(p);
-            std::uint8_t *q = straight.data() + 4 * std::size_t(x);
-            const unsigned rgb[3] = {TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)};
-            for (int c = 0; c < 3; ++c)
-                q[c] = std::uint8_t(a == 255 ? rgb[c] : a == 0 ? 0 : std::min(255u, (rgb[c] * 255u + a / 2) / a));
-            q[3] = std::uint8_t(a);
+            std::uint8_t *q = samples.data() + 4 * std::size_t(x);
+            q[0] = std::uint8_t(TIFFGetR(p));
+            q[1] = std::uint8_t(TIFFGetG(p));
+            q[2] = std::uint8_t(TIFFGetB(p));
+            q[3] = std::uint8_t(TIFFGetA(p));
         }
-        converter.convert(straight.data(), picture.row(int(y)), int(l.width));
+        converter.convert(samples.data(), picture.row(int(y)), int(l.width));
     }
     return std::nullopt;
 }
