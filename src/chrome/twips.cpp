@@ -67,7 +67,8 @@ QRect twipsRect(double left, double top, double width, double height)
 QPoint centredPositionTwips(double screenWidth, double screenHeight,
                             double windowWidth, double windowHeight)
 {
-    // C++ integer division truncates toward zero, as the legacy `\` does.
+    // The rounded differences divide as integers: toward zero, so a window
+    // larger than the screen is placed as far off the left as off the right.
     const long long dx = static_cast<long long>(roundHalfEven(screenWidth - windowWidth));
     const long long dy = static_cast<long long>(roundHalfEven(screenHeight - windowHeight));
     return QPoint(int(dx / 2), int(dy / 3));

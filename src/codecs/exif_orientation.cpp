@@ -25,7 +25,7 @@ QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
     };
     if (u16(2) != 42)
         return T::TransformationNone;
-    // As Qt's JPEG reader reads it, so that a photo turns as it always did:
+    // As Qt's JPEG reader reads it, so that every photo turns the same way:
     // directories are followed forward only (a loop can't hold us), at most
     // ten of them, and the first orientation entry decides, even a bad one.
     constexpr int kMaxDirectories = 10;

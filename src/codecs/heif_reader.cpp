@@ -5,7 +5,7 @@
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
-#include "platform/one_core.h"
+#include "codecs/one_core.h"
 
 #include <libheif/heif.h>
 #include <lcms2.h>

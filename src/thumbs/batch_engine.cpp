@@ -1,7 +1,7 @@
 #include "thumbs/batch_engine.h"
 
 #include "platform/file_services.h"
-#include "platform/freed_memory.h"
+#include "thumbs/freed_memory.h"
 #include "thumbs/failure_of.h"
 #include "thumbs/output_writer.h"
 #include "thumbs/rounding.h"

@@ -5,8 +5,8 @@
 namespace tess {
 
 // Where the fitted picture lands on the canvas. The quotients are worked out in
-// double precision and the chosen one is kept as a float, as the original did;
-// the sizes and offsets derive from that float.
+// double precision and the chosen one is kept as a float, so that the sizes and
+// offsets derive from that float exactly as every stored thumbnail's did.
 struct ResampleFit {
     float scale = 0.0f;
     int width = 0;  // scaled width on the canvas, at least 1
@@ -28,7 +28,7 @@ struct ResampleWindow {
     int radius = 0;    // R
     int interval = 1;  // m
     // round(step * i - half): the float step times a 32-bit counter is evaluated
-    // in double, as the original's arithmetic promotes it.
+    // in double, the precision the sampling positions are defined in.
     int centre(int i) const;
 };
 

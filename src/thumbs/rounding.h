@@ -3,7 +3,7 @@
 
 namespace tess {
 
-// Float to integer the way the original program's arithmetic does it: to the
+// Float to integer as every geometry figure of the program is rounded: to the
 // nearest integer, an exact half going to the even one (2.5 -> 2, 3.5 -> 4,
 // -2.5 -> -2). Written out rather than relying on the current FPU rounding mode.
 inline double roundHalfEven(double v)

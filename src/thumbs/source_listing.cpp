@@ -19,8 +19,10 @@ namespace tess {
 
 namespace {
 
-// The attribute word of each pass, in pass order.
-constexpr std::array<int, 3> kPassAttributes = {0, AttributeArchive, AttributeReadOnly};
+// The attribute word of each pass, in pass order: a plain file the user may
+// write, then one the user may not. A file always carries one of the two, so
+// no pass looks for a file with no attribute at all.
+constexpr std::array<int, 2> kPassAttributes = {AttributeArchive, AttributeReadOnly};
 
 Failure unreadableFolder(const QString &folder, int errorNumber)
 {

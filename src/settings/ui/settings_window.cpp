@@ -123,8 +123,8 @@ QLabel *makeFrame(QWidget *panel, const QString &name, const QString &heading, i
     return frame;
 }
 
-// The size numbers sit in boxes sized for the original font's narrow digits;
-// narrow ours to match so that "640" shows whole.
+// The size numbers sit in boxes sized for a font with narrow digits; narrow
+// ours to match so that "640" shows whole.
 void narrowDigits(QLabel *label)
 {
     QFont font = label->font();
@@ -279,8 +279,8 @@ void SettingsWindow::buildControls()
     makeLabel(panel, QStringLiteral("lbl_PressCaption"), QStringLiteral("圧縮率"), 4740, 2640);
     HS_Press = makeSlider(panel, QStringLiteral("HS_Press"), 5400, 2580, 1215, 255, kPressRightEnd,
                           kPressLeftEnd, 1, 1, kPressMirror - kPressLeftEnd);
-    // Two pixels higher than it used to lie, so that it stays clear of the PNG
-    // and WebP options now beside BMP under it.
+    // Two pixels above the slider's caption line, so that it stays clear of the
+    // PNG and WebP options beside BMP under it.
     makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2850);
 
     // Margin colour.

@@ -1,6 +1,6 @@
 // Memory freed while a holder lives stays in the heap for the next picture;
 // it goes back to the system when the last holder goes, not before.
-#include "platform/freed_memory.h"
+#include "thumbs/freed_memory.h"
 
 #include "support/sanitizers.h"
 

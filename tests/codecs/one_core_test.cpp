@@ -1,6 +1,6 @@
 // Leases held at once keep their threads on different cores; each thread
 // gets back the cores it had, and one kept on a single core is left alone.
-#include "platform/one_core.h"
+#include "codecs/one_core.h"
 
 #include <pthread.h>
 

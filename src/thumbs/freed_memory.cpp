@@ -1,4 +1,4 @@
-#include "platform/freed_memory.h"
+#include "thumbs/freed_memory.h"
 
 #include <mutex>
 

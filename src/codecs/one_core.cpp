@@ -1,4 +1,4 @@
-#include "platform/one_core.h"
+#include "codecs/one_core.h"
 
 #include <pthread.h>
 
