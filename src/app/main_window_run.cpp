@@ -21,6 +21,7 @@ namespace tess {
 namespace {
 constexpr Colour kWhite = rgb(255, 255, 255);
 constexpr Colour kProgressColour = rgb(192, 255, 192);
+constexpr double kRunFramesPerSecond = 20.0;
 } // namespace
 
 void MainWindow::Cmd_Thumb_Click()
@@ -44,9 +45,11 @@ void MainWindow::Cmd_Thumb_Click()
     m_engine = &engine;
 
     // The canvas, the bar and the list are marked for repainting as they
-    // change and reach the screen once a frame, when the run serves the event
-    // loop; the workers never wait for either.
-    FramePacer pacer;
+    // change and reach the screen when the run serves the event loop, twenty
+    // times a second: each repaint takes its time from the workers on a busy
+    // machine, and a canvas filling at that rate still reads as smooth. The
+    // workers never wait for either.
+    FramePacer pacer(kRunFramesPerSecond);
     const auto serveEvents = [this, &pacer] {
         if (pacer.due())
             yieldToEvents();

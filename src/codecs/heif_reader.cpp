@@ -26,7 +26,6 @@ namespace {
     X(heif_, context_free) \
     X(heif_, context_get_primary_image_handle) \
     X(heif_, context_read_from_memory_without_copy) \
-    X(heif_, context_set_max_decoding_threads) \
     X(heif_, context_set_maximum_image_size_limit) \
     X(heif_, decode_image) \
     X(heif_, image_get_bits_per_pixel_range) \
@@ -207,17 +206,15 @@ private:
 };
 
 std::optional<QString> decodePrimary(HeifFile &file, bool deep, bool alpha, const QByteArray &icc, Colour matte,
-                                     int threads, Picture &picture)
+                                     Picture &picture)
 {
     heif_image *image = nullptr;
     heif_error error{};
     {
-        // The codecs inside libheif take no thread count of ours: kept on one
-        // core, they start no pool of their own; let free, they size it by the
-        // cores they may run on.
-        std::optional<OneCoreLease> oneCore;
-        if (threads <= 1)
-            oneCore.emplace();
+        // libheif hands its codecs no thread count of ours, and they size a
+        // pool by the cores they may run on: kept on one, they start none
+        // beside the engine's workers, which already fill every core.
+        const OneCoreLease oneCore;
         error = heif().decode_image(file.primary, &image, heif_colorspace_RGB,
                                   deep ? (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB) : heif_chroma_444,
                                   nullptr);
@@ -286,9 +283,6 @@ OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
     if (!file->context)
         return OpenedPicture::refused(codecmessages::tooLarge());
     heif().context_set_maximum_image_size_limit(file->context, limits.maxLibrarySide);
-    // Tiles of a grid picture, decoded on threads of libheif's own.
-    if (options.threads > 1)
-        heif().context_set_max_decoding_threads(file->context, options.threads);
     heif_error error = heif().context_read_from_memory_without_copy(file->context, file->bytes.data(), file->bytes.size(), nullptr);
     if (error.code != heif_error_Ok)
         return OpenedPicture::refused(causeOf(error));
@@ -302,7 +296,6 @@ OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
 
     const QByteArray icc = colourProfileOf(file->primary);
     const Colour matte = options.matte;
-    const int threads = options.threads;
     // Beside our picture: the file, the decoded planes (as deep as the file's
     // samples: luma and two quarter-size chromas, then a plane for each colour
     // and alpha) and, for deeper samples, libheif's interleaved 8-bit copy.
@@ -316,8 +309,8 @@ OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
     const std::size_t channels = alpha ? 4 : 3;
     const std::size_t extra = file->bytes.size() + pixels * sampleBytes * 3 / 2 + pixels * channels * sampleBytes
         + (deep ? pixels * channels : 0);
-    return wholePictureRows(width, height, [file, deep, alpha, icc, matte, threads](Picture &picture) {
-        return decodePrimary(*file, deep, alpha, icc, matte, threads, picture);
+    return wholePictureRows(width, height, [file, deep, alpha, icc, matte](Picture &picture) {
+        return decodePrimary(*file, deep, alpha, icc, matte, picture);
     }, extra);
 }
 

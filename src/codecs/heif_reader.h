@@ -11,10 +11,9 @@ namespace tess {
 bool isHeif(const unsigned char *head, std::size_t size);
 
 // The primary image of a HEIC or AVIF file, decoded whole by libheif with its
-// rotation, mirror and crop applied. With options.threads at one, the decode
-// is kept on one core, so that its codec starts no threads of its own; above
-// one, the codec sizes its own pool by the cores (libheif takes no count for
-// it) and a grid's tiles are decoded on up to that many threads.
+// rotation, mirror and crop applied. The decode is kept on one core whatever
+// options.threads says: libheif passes its codecs no thread count, and one
+// core is the only count they can be held to.
 OpenedPicture openHeifPicture(PictureFile file, const ReadOptions &options);
 
 } // namespace tess

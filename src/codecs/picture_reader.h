@@ -17,7 +17,8 @@ struct ReadOptions {
     // What transparent pixels are laid over: the thumbnail's margin colour.
     Colour matte = rgb(255, 255, 255);
     // How many threads a library that starts its own may use for this
-    // picture.
+    // picture (the engine gives its job count: a picture that threads its
+    // decode is one whose memory makes it decode alone).
     int threads = 1;
 };
 

@@ -16,8 +16,11 @@ namespace tess {
 
 namespace {
 
-// How often the run looks at the file in hand while a front end follows it.
-constexpr std::chrono::milliseconds kFollowInterval(4);
+// How often the run serves a front end that follows it while it waits: about
+// a frame of the screen. The wait ends at once when the file is done; waking
+// more often only takes a core from the workers, as the front end shows
+// nothing new between two frames.
+constexpr std::chrono::milliseconds kFollowInterval(16);
 
 // The output folders below the save folder made so far in this run.
 using FoldersMade = QSet<QString>;
@@ -177,7 +180,7 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
         if (const std::optional<ThumbSettings> changed = takeSettingsChange())
             workers.changeSettings(i, *changed);
 
-        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.serve);
+        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.serve, kFollowInterval);
         CanvasFollower follower(callbacks);
         for (;;) {
             const bool finished = work->finished.load(std::memory_order_acquire);

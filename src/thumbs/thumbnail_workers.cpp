@@ -160,7 +160,8 @@ void ThumbnailWorkers::run()
     }
 }
 
-std::shared_ptr<ThumbnailWork> ThumbnailWorkers::follow(int index, const std::function<void()> &whileWaiting)
+std::shared_ptr<ThumbnailWork> ThumbnailWorkers::follow(int index, const std::function<void()> &whileWaiting,
+                                                        std::chrono::milliseconds interval)
 {
     std::unique_lock lock(m_mutex);
     // Everything before the file is written or failed: let it go.
@@ -178,7 +179,7 @@ std::shared_ptr<ThumbnailWork> ThumbnailWorkers::follow(int index, const std::fu
         if (slot != m_slots.end())
             return slot->second.work;
         if (whileWaiting) {
-            m_changed.wait_for(lock, std::chrono::milliseconds(4));
+            m_changed.wait_for(lock, interval);
             lock.unlock();
             whileWaiting();
             lock.lock();

@@ -41,9 +41,10 @@ public:
     void changeSettings(int index, const ThumbSettings &settings);
 
     // The work for file `index`, started if it was not (indexes go up); the
-    // files before it are let go. whileWaiting, if given, is called every few
-    // milliseconds until a worker has taken the file up.
-    std::shared_ptr<ThumbnailWork> follow(int index, const std::function<void()> &whileWaiting = {});
+    // files before it are let go. whileWaiting, if given, is called every
+    // `interval` until a worker has taken the file up.
+    std::shared_ptr<ThumbnailWork> follow(int index, const std::function<void()> &whileWaiting = {},
+                                          std::chrono::milliseconds interval = std::chrono::milliseconds(16));
     // Waits until work is finished, or at most `timeout` when given.
     void wait(const ThumbnailWork &work, std::optional<std::chrono::milliseconds> timeout);
     // The run is done with the file it follows: its memory is free.

@@ -1,5 +1,6 @@
 // Any settings record and any small source picture: composing either fails
 // cleanly, leaving the canvas as it was, or fills a canvas of a sane size.
+#include "codecs/picture_reader.h"
 #include "thumbs/compose.h"
 
 #include <cstdint>
@@ -51,9 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     tess::Picture canvas(3, 3);
     canvas.setBackground(tess::Colour(settings.MarginColour));
-    const tess::Composition result = tess::ComposeThumbnail(*tess::pictureRows(std::move(source)), canvas, settings);
-    if (result.failure) {
-        if (canvas.width() != 3 || canvas.height() != 3 || result.failure->message.isEmpty())
+    const std::unique_ptr<tess::RowStream> rows = tess::pictureRows(std::move(source));
+    const tess::PicturePlan plan = tess::planPicture(*rows, settings);
+    const std::optional<tess::Failure> failure = tess::ComposeThumbnail(*rows, canvas, plan);
+    if (failure) {
+        if (canvas.width() != 3 || canvas.height() != 3 || failure->message.isEmpty())
             std::abort();
         return 0;
     }
