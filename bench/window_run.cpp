@@ -2,18 +2,12 @@
 // progress bar, on whatever display Qt has) against the same run through the
 // engine alone, as tessarolith-batch drives it, and prints both.
 //   window_run SETTINGS_FILE SOURCE_FOLDER [REPEATS]
-#include "app/main_window.h"
-#include "chrome/window_animation.h"
-#include "platform/program_folder.h"
-#include "platform/ui/dialogs.h"
-#include "settings/thumb_settings.h"
+#include "bench_window.h"
 #include "thumbs/batch_engine.h"
 #include "thumbs/source_listing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -21,18 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Answers the folder picker with the bench's folder; messages are swallowed.
-class BenchDialogs final : public tess::Dialogs {
-public:
-    explicit BenchDialogs(QString folder) : m_folder(std::move(folder)) {}
-    std::optional<QString> pickFolder(QWidget *, const QString &) override { return m_folder; }
-    std::int32_t pickColour(QWidget *, std::int32_t) override { return -1; }
-    void message(QWidget *, const QString &, const QString &) override {}
-
-private:
-    QString m_folder;
-};
 
 double median(std::vector<double> v)
 {
@@ -51,17 +33,9 @@ int main(int argc, char **argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[2]);
     const int repeats = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-    QTemporaryDir program;
-    QFile::copy(QString::fromLocal8Bit(argv[1]), program.filePath(QStringLiteral("Tessarolith.ini")));
-    tess::setProgramFolderForTesting(program.path());
-    BenchDialogs dialogs(folder);
-    tess::setDialogsForTesting(&dialogs);
-    tess::setWindowAnimationsEnabled(false);
-
-    tess::ThumbSettings settings;
-    tess::MainWindow window(settings);
-    window.show();
-    app.processEvents();
+    BenchWindow bench(argv[1], folder);
+    tess::MainWindow &window = *bench.window;
+    const tess::ThumbSettings &settings = bench.settings;
     window.SelectSourceFolder();
     while (window.scanning())
         app.processEvents();
@@ -84,6 +58,5 @@ int main(int argc, char **argv)
     const double w = median(windowMs);
     const double e = median(engineMs);
     std::printf("%d pictures: window %.0f ms, engine alone %.0f ms, ratio %.2f\n", int(entries.size()), w, e, w / e);
-    tess::setDialogsForTesting(nullptr);
     return 0;
 }
