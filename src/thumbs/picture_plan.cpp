@@ -28,12 +28,10 @@ WorkCost PicturePlan::costNow(const RowStream &rows) const
     return now;
 }
 
-PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, const QString &source,
-                        const QString &outputPath, int bandRows)
+PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, const QString &source, int bandRows)
 {
     PicturePlan plan;
     plan.source = source;
-    plan.outputPath = outputPath;
     plan.width = std::max(0, rows.width());
     plan.height = std::max(0, rows.height());
     plan.bandRows = std::max(1, bandRows);

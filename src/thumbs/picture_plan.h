@@ -25,12 +25,12 @@ struct WorkCost {
 // Everything making one picture's thumbnail needs, worked out once from the
 // picture's header and the settings before any pixel is read: the canvas, the
 // intermediate maps of modes 3 to 5, where the picture lands on the canvas and
-// how it is sampled, the rows a streamed picture holds, what it costs in
-// memory and where the thumbnail goes.
+// how it is sampled, the rows a streamed picture holds and what it costs in
+// memory. (Where the thumbnail goes depends on no header: the work knows it
+// from the start.)
 struct PicturePlan {
-    QString source;     // the picture, as its failures name it
-    QString outputPath; // the thumbnail file
-    int width = 0;      // the picture's, upright
+    QString source; // the picture, as its failures name it
+    int width = 0;  // the picture's, upright
     int height = 0;
     int bandRows = kStreamBandRows;
     bool holdsWhole = false;
@@ -48,6 +48,6 @@ struct PicturePlan {
 };
 
 PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, const QString &source = {},
-                        const QString &outputPath = {}, int bandRows = kStreamBandRows);
+                        int bandRows = kStreamBandRows);
 
 } // namespace tess

@@ -17,7 +17,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads)
         return;
     }
     RowStream &rows = *opened.rows;
-    const PicturePlan plan = planPicture(rows, work.settings, work.job.source, work.outputPath);
+    const PicturePlan plan = planPicture(rows, work.settings, work.job.source);
     if (!start(plan.cost)) {
         work.failure = stoppedFailure(work.job.source);
         return;

@@ -97,7 +97,7 @@ inline std::optional<Failure> composeRows(RowStream &rows, Picture &canvas, cons
                                           const ResampleProgress &progress = {},
                                           const std::function<void()> &sized = {}, int bandRows = kStreamBandRows)
 {
-    const PicturePlan plan = planPicture(rows, settings, QString(), QString(), bandRows);
+    const PicturePlan plan = planPicture(rows, settings, QString(), bandRows);
     return ComposeThumbnail(rows, canvas, plan, progress, sized);
 }
 

@@ -545,8 +545,9 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
     ASSERT_TRUE(result.failure.has_value());
     EXPECT_EQ(result.failure->file, source("p1.bmp"));
     EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
-    if (c.written >= 0)
+    if (c.written >= 0) {
         EXPECT_EQ(result.written, c.written);
+    }
     EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
 }
 
