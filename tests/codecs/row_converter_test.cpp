@@ -22,8 +22,6 @@ const SampleLayout kLayouts[] = {
     SampleLayout::Rgb8, SampleLayout::Rgba8, SampleLayout::Rgb16, SampleLayout::Rgba16,
     SampleLayout::Cmyk8, SampleLayout::InvertedCmyk8,
 };
-const SampleLayout kAlphaLayouts[] = {SampleLayout::GreyAlpha8, SampleLayout::Rgba8, SampleLayout::GreyAlpha16,
-                                      SampleLayout::Rgba16};
 // Black, white, and mattes whose channels differ, one with a set top byte
 // that must not reach the pixels.
 const Colour kMattes[] = {rgb(0, 0, 0), rgb(255, 255, 255), rgb(40, 150, 220), 0xFF01FE7Fu};
@@ -31,18 +29,19 @@ const Colour kMattes[] = {rgb(0, 0, 0), rgb(255, 255, 255), rgb(40, 150, 220), 0
 // Random samples, a quarter of them the edges of their range.
 std::vector<unsigned> randomSamples(SampleLayout layout, int width, unsigned seed)
 {
-    const unsigned max = isSixteenBit(layout) ? 65535u : 255u;
+    const unsigned max = maxSample(layout);
     const unsigned edges[] = {0u, 1u, max / 2, max - 1, max};
     std::mt19937 random(seed);
-    std::vector<unsigned> values(std::size_t(width) * std::size_t(channelsOf(layout)));
+    std::vector<unsigned> values(std::size_t(width) * std::size_t(factsOf(layout).channels));
     for (unsigned &v : values)
         v = random() % 4 == 0 ? edges[random() % 5] : unsigned(random() % (max + 1));
     return values;
 }
 
 // What convert() wrote, and whether it kept to the row's width.
-std::vector<Colour> converted(const RowConverter &converter, const std::vector<unsigned> &values, int width)
+std::vector<Colour> converted(const RowConverter &converter, const std::vector<unsigned> &values)
 {
+    const int width = int(values.size()) / factsOf(converter.layout()).channels;
     const std::vector<std::uint8_t> bytes = sampleBytes(converter.layout(), values);
     constexpr Colour kGuard = 0xDEADBEEFu;
     std::vector<Colour> out(std::size_t(width) + 1, kGuard);
@@ -52,137 +51,91 @@ std::vector<Colour> converted(const RowConverter &converter, const std::vector<u
     return out;
 }
 
-std::string layoutName(SampleLayout layout)
-{
-    static const char *const names[] = {"Grey8", "GreyAlpha8", "Grey16", "GreyAlpha16", "Rgb8",
-                                        "Rgba8", "Rgb16", "Rgba16", "Cmyk8", "InvertedCmyk8"};
-    return names[int(layout)];
-}
-
-struct RowCase {
-    SampleLayout layout;
-    Colour matte;
-};
-
-class PlainRows : public ::testing::TestWithParam<RowCase> {};
+class PlainRows : public ::testing::TestWithParam<std::tuple<SampleLayout, Colour>> {};
 
 // Widths of one pixel (the last pixel alone), odd ones and ones past any
-// vector length.
+// vector length. Without alpha there is nothing to divide by, so the
+// premultiplied option must change nothing.
 TEST_P(PlainRows, MatchThePixelByPixelArithmetic)
 {
-    const RowCase &c = GetParam();
-    const RowConverter converter(c.layout, QByteArray(), c.matte);
+    const auto [layout, matte] = GetParam();
+    const RowConverter converter(layout, QByteArray(), matte);
+    const RowConverter premultiplied(layout, QByteArray(), matte, AlphaForm::Premultiplied);
     ASSERT_FALSE(converter.managed());
     unsigned seed = 1;
     for (int width : {1, 2, 3, 7, 31, 64, 257}) {
-        const std::vector<unsigned> values = randomSamples(c.layout, width, seed++);
-        EXPECT_EQ(converted(converter, values, width), referenceRow(c.layout, values, c.matte)) << "width " << width;
+        const std::vector<unsigned> values = randomSamples(layout, width, seed++);
+        EXPECT_EQ(converted(converter, values), referenceRow(layout, values, matte)) << "width " << width;
+        if (!hasAlpha(layout)) {
+            EXPECT_EQ(converted(premultiplied, values), converted(converter, values)) << "width " << width;
+        }
     }
 }
 
-std::vector<RowCase> everyLayoutAndMatte()
-{
-    std::vector<RowCase> cases;
-    for (SampleLayout layout : kLayouts) {
-        for (Colour matte : kMattes)
-            cases.push_back({layout, matte});
-    }
-    return cases;
-}
+INSTANTIATE_TEST_SUITE_P(EveryLayout, PlainRows, ::testing::Combine(::testing::ValuesIn(kLayouts),
+                                                                    ::testing::ValuesIn(kMattes)),
+                         [](const auto &info) {
+                             return factsOf(std::get<0>(info.param)).name + std::string("_matte")
+                                 + std::to_string(info.index % std::size(kMattes));
+                         });
 
-INSTANTIATE_TEST_SUITE_P(EveryLayout, PlainRows, ::testing::ValuesIn(everyLayoutAndMatte()), [](const auto &info) {
-    return layoutName(info.param.layout) + "_matte" + std::to_string(info.index % std::size(kMattes));
-});
-
-// Pixels of one grey or colour value (every channel the same) at one alpha.
-std::vector<unsigned> flatPixels(SampleLayout layout, const std::vector<std::pair<unsigned, unsigned>> &valueAlpha)
-{
-    const int channels = channelsOf(layout);
-    std::vector<unsigned> values;
-    for (const auto &[v, a] : valueAlpha) {
-        for (int c = 0; c + 1 < channels; ++c)
-            values.push_back(v);
-        values.push_back(a);
-    }
-    return values;
-}
-
-// For 8 bits every colour at every alpha; for 16 bits the alphas near the
-// ends and the middle, with colours at, just above and around them.
+// For 8 bits every grey or colour value at every alpha; for 16 bits the
+// alphas near the ends and the middle, with colours at, just above and around
+// them, and random pairs. Colour channels of one pixel differ, so that a
+// mix-up between them shows.
 std::vector<unsigned> premultipliedSweep(SampleLayout layout)
 {
     std::vector<std::pair<unsigned, unsigned>> pairs;
-    if (!isSixteenBit(layout)) {
-        for (unsigned a = 0; a < 256; ++a) {
-            for (unsigned v = 0; v < 256; ++v)
-                pairs.emplace_back(v, a);
-        }
-        return flatPixels(layout, pairs);
-    }
     std::mt19937 random(7);
-    for (unsigned a : {0u, 1u, 2u, 3u, 255u, 256u, 257u, 32767u, 32768u, 65533u, 65534u, 65535u}) {
-        for (unsigned v : {0u, a / 2, a > 0 ? a - 1 : 0u, a, std::min(a + 1, 65535u), 65535u})
-            pairs.emplace_back(v, a);
-        for (int i = 0; i < 64; ++i)
-            pairs.emplace_back(unsigned(random() % 65536), a);
+    if (!factsOf(layout).sixteen) {
+        for (unsigned i = 0; i < 65536; ++i)
+            pairs.emplace_back(i % 256, i / 256);
+    } else {
+        for (unsigned a : {0u, 1u, 2u, 3u, 255u, 256u, 257u, 32767u, 32768u, 65533u, 65534u, 65535u}) {
+            for (unsigned v : {0u, a / 2, a > 0 ? a - 1 : 0u, a, std::min(a + 1, 65535u), 65535u})
+                pairs.emplace_back(v, a);
+            for (int i = 0; i < 64; ++i)
+                pairs.emplace_back(unsigned(random() % 65536), a);
+        }
+        for (int i = 0; i < 4096; ++i)
+            pairs.emplace_back(unsigned(random() % 65536), unsigned(random() % 65536));
     }
-    for (int i = 0; i < 4096; ++i)
-        pairs.emplace_back(unsigned(random() % 65536), unsigned(random() % 65536));
-    // Channels of one pixel apart, so that a mix-up between them shows.
-    std::vector<unsigned> values = flatPixels(layout, pairs);
-    const int channels = channelsOf(layout);
-    for (std::size_t i = 0; i + 2 < values.size() && channels == 4; i += 4) {
-        values[i + 1] = values[i] / 2;
-        values[i + 2] = values[i] / 3;
+    std::vector<unsigned> values;
+    for (const auto &[v, a] : pairs) {
+        values.push_back(v);
+        if (factsOf(layout).channels == 4 && factsOf(layout).sixteen)
+            values.insert(values.end(), {v / 2, v / 3});
+        else if (factsOf(layout).channels == 4)
+            values.insert(values.end(), {v, v});
+        values.push_back(a);
     }
     return values;
 }
 
 class PremultipliedRows : public ::testing::TestWithParam<SampleLayout> {};
 
-TEST_P(PremultipliedRows, DivideToTheNearestAndClip)
+// Divided to the nearest and clipped; and divided before a profile converts
+// the colours.
+TEST_P(PremultipliedRows, AreDividedToTheNearestAndClippedFirst)
 {
     const SampleLayout layout = GetParam();
     const std::vector<unsigned> values = premultipliedSweep(layout);
-    const int width = int(values.size()) / channelsOf(layout);
     for (Colour matte : kMattes) {
         const RowConverter converter(layout, QByteArray(), matte, AlphaForm::Premultiplied);
-        EXPECT_EQ(converted(converter, values, width), referenceRow(layout, straightened(layout, values), matte));
+        EXPECT_EQ(converted(converter, values), referenceRow(layout, straightened(layout, values), matte));
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(AlphaLayouts, PremultipliedRows, ::testing::ValuesIn(kAlphaLayouts),
-                         [](const auto &info) { return layoutName(info.param); });
-
-class PremultipliedThroughProfile : public ::testing::TestWithParam<SampleLayout> {};
-
-// The colours are divided before the profile converts them.
-TEST_P(PremultipliedThroughProfile, IsDividedFirst)
-{
-    const SampleLayout layout = GetParam();
+    if (factsOf(layout).channels < 4)
+        return; // a colour profile doesn't fit grey samples
     const QByteArray icc = QColorSpace(QColorSpace::DisplayP3).iccProfile();
-    const std::vector<unsigned> values = premultipliedSweep(layout);
-    const int width = int(values.size()) / channelsOf(layout);
     const RowConverter premultiplied(layout, icc, kMattes[2], AlphaForm::Premultiplied);
     const RowConverter straight(layout, icc, kMattes[2]);
     ASSERT_TRUE(premultiplied.managed());
-    EXPECT_EQ(converted(premultiplied, values, width), converted(straight, straightened(layout, values), width));
+    EXPECT_EQ(converted(premultiplied, values), converted(straight, straightened(layout, values)));
 }
 
-INSTANTIATE_TEST_SUITE_P(ColourLayouts, PremultipliedThroughProfile,
-                         ::testing::Values(SampleLayout::Rgba8, SampleLayout::Rgba16),
-                         [](const auto &info) { return layoutName(info.param); });
-
-// Without alpha there is nothing to divide by: the option changes nothing.
-TEST(PremultipliedOption, LeavesLayoutsWithoutAlphaAlone)
-{
-    for (SampleLayout layout : kLayouts) {
-        if (hasAlpha(layout))
-            continue;
-        const std::vector<unsigned> values = randomSamples(layout, 97, 3);
-        const RowConverter converter(layout, QByteArray(), kMattes[2], AlphaForm::Premultiplied);
-        EXPECT_EQ(converted(converter, values, 97), referenceRow(layout, values, kMattes[2])) << layoutName(layout);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(AlphaLayouts, PremultipliedRows,
+                         ::testing::Values(SampleLayout::GreyAlpha8, SampleLayout::Rgba8, SampleLayout::GreyAlpha16,
+                                           SampleLayout::Rgba16),
+                         [](const auto &info) { return std::string(factsOf(info.param).name); });
 
 } // namespace

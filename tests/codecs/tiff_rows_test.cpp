@@ -5,6 +5,7 @@
 #include "codecs/row_converter.h"
 #include "codecs/tiff_reader.h"
 
+#include "support/file_bytes.h"
 #include "support/picture_reading.h"
 
 #include <QColorSpace>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace tess;
@@ -118,12 +120,9 @@ TEST(TiffStrips, BadStripBreaksThePicture)
     ASSERT_NE(tif, nullptr);
     const std::uint64_t offset = TIFFGetStrileOffset(tif, 2), size = TIFFGetStrileByteCount(tif, 2);
     TIFFClose(tif);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = test_files::readBytes(path);
     ASSERT_LE(offset + size, std::uint64_t(bytes.size()));
-    for (std::uint64_t i = 0; i < size; ++i)
-        bytes[qsizetype(offset + i)] = char(0xFF);
+    std::fill_n(bytes.begin() + qsizetype(offset), qsizetype(size), char(0xFF));
     const ReadOutcome out = readBytes(openTiffPicture, bytes, kMatte);
     EXPECT_TRUE(out.opened);
     EXPECT_FALSE(out.complete);

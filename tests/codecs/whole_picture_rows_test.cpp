@@ -74,6 +74,7 @@ struct RefusalCase {
     QString (*atOpen)();  // null when it opens
     QString (*atRows)();  // null when its rows come
     int decodedWidth = 3, decodedHeight = 2;
+    QString (*decoderSays)() = nullptr; // a cause the decoder gives
 };
 
 const RefusalCase kRefusals[] = {
@@ -85,6 +86,8 @@ const RefusalCase kRefusals[] = {
     // The decoder must give the picture as stored, not already turned.
     {"DecodedUpright", 3, 2, T::TransformationRotate90, nullptr, codecmessages::corrupt, 2, 3},
     {"DecodedAsStored", 3, 2, T::TransformationRotate90, nullptr, nullptr},
+    {"DecoderFails", 3, 2, T::TransformationNone, nullptr, codecmessages::unsupported, 3, 2,
+     codecmessages::unsupported},
 };
 
 class WholeRefusal : public ::testing::TestWithParam<RefusalCase> {};
@@ -96,7 +99,7 @@ TEST_P(WholeRefusal, RefusesBeforeDecodingWhatItCannotHold)
     OpenedPicture opened = wholePictureRows(r.storedWidth, r.storedHeight, [&](Picture &p) {
         ++decodes;
         p = Picture(r.decodedWidth, r.decodedHeight);
-        return std::optional<QString>();
+        return r.decoderSays ? std::optional<QString>(r.decoderSays()) : std::nullopt;
     }, 0, r.orientation);
     if (r.atOpen) {
         EXPECT_FALSE(opened.ok());
@@ -113,23 +116,11 @@ TEST_P(WholeRefusal, RefusesBeforeDecodingWhatItCannotHold)
     EXPECT_EQ(held, r.atRows == nullptr);
     if (r.atRows) {
         EXPECT_EQ(opened.rows->message(), r.atRows());
+        EXPECT_FALSE(opened.rows->finish());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WholeRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto &info) { return std::string(info.param.name); });
-
-TEST(WholeDecodeFailure, IsTheCauseTheDecoderGave)
-{
-    OpenedPicture opened = wholePictureRows(4, 4, [](Picture &) {
-        return std::optional<QString>(codecmessages::unsupported());
-    });
-    ASSERT_TRUE(opened.ok());
-    Colour row[4];
-    Colour *rows[] = {row};
-    EXPECT_FALSE(opened.rows->readRows(rows, 1));
-    EXPECT_EQ(opened.rows->message(), codecmessages::unsupported());
-    EXPECT_FALSE(opened.rows->finish());
-}
 
 } // namespace

@@ -10,76 +10,52 @@
 
 namespace tess::testing {
 
-inline int channelsOf(SampleLayout layout)
-{
-    switch (layout) {
-    case SampleLayout::Grey8:
-    case SampleLayout::Grey16: return 1;
-    case SampleLayout::GreyAlpha8:
-    case SampleLayout::GreyAlpha16: return 2;
-    case SampleLayout::Rgb8:
-    case SampleLayout::Rgb16: return 3;
-    default: return 4;
-    }
-}
-
-inline bool isSixteenBit(SampleLayout layout)
-{
-    return layout == SampleLayout::Grey16 || layout == SampleLayout::GreyAlpha16 || layout == SampleLayout::Rgb16
-        || layout == SampleLayout::Rgba16;
-}
+// Written out apart from the converter's own tables, so that a slip in those
+// shows; in the order of SampleLayout.
+struct LayoutFacts {
+    const char *name;
+    int channels;
+    bool sixteen;
+};
+inline constexpr LayoutFacts kLayoutFacts[] = {
+    {"Grey8", 1, false}, {"GreyAlpha8", 2, false}, {"Grey16", 1, true}, {"GreyAlpha16", 2, true},
+    {"Rgb8", 3, false},  {"Rgba8", 4, false},      {"Rgb16", 3, true},  {"Rgba16", 4, true},
+    {"Cmyk8", 4, false}, {"InvertedCmyk8", 4, false},
+};
+inline const LayoutFacts &factsOf(SampleLayout layout) { return kLayoutFacts[int(layout)]; }
+inline unsigned maxSample(SampleLayout layout) { return factsOf(layout).sixteen ? 65535u : 255u; }
 
 // One pixel's samples (as wide as the layout's), without a profile.
 inline Colour referencePixel(SampleLayout layout, const unsigned *s, Colour matte)
 {
-    const auto eight = [&](unsigned v) { return isSixteenBit(layout) ? (v * 255u + 32767u) / 65535u : v; };
-    unsigned r = 0, g = 0, b = 0, a = 255;
-    switch (layout) {
-    case SampleLayout::Cmyk8:
-    case SampleLayout::InvertedCmyk8: {
-        const bool inverted = layout == SampleLayout::InvertedCmyk8;
-        const unsigned k = inverted ? s[3] : 255u - s[3];
-        unsigned light[3];
-        for (int c = 0; c < 3; ++c)
-            light[c] = ((inverted ? s[c] : 255u - s[c]) * k + 127u) / 255u;
-        return rgb(int(light[0]), int(light[1]), int(light[2]));
+    if (layout == SampleLayout::Cmyk8 || layout == SampleLayout::InvertedCmyk8) {
+        const auto light = [&](int c) { return layout == SampleLayout::InvertedCmyk8 ? s[c] : 255u - s[c]; };
+        const auto ink = [&](int c) { return int((light(c) * light(3) + 127u) / 255u); };
+        return rgb(ink(0), ink(1), ink(2));
     }
-    default: break;
-    }
-    const int channels = channelsOf(layout);
-    if (channels <= 2) {
-        r = g = b = eight(s[0]);
-    } else {
-        r = eight(s[0]);
-        g = eight(s[1]);
-        b = eight(s[2]);
-    }
-    if (hasAlpha(layout))
-        a = eight(s[channels - 1]);
-    const auto over = [&](unsigned v, int m) { return (v * a + unsigned(m) * (255u - a) + 127u) / 255u; };
-    return rgb(int(over(r, redOf(matte))), int(over(g, greenOf(matte))), int(over(b, blueOf(matte))));
+    const auto eight = [&](unsigned v) { return factsOf(layout).sixteen ? (v * 255u + 32767u) / 65535u : v; };
+    const int channels = factsOf(layout).channels;
+    const unsigned r = eight(s[0]), g = eight(s[channels <= 2 ? 0 : 1]), b = eight(s[channels <= 2 ? 0 : 2]);
+    const unsigned a = hasAlpha(layout) ? eight(s[channels - 1]) : 255u;
+    const auto over = [&](unsigned v, int m) { return int((v * a + unsigned(m) * (255u - a) + 127u) / 255u); };
+    return rgb(over(r, redOf(matte)), over(g, greenOf(matte)), over(b, blueOf(matte)));
 }
 
 // A row of samples given one value per sample, laid out as the converter
 // takes it (16-bit samples in the machine's order).
 inline std::vector<std::uint8_t> sampleBytes(SampleLayout layout, const std::vector<unsigned> &values)
 {
-    const bool sixteen = isSixteenBit(layout);
-    std::vector<std::uint8_t> bytes(values.size() * (sixteen ? 2 : 1));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (sixteen) {
-            const std::uint16_t v = std::uint16_t(values[i]);
-            std::memcpy(bytes.data() + 2 * i, &v, 2);
-        } else {
-            bytes[i] = std::uint8_t(values[i]);
-        }
-    }
+    if (!factsOf(layout).sixteen)
+        return std::vector<std::uint8_t>(values.begin(), values.end());
+    const std::vector<std::uint16_t> wide(values.begin(), values.end());
+    std::vector<std::uint8_t> bytes(wide.size() * 2);
+    std::memcpy(bytes.data(), wide.data(), bytes.size());
     return bytes;
 }
 
 inline std::vector<Colour> referenceRow(SampleLayout layout, const std::vector<unsigned> &values, Colour matte)
 {
-    const std::size_t channels = std::size_t(channelsOf(layout));
+    const std::size_t channels = std::size_t(factsOf(layout).channels);
     std::vector<Colour> row(values.size() / channels);
     for (std::size_t x = 0; x < row.size(); ++x)
         row[x] = referencePixel(layout, values.data() + x * channels, matte);
@@ -90,8 +66,8 @@ inline std::vector<Colour> referenceRow(SampleLayout layout, const std::vector<u
 // over alpha, to the nearest, clipped; nothing where alpha is 0.
 inline std::vector<unsigned> straightened(SampleLayout layout, std::vector<unsigned> values)
 {
-    const unsigned max = isSixteenBit(layout) ? 65535u : 255u;
-    const std::size_t channels = std::size_t(channelsOf(layout));
+    const unsigned max = maxSample(layout);
+    const std::size_t channels = std::size_t(factsOf(layout).channels);
     for (std::size_t i = 0; i < values.size(); i += channels) {
         const unsigned a = values[i + channels - 1];
         for (std::size_t c = 0; c + 1 < channels; ++c)
