@@ -117,11 +117,13 @@ int main(int argc, char **argv)
 
     const AppLocations locations = appLocations();
     const QString defaultSettingsPath = locations.settingsFile;
-    // Read once: the settings and the warning about them come from the same bytes.
-    const PrivateProfile settingsFile = readSettingsFile(options.settingsPath.value_or(defaultSettingsPath));
     if (options.settingsPath) {
         if (const auto problem = settingsFileProblem(*options.settingsPath))
             return usageError(QStringLiteral("--settings ") + *options.settingsPath + QStringLiteral(": ") + *problem);
+    }
+    // Read once: the settings and the warning about them come from the same bytes.
+    const PrivateProfile settingsFile = readSettingsFile(options.settingsPath.value_or(defaultSettingsPath));
+    if (options.settingsPath) {
         if (const auto warning = settingsKeysWarning(*options.settingsPath, settingsFileKeys(settingsFile)))
             printText(stderr, QStringLiteral("tessarolith-batch: ") + *warning + QLatin1Char('\n'));
     }
@@ -189,7 +191,6 @@ int main(int argc, char **argv)
         ++tally.failed;
         progress.fileFailed(fileFailure);
     };
-
     std::optional<Failure> failure;
     if (!stopSignals.received()) {
         const BatchResult result = engine.run(jobs, settings, callbacks);
