@@ -56,7 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
     Files, SettingsFileKeysOf,
     testing::Values(
         KeysCase{"Empty", "", 0, {}},
-        KeysCase{"TwoKnown", cp932(u"[Section]\r\n幅=1\r\n高さ=2\r\n"_qs), 2, {}},
         KeysCase{"KnownTwiceCountsTwice", cp932(u"[Section]\r\n幅=1\r\n幅=2\r\n"_qs), 2, {}},
         KeysCase{"LongestKnownNames", cp932(u"[Section]\r\n保存フォルダ=x\r\nファイル種類=1\r\n"_qs), 2, {}},
         KeysCase{"LongerThanAnyKnown", cp932(u"[Section]\r\n保存フォルダ名=x\r\n"_qs), 0, {u"保存フォルダ名"_qs}},
