@@ -50,6 +50,15 @@ private:
         return waitForPreview(*window);
     }
 
+    // Opens the window on a.bmp (width x height) and a 50 x 20 b.bmp, and
+    // waits for the first one's preview.
+    [[nodiscard]] bool openTwoPictures(int width, int height)
+    {
+        open();
+        return writeBmp(picturePath("a.bmp"), quadrantPicture(width, height))
+            && writeBmp(picturePath("b.bmp"), quadrantPicture(50, 20)) && listAndPreview(pictures->path());
+    }
+
 private slots:
     void initTestCase() { setWindowAnimationsEnabled(false); }
 
@@ -443,10 +452,8 @@ private slots:
 
     void keyboardSelectionPreviews()
     {
-        QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(640, 480)));
-        QVERIFY(writeBmp(picturePath("b.bmp"), quadrantPicture(50, 20)));
-        MainWindow &w = open();
-        QVERIFY(listAndPreview(pictures->path()));
+        QVERIFY(openTwoPictures(640, 480));
+        MainWindow &w = *window;
         w.List_Pic->setFocus();
         QTest::keyClick(w.List_Pic, Qt::Key_Down);
         QVERIFY(waitForPreview(w));
@@ -454,13 +461,12 @@ private slots:
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
     }
 
-    void hourglassFromTheClickUntilThePreviewShows()
+    // The hourglass and a hidden box from the click until the preview shows,
+    // and only the last of quick clicks shows.
+    void previewLoadsUnderTheHourglassAndTheLastClickWins()
     {
-        QVERIFY(writeBmp(picturePath("a.bmp"), quadrantPicture(640, 480)));
-        QVERIFY(writeBmp(picturePath("b.bmp"), quadrantPicture(50, 20)));
-        MainWindow &w = open();
-        QVERIFY(listAndPreview(pictures->path()));
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(openTwoPictures(2000, 1500));
+        MainWindow &w = *window;
         int shown = 0;
         connect(&w, &MainWindow::previewShown, this, [&] { ++shown; });
 
@@ -469,31 +475,15 @@ private slots:
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QVERIFY(!w.Pic_K->isVisible());
-        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("640 * 480"));
+        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("2000 * 1500"));
 
-        QVERIFY(waitForPreview(w));
-        QCOMPARE(shown, 1);
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QVERIFY(w.Pic_K->isVisible());
-        QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
-    }
-
-    void newerClickSupersedesTheLoadInHand()
-    {
-        QVERIFY(writeBmp(picturePath("big.bmp"), quadrantPicture(2000, 1500)));
-        QVERIFY(writeBmp(picturePath("small.bmp"), quadrantPicture(50, 20)));
-        MainWindow &w = open();
-        QVERIFY(listAndPreview(pictures->path()));
-        int shown = 0;
-        connect(&w, &MainWindow::previewShown, this, [&] { ++shown; });
-
-        w.List_Pic->setCurrentRow(1);
         w.List_Pic->setCurrentRow(0);
         w.List_Pic->setCurrentRow(1);
         QVERIFY(waitForPreview(w));
         // The loads clicked past would have come by now.
         QTest::qWait(300);
         QCOMPARE(shown, 1);
+        QVERIFY(w.Pic_K->isVisible());
         QCOMPARE(w.lbl_PreSize->text(), QStringLiteral("50 * 20"));
         QCOMPARE(w.Pic_F().width, 50);
         QCOMPARE(w.Pic_K->size(), QSize(100, 40));

@@ -30,10 +30,9 @@ protected:
 
     void tearDown()
     {
-        if (window) {
+        if (window)
             window->close();
-            window.reset();
-        }
+        window.reset();
         settings.reset();
         fake.reset();
         program.reset();
