@@ -4,6 +4,7 @@
 #include "platform/picture.h"
 
 #include <QImageIOHandler>
+#include <QSize>
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -11,6 +12,15 @@
 #include <optional>
 
 namespace tess {
+
+// Where a camera raw's picture comes from.
+enum class RawSource {
+    // The preview the camera stored, when it covers the wanted size once
+    // upright; otherwise the raw developed.
+    Preview,
+    // Always the raw developed, for the raw's own colours.
+    Develop,
+};
 
 // What every reader is told when it opens a picture.
 struct ReadOptions {
@@ -20,6 +30,11 @@ struct ReadOptions {
     // picture (the engine gives its job count: a picture that threads its
     // decode is one whose memory makes it decode alone).
     int threads = 1;
+    // The size a picture of the given upright size is wanted at (the canvas
+    // it is drawn on), where a file holds pictures of several sizes; null
+    // when the whole picture is wanted.
+    std::function<QSize(int width, int height)> wantedSize;
+    RawSource raw = RawSource::Preview;
 };
 
 // A picture file as the reader of its kind opened it: its header read, no

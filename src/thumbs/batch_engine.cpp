@@ -116,8 +116,8 @@ int defaultDecodeThreads()
 
 BatchEngine::BatchEngine(int decodeThreads)
     : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
-    , m_maker([threads = m_decodeThreads](ThumbnailWork &work, const WorkAdmission &start) {
-        makeThumbnail(work, start, threads);
+    , m_maker([this](ThumbnailWork &work, const WorkAdmission &start) {
+        makeThumbnail(work, start, m_decodeThreads, m_rawSource);
     })
 {
 }

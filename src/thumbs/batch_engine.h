@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_reader.h"
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
@@ -70,6 +71,9 @@ public:
     void setKeepGoing(bool keepGoing) { m_keepGoing = keepGoing; }
     // Bytes the pictures in flight may take together (see ThumbnailWorkers).
     void setMemoryBudget(std::size_t bytes) { m_memoryBudget = bytes; }
+    // Where camera raws' pictures come from (the camera's preview by default).
+    // Set before run().
+    void setRawSource(RawSource raw) { m_rawSource = raw; }
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
     // The decoding threads (the workers, and what a library that starts
@@ -102,6 +106,7 @@ private:
     const int m_decodeThreads;
     bool m_keepGoing = false;
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
+    RawSource m_rawSource = RawSource::Preview;
     ThumbnailWorkers::Maker m_maker;
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_settingsMutex;

@@ -5,11 +5,16 @@
 
 namespace tess {
 
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads)
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw)
 {
     ReadOptions options;
     options.matte = Colour(work.settings.MarginColour);
     options.threads = threads;
+    options.raw = raw;
+    options.wantedSize = [&settings = work.settings](int width, int height) {
+        const ThumbnailLayout layout = layoutThumbnail(settings, width, height);
+        return QSize(layout.width, layout.height);
+    };
     const OpenedPicture opened = openPicture(work.job.source, options);
     if (!opened.ok()) {
         start(WorkCost{});

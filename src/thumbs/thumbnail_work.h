@@ -1,4 +1,5 @@
 #pragma once
+#include "codecs/picture_reader.h"
 #include "platform/failure.h"
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
@@ -56,8 +57,10 @@ using WorkAdmission = std::function<bool(const WorkCost &)>;
 // Opens the file (its header only), plans its thumbnail and asks `start` for
 // the plan's cost; `start` is asked again, with less, once a picture decoded
 // whole has let its decoder's memory go. Composes and encodes into `work`
-// (decoding with `threads` for the libraries that start their own). The
-// caller publishes it finished. A file the run abandons fails as stopped.
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads);
+// (decoding with `threads` for the libraries that start their own, a camera
+// raw from `raw`). The caller publishes it finished. A file the run abandons
+// fails as stopped.
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
+                   RawSource raw = RawSource::Preview);
 
 } // namespace tess
