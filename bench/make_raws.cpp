@@ -1,6 +1,7 @@
 // Turns every bitmap of a folder (make_photos' pictures) into a camera raw of
-// the same photo: a 14-bit RGGB mosaic with a black level, every second one
-// with a full-size JPEG preview as cameras store it.
+// the same photo: a 14-bit RGGB mosaic with a black level. Every second one
+// has a full-size JPEG preview, as cameras store it, and goes to FOLDER/preview;
+// the others go to FOLDER/plain.
 //   make_raws SOURCE_FOLDER FOLDER
 #include "codecs/picture_codecs.h"
 #include "support/dng_writer.h"
@@ -19,7 +20,11 @@ int main(int argc, char **argv)
         std::fputs("usage: make_raws SOURCE_FOLDER FOLDER\n", stderr);
         return 2;
     }
-    QDir().mkpath(a[2]);
+    const QDir out(a[2]);
+    if (!out.mkpath(QStringLiteral("preview")) || !out.mkpath(QStringLiteral("plain"))) {
+        std::fprintf(stderr, "cannot make the folders of %s\n", qPrintable(a[2]));
+        return 1;
+    }
     const QStringList names = QDir(a[1]).entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
     for (int i = 0; i < names.size(); ++i) {
         const tess::DecodedPicture photo = tess::decodePictureFile(QDir(a[1]).filePath(names[i]));
@@ -31,7 +36,8 @@ int main(int argc, char **argv)
         options.black = 512;
         if (i % 2 == 0)
             options.preview = photo.picture;
-        const QString name = QDir(a[2]).filePath(QFileInfo(names[i]).completeBaseName() + QStringLiteral(".dng"));
+        const QString name = out.filePath((options.preview ? QStringLiteral("preview/") : QStringLiteral("plain/"))
+                                          + QFileInfo(names[i]).completeBaseName() + QStringLiteral(".dng"));
         const QByteArray bytes = tess::testing::writeDng(photo.picture, options).bytes;
         QFile f(name);
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
