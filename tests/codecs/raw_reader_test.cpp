@@ -120,9 +120,9 @@ void PrintTo(const RawCase &c, std::ostream *out) { *out << c.name; }
 
 class RawCases : public ::testing::TestWithParam<RawCase> {};
 
-// Half the sensor (96 x 64) covers the box 80 (80 x 54), not the box 120
-// (120 x 80); a half-size preview covers the box 80, a full-size one the box
-// 160 but not 240.
+// Half the sensor (96 x 64) covers the box 80 (80 x 54) and just the box 96,
+// not the box 120 (120 x 80); so does a half-size preview; a full-size one
+// covers the box 160 but not 240.
 TEST_P(RawCases, GiveTheKnownPictureUpright)
 {
     const RawCase &c = GetParam();
@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(Dng, RawCases, ::testing::Values(
     RawCase{"halfPreviewTurnedByTheTag", dngOptions(Cfa::Rggb, 12, 256, 6), 2, RawSource::Preview, 80, Served::Preview},
     RawCase{"halfPreviewTooSmallTurned", dngOptions(Cfa::Bggr, 14, 0, 8), 2, RawSource::Preview, 120, Served::FullDevelopment},
     RawCase{"halfPreviewHalfTurn", dngOptions(Cfa::Rggb, 14, 0, 3, false), 2, RawSource::Preview, 80, Served::Preview},
+    RawCase{"halfPreviewJustCovers", dngOptions(Cfa::Rggb, 14, 0, 1), 2, RawSource::Preview, 96, Served::Preview},
+    RawCase{"halfSensorJustCovers", dngOptions(Cfa::Bggr, 12, 0, 1), 0, RawSource::Preview, 96, Served::HalfDevelopment},
     RawCase{"developAsked", dngOptions(Cfa::Rggb, 14, 0, 3), 1, RawSource::Develop, 80, Served::HalfDevelopment},
     RawCase{"developAskedFull", dngOptions(Cfa::Grbg, 16, 1024, 6), 1, RawSource::Develop, 160, Served::FullDevelopment},
     RawCase{"previewTurnedByItsOwnExif", dngOptions(Cfa::Rggb, 14, 0, 6, true, 3), 1, RawSource::Preview, 80, Served::Preview},
