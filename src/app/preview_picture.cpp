@@ -74,7 +74,11 @@ PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl 
         failed.failure = Failure{path, std::move(message)};
         return failed;
     };
-    OpenedPicture opened = openPicture(path);
+    // A file holding pictures of several sizes (a camera raw and its
+    // preview) gives one that covers the drawing.
+    ReadOptions options;
+    options.wantedSize = [](int width, int height) { return fitSourcePreview(width, height).drawnSize(); };
+    OpenedPicture opened = openPicture(path, options);
     if (!opened.ok())
         return fail(opened.message);
     RowStream &rows = *opened.rows;

@@ -22,6 +22,10 @@ namespace {
 // decode, past the end of a file whose data ends it.
 constexpr long long kLookAheadBytes = 16;
 
+// Beyond this a bitmap preview is not worth reading before the memory for it
+// is reckoned: the raw is developed.
+constexpr long long kMaxBitmapPreviewBytes = 16LL << 20;
+
 // Per tile and thread of LibRaw's interpolation at full size.
 constexpr std::size_t kInterpolationBytes = std::size_t(8) << 20;
 
@@ -37,6 +41,12 @@ void noteDataError(void *data, const char *, const int)
 {
     static_cast<RawSession *>(data)->dataError = true;
 }
+
+void ignoreDataError(void *, const char *, const int) {}
+
+// LibRaw reports running out of memory as a status too; by default it also
+// prints it.
+void ignoreMemoryError(void *, const char *, const char *) {}
 
 // LibRaw runs its loops on OpenMP's threads. The count is set for the
 // calling thread alone; the symbol is looked up where LibRaw loaded it, so
@@ -101,6 +111,8 @@ std::optional<QSize> developedSize(RawSession &session, bool half)
 {
     RawInput input(session.file);
     auto probe = std::make_unique<LibRaw>();
+    probe->set_memerror_handler(ignoreMemoryError, nullptr);
+    probe->set_dataerror_handler(ignoreDataError, nullptr);
     probe->imgdata.params.half_size = half ? 1 : 0;
     if (probe->open_datastream(&input) != LIBRAW_SUCCESS || probe->adjust_sizes_info_only() != LIBRAW_SUCCESS)
         return std::nullopt;
@@ -123,8 +135,11 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
         return OpenedPicture::refused(codecmessages::cut());
     const QImageIOHandler::Transformations orientation = orientationOfFlip(raw.imgdata.sizes.flip);
 
-    if (thumb.tformat == LIBRAW_THUMBNAIL_JPEG) {
-        OpenedPicture jpeg = openJpegPicture(session->file.part(offset, length), options, orientation);
+    // LibRaw tells the preview's coding only once it has read it whole; a
+    // JPEG tells itself by its first bytes, a bitmap by its length.
+    PictureFile preview = session->file.part(offset, length);
+    if (preview.headSize() >= 2 && preview.head()[0] == 0xFF && preview.head()[1] == 0xD8) {
+        OpenedPicture jpeg = openJpegPicture(std::move(preview), options, orientation);
         if (!jpeg.ok())
             return std::nullopt;
         const int width = jpeg.rows->width();
@@ -133,38 +148,35 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
             return std::nullopt;
         return jpeg;
     }
-    if (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP) {
-        const int width = thumb.twidth;
-        const int height = thumb.theight;
-        if (width < 1 || height < 1 || length != 3LL * width * height)
-            return std::nullopt;
-        const bool turned = orientation & QImageIOHandler::TransformationRotate90;
-        const QSize upright = turned ? QSize(height, width) : QSize(width, height);
-        if (!covers(upright.width(), upright.height(), wanted(options, upright.width(), upright.height(), whole)))
-            return std::nullopt;
-        auto decode = [session, width, height](Picture &picture) -> std::optional<QString> {
-            session->input.startCounting();
-            LibRaw &raw = session->processor;
-            if (const int status = raw.unpack_thumb(); status != LIBRAW_SUCCESS)
-                return messageOf(status, *session);
-            if (std::optional<QString> problem = dataProblem(*session))
-                return problem;
-            const libraw_thumbnail_t &stored = raw.imgdata.thumbnail;
-            if (!stored.thumb || stored.tlength != unsigned(3 * width * height))
-                return codecmessages::corrupt();
-            picture = Picture(width, height);
-            const auto *bytes = reinterpret_cast<const unsigned char *>(stored.thumb);
-            for (int y = 0; y < height; ++y) {
-                Colour *row = picture.row(y);
-                for (int x = 0; x < width; ++x, bytes += 3)
-                    row[x] = rgb(bytes[0], bytes[1], bytes[2]);
-            }
-            raw.recycle();
-            return std::nullopt;
-        };
-        return wholePictureRows(width, height, std::move(decode), std::size_t(length), orientation);
+    // A bitmap is small and read at once, so that a preview LibRaw can't
+    // give as one leaves the raw to be developed.
+    const int width = thumb.twidth;
+    const int height = thumb.theight;
+    if (width < 1 || height < 1 || length != 3LL * width * height || length > kMaxBitmapPreviewBytes)
+        return std::nullopt;
+    const bool turned = orientation & QImageIOHandler::TransformationRotate90;
+    const QSize upright = turned ? QSize(height, width) : QSize(width, height);
+    if (!covers(upright.width(), upright.height(), wanted(options, upright.width(), upright.height(), whole)))
+        return std::nullopt;
+    session->input.startCounting();
+    if (const int status = raw.unpack_thumb(); status != LIBRAW_SUCCESS)
+        return OpenedPicture::refused(messageOf(status, *session));
+    if (std::optional<QString> problem = dataProblem(*session))
+        return OpenedPicture::refused(*problem);
+    const libraw_thumbnail_t &stored = raw.imgdata.thumbnail;
+    if (stored.tformat != LIBRAW_THUMBNAIL_BITMAP || !stored.thumb || stored.tlength != unsigned(length))
+        return std::nullopt;
+    Picture picture(width, height);
+    const auto *bytes = reinterpret_cast<const unsigned char *>(stored.thumb);
+    for (int y = 0; y < height; ++y) {
+        Colour *row = picture.row(y);
+        for (int x = 0; x < width; ++x, bytes += 3)
+            row[x] = rgb(bytes[0], bytes[1], bytes[2]);
     }
-    return std::nullopt;
+    applyOrientation(picture, orientation);
+    OpenedPicture opened;
+    opened.rows = pictureRows(std::move(picture));
+    return opened;
 }
 
 // Bytes LibRaw holds while it develops: the raw as unpacked, its picture of
@@ -246,6 +258,7 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
     auto session = std::make_shared<RawSession>(std::move(file));
     LibRaw &raw = session->processor;
     raw.set_dataerror_handler(noteDataError, session.get());
+    raw.set_memerror_handler(ignoreMemoryError, nullptr);
     raw.imgdata.params.max_raw_memory_mb = unsigned(limits.maxLibraryAllocation >> 20);
     if (const int status = raw.open_datastream(&session->input); status != LIBRAW_SUCCESS)
         return OpenedPicture::refused(messageOf(status, *session));

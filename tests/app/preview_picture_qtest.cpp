@@ -113,6 +113,40 @@ private slots:
             QCOMPARE(QSize(loaded.kept.width(), loaded.kept.height()), QSize(drawn.width(), drawn.height()));
     }
 
+    // A camera raw shows the smallest picture it holds that covers the box:
+    // the camera's preview, upright, or else its development at half size.
+    void showsARawFromWhatCoversTheBox_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("preview of 160 x 120") << "raw/good/progressive3_grbg16_tiny_preview.dng" << QSize(160, 120);
+        QTest::newRow("preview turned upright") << "raw/good/portrait_turned8_preview.dng" << QSize(1200, 1800);
+        QTest::newRow("no preview: half the sensor") << "raw/good/portrait_rggb14.dng" << QSize(600, 900);
+    }
+
+    void showsARawFromWhatCoversTheBox()
+    {
+        QFETCH(QString, file);
+        QFETCH(QSize, size);
+        const PreviewPicture loaded = loadPreviewPicture(corpus(file));
+        QVERIFY(loaded.ok());
+        QCOMPARE(QSize(loaded.width, loaded.height), size);
+        // Not a made-up picture (all black, all white): a photo's greens
+        // range widely about a middle level.
+        int lowest = 255, highest = 0;
+        long long sum = 0;
+        for (int y = 0; y < loaded.kept.height(); ++y) {
+            for (int x = 0; x < loaded.kept.width(); ++x) {
+                const int green = greenOf(loaded.kept.pixel(x, y));
+                lowest = std::min(lowest, green);
+                highest = std::max(highest, green);
+                sum += green;
+            }
+        }
+        const long long mean = sum / std::max(1, loaded.kept.width() * loaded.kept.height());
+        QVERIFY2(highest - lowest > 100 && mean > 30 && mean < 225, qPrintable(QString::number(mean)));
+    }
+
     void keepsWholeUpToTheBoxSide()
     {
         const struct { int width, height; bool whole; } cases[] = {

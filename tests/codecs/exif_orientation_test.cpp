@@ -28,6 +28,7 @@ struct ExifCase {
     const char *what;
     QByteArray block;
     T::Transformations expected;
+    bool recorded = true; // the block has an orientation entry, however unreadable
 };
 
 std::vector<ExifCase> exifCases()
@@ -47,17 +48,17 @@ std::vector<ExifCase> exifCases()
         {"two values", exifBlock(false, {{{kOrientation, kShort, 2, 6}}}), T::TransformationNone},
         {"value 0", exifBlock(false, {{{kOrientation, kShort, 1, 0}}}), T::TransformationNone},
         {"value 9", exifBlock(false, {{{kOrientation, kShort, 1, 9}}}), T::TransformationNone},
-        {"no orientation", plain, T::TransformationNone},
-        {"directory past the end", patched(exifBlock(false, {rotate90}), 4, 0xFFFFFFF0u, 4), T::TransformationNone},
-        {"entries past the end", patched(plain, 8, 40, 2), T::TransformationNone},
+        {"no orientation", plain, T::TransformationNone, false},
+        {"directory past the end", patched(exifBlock(false, {rotate90}), 4, 0xFFFFFFF0u, 4), T::TransformationNone, false},
+        {"entries past the end", patched(plain, 8, 40, 2), T::TransformationNone, false},
         {"entries past the end after the one read", patched(exifBlock(false, {rotate90}), 8, 40, 2),
          T::TransformationRotate90},
-        {"next directory pointing back", patched(plain, 8 + 2 + 12, 8, 4), T::TransformationNone},
-        {"unknown byte order", patched(exifBlock(false, {rotate90}), 0, 0x5858, 2), T::TransformationNone},
-        {"not 42", patched(exifBlock(false, {rotate90}), 2, 43, 2), T::TransformationNone},
-        {"cut inside the entry", exifBlock(false, {rotate90}).left(6 + 8 + 2 + 9), T::TransformationNone},
-        {"TIFF header alone", exifBlock(false, {}).left(6 + 7), T::TransformationNone},
-        {"empty", QByteArray(), T::TransformationNone},
+        {"next directory pointing back", patched(plain, 8 + 2 + 12, 8, 4), T::TransformationNone, false},
+        {"unknown byte order", patched(exifBlock(false, {rotate90}), 0, 0x5858, 2), T::TransformationNone, false},
+        {"not 42", patched(exifBlock(false, {rotate90}), 2, 43, 2), T::TransformationNone, false},
+        {"cut inside the entry", exifBlock(false, {rotate90}).left(6 + 8 + 2 + 9), T::TransformationNone, false},
+        {"TIFF header alone", exifBlock(false, {}).left(6 + 7), T::TransformationNone, false},
+        {"empty", QByteArray(), T::TransformationNone, false},
     };
     // Qt's names of the eight values, in both byte orders.
     const T::Transformations named[] = {T::TransformationNone, T::TransformationMirror,
@@ -76,6 +77,9 @@ TEST_P(ExifOrientation, ReadAsQtsJpegReaderReadsIt)
 {
     const ExifCase &c = GetParam();
     EXPECT_EQ(exifOrientation(c.block), c.expected);
+    // A picture stored in another file takes that file's orientation only
+    // when it records none of its own.
+    EXPECT_EQ(exifOrientationEntry(c.block), c.recorded ? std::optional(c.expected) : std::nullopt);
     if (!c.block.startsWith("Exif"))
         return; // only a block with its header makes a JPEG's APP1
     // Qt's own reader, given the block in a real file, agrees...

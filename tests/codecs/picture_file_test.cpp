@@ -150,6 +150,46 @@ TEST(PictureFileReadAll, HoldsToItsCapAndItsEnd)
     }
 }
 
+// A picture stored inside another file reads as a file of its own: its head,
+// its size and its end are its own, whatever follows it.
+TEST(PictureFilePart, IsAFileOfItsOwnWithinTheFile)
+{
+    struct Case {
+        long long offset;
+        long long length;
+        bool ok;
+    };
+    const Case cases[] = {
+        {0, kSize, true},        {100, 50, true},          {kSize - 1, 1, true}, {kSize - 10, 11, false},
+        {kSize + 1, 1, false},   {-1, 10, false},          {10, 0, false},
+    };
+    const QByteArray bytes = pattern(kSize);
+    const PictureFile file(memoryFile(bytes), QStringLiteral("p"), shortAndInterruptedRead);
+    for (const Case &c : cases) {
+        PictureFile part = file.part(c.offset, c.length);
+        ASSERT_EQ(part.ok(), c.ok) << c.offset << " " << c.length;
+        EXPECT_EQ(part.name(), QStringLiteral("p"));
+        if (!c.ok)
+            continue;
+        const QByteArray mine = bytes.mid(qsizetype(c.offset), qsizetype(c.length));
+        EXPECT_EQ(part.size(), c.length);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(part.head()), qsizetype(part.headSize())), mine.left(64));
+        QByteArray into(kSize, '\0');
+        EXPECT_EQ(part.readAt(0, into.data(), std::size_t(kSize)), c.length);
+        EXPECT_EQ(into.left(qsizetype(c.length)), mine);
+        EXPECT_EQ(part.readAt(c.length, into.data(), 4), 0);
+        QByteArray whole;
+        EXPECT_EQ(part.readAll(whole, kSize), PictureFile::Whole::Read);
+        EXPECT_EQ(whole, mine);
+        PictureFile inner = part.part(1, c.length - 1);
+        EXPECT_EQ(inner.ok(), c.length > 1);
+        if (inner.ok()) {
+            EXPECT_EQ(inner.readAt(0, into.data(), 1), 1);
+            EXPECT_EQ(into[0], mine[1]);
+        }
+    }
+}
+
 TEST(PictureFileDescriptor, ClosedOnceByItsLastHolder)
 {
     const int first = memoryFile(pattern(10));
