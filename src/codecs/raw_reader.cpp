@@ -6,6 +6,7 @@
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_kinds.h"
 #include "codecs/raw_input.h"
+#include "codecs/raw_signature.h"
 
 #include <libraw/libraw.h>
 
@@ -97,6 +98,13 @@ std::optional<QString> dataProblem(const RawSession &session)
     return std::nullopt;
 }
 
+bool previewLiesPastTheEnd(LibRaw &raw, long long fileBytes)
+{
+    const long long offset = raw.get_internal_data_pointer()->internal_data.toffset;
+    const long long length = raw.imgdata.thumbnail.tlength;
+    return offset > 0 && length > 0 && (offset > fileBytes || length > fileBytes - offset);
+}
+
 QSize wanted(const ReadOptions &options, int width, int height, QSize whole)
 {
     return options.wantedSize ? options.wantedSize(width, height) : whole;
@@ -131,8 +139,6 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
     const long long length = thumb.tlength;
     if (offset <= 0 || length <= 0)
         return std::nullopt;
-    if (offset > session->file.size() || length > session->file.size() - offset)
-        return OpenedPicture::refused(codecmessages::cut());
     const QImageIOHandler::Transformations orientation = orientationOfFlip(raw.imgdata.sizes.flip);
 
     // LibRaw tells the preview's coding only once it has read it whole; a
@@ -208,6 +214,9 @@ OpenedPicture develop(const std::shared_ptr<RawSession> &session, const ReadOpti
     params.half_size = half ? 1 : 0;
     params.use_camera_wb = 1;
     params.no_auto_bright = 1;
+    // The raw's white level is white, however far below it the brightest
+    // sample lies.
+    params.adjust_maximum_thr = 0.0f;
     params.output_color = 1; // sRGB
     params.output_bps = 8;
     params.gamm[0] = 1 / 2.4; // sRGB's curve
@@ -270,6 +279,10 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
     if (sensorPixels > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
     if (limits.claimsMoreThanTheFileHolds(sensorPixels, session->file.size()))
+        return OpenedPicture::refused(codecmessages::cut());
+    // A file cut short, or stripped of its data, is refused whichever picture
+    // it would give: its preview could lie as its data does.
+    if (rawDataLiesPastTheEnd(session->file) || previewLiesPastTheEnd(raw, session->file.size()))
         return OpenedPicture::refused(codecmessages::cut());
     const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
 

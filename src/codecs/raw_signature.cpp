@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace tess {
@@ -37,129 +38,175 @@ bool isMakersContainer(const PictureFile &file)
     return false;
 }
 
+bool isClassicTiff(const PictureFile &file)
+{
+    return file.headSize() >= 8 && (startsWith(file, 0, "II*\0", 4) || startsWith(file, 0, "MM\0*", 4));
+}
+
+// Codings no picture TIFF uses: the camera makers' own.
+bool isRawCoding(std::uint32_t compression)
+{
+    switch (compression) {
+    case 262:   // Kodak
+    case 32767: // Sony
+    case 32769: // Epson, Panasonic
+    case 32770: // Samsung
+    case 32772: // Samsung
+    case 34713: // Nikon
+    case 65000: // Kodak
+    case 65535: // Pentax
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One directory's entries, as far as telling a raw needs them.
+struct Directory {
+    struct Values {
+        std::uint32_t type = 0;
+        std::uint32_t count = 0;
+        std::uint32_t field = 0; // the value itself, or where the values are
+        const unsigned char *inlineBytes = nullptr;
+    };
+    bool dngVersion = false;
+    std::uint32_t photometric = 0;
+    std::uint32_t compression = 0;
+    Values offsets;    // of the strips or tiles
+    Values byteCounts; // of the same
+    std::vector<std::uint32_t> subDirectories;
+    std::uint32_t next = 0;
+
+    bool holdsMosaic() const
+    {
+        return photometric == 32803 || photometric == 34892 // a colour filter array, linear raw
+            || isRawCoding(compression);
+    }
+};
+
+// Reads the directories of a classic TIFF: the chain from IFD0 and the
+// directories each names as SubIFDs, a bounded number of each, forward only
+// along the chain so that no loop can hold us.
 class TiffWalk {
 public:
     explicit TiffWalk(const PictureFile &file) : m_file(file), m_little(file.head()[0] == 'I') {}
 
-    // Looks through the chain of directories from IFD0 and the directories
-    // they name as SubIFDs, a bounded number of each.
-    bool holdsRaw()
+    // Calls visit(directory, first) for each until it returns true.
+    template <typename Visit>
+    bool any(Visit visit)
     {
-        std::uint32_t next = u32At(4);
-        for (int n = 0; n < kMaxChain && next != 0; ++n) {
-            std::array<std::uint32_t, kMaxSubDirectories> subs{};
-            int subCount = 0;
-            if (directoryHoldsRaw(next, n == 0, &subs, &subCount, &next))
+        std::uint32_t at = u32(m_file.head() + 4);
+        for (int n = 0; n < kMaxChain && at != 0; ++n) {
+            std::vector<unsigned char> table;
+            const std::optional<Directory> directory = read(at, table);
+            if (!directory)
+                return false;
+            if (visit(*directory, n == 0))
                 return true;
-            for (int i = 0; i < subCount; ++i) {
-                std::uint32_t ignored = 0;
-                if (directoryHoldsRaw(subs[std::size_t(i)], false, nullptr, nullptr, &ignored))
+            for (const std::uint32_t sub : directory->subDirectories) {
+                std::vector<unsigned char> subTable;
+                const std::optional<Directory> below = read(sub, subTable);
+                if (below && visit(*below, false))
                     return true;
             }
+            at = directory->next > at ? directory->next : 0;
         }
         return false;
+    }
+
+    // Where the strips or tiles a directory names end; nullopt when it names
+    // none or their tables can't be read.
+    std::optional<long long> dataEnd(const Directory &directory) const
+    {
+        const std::optional<std::vector<std::uint32_t>> offsets = values(directory.offsets);
+        const std::optional<std::vector<std::uint32_t>> counts = values(directory.byteCounts);
+        if (!offsets || !counts || offsets->empty() || offsets->size() != counts->size())
+            return std::nullopt;
+        long long end = 0;
+        for (std::size_t i = 0; i < offsets->size(); ++i)
+            end = std::max(end, (long long)(*offsets)[i] + (*counts)[i]);
+        return end;
     }
 
 private:
     static constexpr int kMaxChain = 8;
-    static constexpr int kMaxSubDirectories = 8;
+    static constexpr std::size_t kMaxSubDirectories = 8;
     static constexpr unsigned kMaxEntries = 1024;
+    static constexpr std::uint32_t kMaxValues = 1u << 20;
 
-    bool readBytes(long long at, unsigned char *into, std::size_t length) const
-    {
-        return m_file.readAt(at, into, length) == (long long)length;
-    }
-    std::uint32_t u16(const unsigned char *b) const
-    {
-        return m_little ? b[0] | b[1] << 8 : b[0] << 8 | b[1];
-    }
+    std::uint32_t u16(const unsigned char *b) const { return m_little ? b[0] | b[1] << 8 : b[0] << 8 | b[1]; }
     std::uint32_t u32(const unsigned char *b) const
     {
         return m_little ? u16(b) | u16(b + 2) << 16 : u16(b) << 16 | u16(b + 2);
     }
-    std::uint32_t u32At(long long at) const
-    {
-        unsigned char b[4];
-        return readBytes(at, b, 4) ? u32(b) : 0;
-    }
 
-    // A value held in the entry itself: a SHORT or a LONG.
-    std::uint32_t inlineValue(const unsigned char *entry) const
+    std::optional<Directory> read(std::uint32_t at, std::vector<unsigned char> &table) const
     {
-        return u16(entry + 2) == 3 ? u16(entry + 8) : u32(entry + 8);
-    }
-
-    bool directoryHoldsRaw(std::uint32_t at, bool first, std::array<std::uint32_t, kMaxSubDirectories> *subs,
-                           int *subCount, std::uint32_t *next) const
-    {
-        *next = 0;
         unsigned char countBytes[2];
-        if (at < 8 || !readBytes(at, countBytes, 2))
-            return false;
+        if (at < 8 || m_file.readAt(at, countBytes, 2) != 2)
+            return std::nullopt;
         const unsigned entries = std::min<unsigned>(u16(countBytes), kMaxEntries);
-        std::vector<unsigned char> table(std::size_t(entries) * 12 + 4);
-        if (m_file.readAt(at + 2, table.data(), table.size()) < (long long)entries * 12)
-            return false;
+        table.resize(std::size_t(entries) * 12 + 4);
+        const long long got = m_file.readAt(at + 2, table.data(), table.size());
+        if (got < (long long)entries * 12)
+            return std::nullopt;
+        Directory d;
         for (unsigned i = 0; i < entries; ++i) {
             const unsigned char *entry = table.data() + std::size_t(i) * 12;
-            const std::uint32_t tag = u16(entry);
-            const std::uint32_t count = u32(entry + 4);
-            constexpr std::uint32_t kCompression = 259, kPhotometric = 262, kSubIfds = 330,
-                                    kDngVersion = 50706;
-            if (first && tag == kDngVersion)
-                return true;
-            if (tag == kPhotometric && count == 1) {
-                const std::uint32_t photometric = inlineValue(entry);
-                if (photometric == 32803 || photometric == 34892) // a colour filter array, linear raw
-                    return true;
-            }
-            if (tag == kCompression && count == 1 && isRawCoding(inlineValue(entry)))
-                return true;
-            if (tag == kSubIfds && subs) {
-                const std::uint32_t n = std::min<std::uint32_t>(count, kMaxSubDirectories);
-                if (count == 1) {
-                    (*subs)[0] = u32(entry + 8);
-                    *subCount = 1;
+            const Directory::Values values{u16(entry + 2), u32(entry + 4), u32(entry + 8), entry + 8};
+            const std::uint32_t single = values.type == 3 ? u16(entry + 8) : values.field;
+            switch (u16(entry)) {
+            case 50706: d.dngVersion = true; break;
+            case 262: d.photometric = values.count == 1 ? single : 0; break;
+            case 259: d.compression = values.count == 1 ? single : 0; break;
+            case 273: // strips
+            case 324: // tiles
+                d.offsets = values;
+                break;
+            case 279:
+            case 325:
+                d.byteCounts = values;
+                break;
+            case 330: { // SubIFDs
+                const std::size_t n = std::min<std::size_t>(values.count, kMaxSubDirectories);
+                if (values.count == 1) {
+                    d.subDirectories.push_back(values.field);
                 } else {
-                    for (std::uint32_t k = 0; k < n; ++k)
-                        (*subs)[k] = u32At((long long)u32(entry + 8) + 4 * (long long)k);
-                    *subCount = int(n);
+                    std::vector<unsigned char> offsets(n * 4);
+                    if (m_file.readAt(values.field, offsets.data(), offsets.size()) == (long long)offsets.size())
+                        for (std::size_t k = 0; k < n; ++k)
+                            d.subDirectories.push_back(u32(offsets.data() + 4 * k));
                 }
+                break;
+            }
+            default: break;
             }
         }
-        if (table.size() >= std::size_t(entries) * 12 + 4)
-            *next = u32(table.data() + std::size_t(entries) * 12);
-        if (*next <= at)
-            *next = 0; // forward only: a loop can't hold us
-        return false;
+        if (got >= (long long)table.size())
+            d.next = u32(table.data() + std::size_t(entries) * 12);
+        return d;
     }
 
-    // Codings no picture TIFF uses: the camera makers' own.
-    static bool isRawCoding(std::uint32_t compression)
+    // An entry's SHORT or LONG values, wherever they lie.
+    std::optional<std::vector<std::uint32_t>> values(const Directory::Values &v) const
     {
-        switch (compression) {
-        case 262:   // Kodak
-        case 32767: // Sony
-        case 32769: // Epson, Panasonic
-        case 32770: // Samsung
-        case 32772: // Samsung
-        case 34713: // Nikon
-        case 65000: // Kodak
-        case 65535: // Pentax
-            return true;
-        default:
-            return false;
-        }
+        const std::size_t size = v.type == 3 ? 2 : v.type == 4 ? 4 : 0;
+        if (size == 0 || v.count == 0 || v.count > kMaxValues)
+            return std::nullopt;
+        std::vector<unsigned char> bytes(size * v.count);
+        if (bytes.size() <= 4)
+            std::memcpy(bytes.data(), v.inlineBytes, bytes.size());
+        else if (m_file.readAt(v.field, bytes.data(), bytes.size()) != (long long)bytes.size())
+            return std::nullopt;
+        std::vector<std::uint32_t> out(v.count);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = size == 2 ? u16(bytes.data() + 2 * i) : u32(bytes.data() + 4 * i);
+        return out;
     }
 
     const PictureFile &m_file;
     const bool m_little;
 };
-
-bool isClassicTiff(const PictureFile &file)
-{
-    return startsWith(file, 0, "II*\0", 4) || startsWith(file, 0, "MM\0*", 4);
-}
 
 } // namespace
 
@@ -167,11 +214,25 @@ bool isCameraRaw(const PictureFile &file)
 {
     if (isMakersContainer(file))
         return true;
-    if (!isClassicTiff(file) || file.headSize() < 8)
+    if (!isClassicTiff(file))
         return false;
     if (startsWith(file, 8, "CR", 2))
         return true; // Canon CR2
-    return TiffWalk(file).holdsRaw();
+    return TiffWalk(file).any(
+        [](const Directory &d, bool first) { return (first && d.dngVersion) || d.holdsMosaic(); });
+}
+
+bool rawDataLiesPastTheEnd(const PictureFile &file)
+{
+    if (!isClassicTiff(file))
+        return false;
+    TiffWalk walk(file);
+    return walk.any([&](const Directory &d, bool) {
+        if (!d.holdsMosaic())
+            return false;
+        const std::optional<long long> end = walk.dataEnd(d);
+        return end && *end > file.size();
+    });
 }
 
 } // namespace tess

@@ -9,4 +9,9 @@ namespace tess {
 // picture is not, whatever its name says.
 bool isCameraRaw(const PictureFile &file);
 
+// Whether a raw that is a TIFF names mosaic data (strips or tiles) beyond the
+// end of the file: a file cut short or stripped of its data. The makers' own
+// containers are not looked into.
+bool rawDataLiesPastTheEnd(const PictureFile &file);
+
 } // namespace tess

@@ -98,7 +98,6 @@ struct RawCase {
     RawSource source;
     int box;
     Served served;
-    bool previewPastEnd = false;
     const char *fileName = "raw.dng";
 };
 
@@ -130,7 +129,7 @@ TEST_P(RawCases, GiveTheKnownPictureUpright)
     const DngFile dng = writeDng(patches(kWidth, kHeight, false), options);
     QTemporaryDir dir;
     const QString path = dir.filePath(QLatin1String(c.fileName));
-    writeBytes(path, c.previewPastEnd ? previewPastEnd(dng) : dng.bytes);
+    writeBytes(path, dng.bytes);
 
     ReadOptions read;
     read.raw = c.source;
@@ -160,10 +159,8 @@ INSTANTIATE_TEST_SUITE_P(Dng, RawCases, ::testing::Values(
     RawCase{"developAsked", dngOptions(Cfa::Rggb, 14, 0, 3), 1, RawSource::Develop, 80, Served::HalfDevelopment},
     RawCase{"developAskedFull", dngOptions(Cfa::Grbg, 16, 1024, 6), 1, RawSource::Develop, 160, Served::FullDevelopment},
     RawCase{"previewTurnedByItsOwnExif", dngOptions(Cfa::Rggb, 14, 0, 6, true, 3), 1, RawSource::Preview, 80, Served::Preview},
-    RawCase{"previewPastTheEndLeavesTheDevelopment", dngOptions(Cfa::Rggb, 14, 0, 1), 1, RawSource::Preview, 80,
-            Served::HalfDevelopment, true},
     RawCase{"rawNamedTiff", dngOptions(Cfa::Rggb, 14, 0, 1), 0, RawSource::Preview, 120, Served::FullDevelopment,
-            false, "raw.tif"}),
+            "raw.tif"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A plain TIFF named as a raw is still the TIFF reader's: its pixels come back
@@ -250,6 +247,7 @@ INSTANTIATE_TEST_SUITE_P(Dng, BadRaws, ::testing::Values(
     BadRaw{"cutInThePreview", [](const DngFile &, const DngFile &p) { return cutAt(p, p.previewStart + p.previewLength / 2); }},
     BadRaw{"cutShortWithAPreview", [](const DngFile &, const DngFile &p) { return cutAt(p, p.bytes.size() - 2); }},
     BadRaw{"claims65535Square", [](const DngFile &d, const DngFile &) { return claimingHugeSensor(d); }},
+    BadRaw{"previewPastTheEnd", [](const DngFile &, const DngFile &p) { return previewPastEnd(p); }},
     BadRaw{"previewPastTheEndAndRawCut", [](const DngFile &, const DngFile &p) {
                return previewPastEnd(p).left(p.rawStart + p.rawLength / 2);
            }}),
