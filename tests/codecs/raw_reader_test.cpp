@@ -163,6 +163,30 @@ INSTANTIATE_TEST_SUITE_P(Dng, RawCases, ::testing::Values(
             "raw.tif"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A development's memory (the raw as unpacked, LibRaw's picture of four
+// 16-bit samples a pixel, ours) is what the engine reckons before admitting
+// the raw, and it is let go once the picture is out.
+TEST(RawDevelopment, IsReckonedBeforeItRuns)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("raw.dng"));
+    writeBytes(path, writeDng(patches(kWidth, kHeight, false), dngOptions(Cfa::Rggb, 14, 0, 1)).bytes);
+    ReadOptions read;
+    read.wantedSize = withinBox(80);
+    const OpenedPicture opened = openPicture(path, read);
+    ASSERT_TRUE(opened.ok()) << opened.message.toStdString();
+    RowStream &rows = *opened.rows;
+    ASSERT_EQ(QSize(rows.width(), rows.height()), QSize(kWidth / 2, kHeight / 2));
+    const std::size_t rawBytes = std::size_t(kWidth) * kHeight * 2;
+    const std::size_t libraryPicture = std::size_t(kWidth / 2) * (kHeight / 2) * 8;
+    const std::size_t ours = std::size_t(kWidth / 2) * (kHeight / 2) * sizeof(Colour);
+    EXPECT_GE(rows.workingBytes(), rawBytes + libraryPicture + ours);
+    std::vector<Colour> row(std::size_t(rows.width()));
+    Colour *into = row.data();
+    ASSERT_TRUE(rows.readRows(&into, 1));
+    EXPECT_EQ(rows.workingBytes(), ours);
+}
+
 // A plain TIFF named as a raw is still the TIFF reader's: its pixels come back
 // exactly, where a development would move them.
 TEST(RawByContent, APlainTiffNamedDngIsReadAsTiff)
