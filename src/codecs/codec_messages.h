@@ -7,6 +7,7 @@ namespace tess::codecmessages {
 inline QString cannotOpen() { return QStringLiteral("ファイルを開けません。"); }
 inline QString notAPicture() { return QStringLiteral("画像ファイルではありません。"); }
 inline QString corrupt() { return QStringLiteral("画像データが壊れています。"); }
+inline QString cut() { return QStringLiteral("画像データが途中で切れています。"); }
 inline QString tooLarge() { return QStringLiteral("画像が大きすぎます。"); }
 inline QString unsupported() { return QStringLiteral("この形式の画像には対応していません。"); }
 inline QString cannotEncode() { return QStringLiteral("画像を変換できません。"); }

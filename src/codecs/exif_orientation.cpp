@@ -5,17 +5,38 @@
 
 namespace tess {
 
-QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
+QImageIOHandler::Transformations orientationOfExifValue(int value)
 {
     using T = QImageIOHandler;
+    switch (value) {
+    case 2: return T::TransformationMirror;
+    case 3: return T::TransformationRotate180;
+    case 4: return T::TransformationFlip;
+    case 5: return T::TransformationFlipAndRotate90;
+    case 6: return T::TransformationRotate90;
+    case 7: return T::TransformationMirrorAndRotate90;
+    case 8: return T::TransformationRotate270;
+    default: return T::TransformationNone;
+    }
+}
+
+QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
+{
+    return exifOrientationEntry(exif).value_or(QImageIOHandler::TransformationNone);
+}
+
+std::optional<QImageIOHandler::Transformations> exifOrientationEntry(const QByteArray &exif)
+{
+    using T = QImageIOHandler;
+    const std::nullopt_t none = std::nullopt;
     QByteArrayView tiff(exif);
     if (tiff.startsWith(QByteArrayView("Exif\0\0", 6)))
         tiff = tiff.sliced(6);
     if (tiff.size() < 8)
-        return T::TransformationNone;
+        return none;
     const bool little = tiff.startsWith("II");
     if (!little && !tiff.startsWith("MM"))
-        return T::TransformationNone;
+        return none;
     const auto byteAt = [&](qsizetype i) { return unsigned(std::uint8_t(tiff[i])); };
     const auto u16 = [&](qsizetype i) {
         return little ? byteAt(i) | byteAt(i + 1) << 8 : byteAt(i) << 8 | byteAt(i + 1);
@@ -24,7 +45,7 @@ QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
         return little ? u16(i) | std::uint32_t(u16(i + 2)) << 16 : std::uint32_t(u16(i)) << 16 | u16(i + 2);
     };
     if (u16(2) != 42)
-        return T::TransformationNone;
+        return none;
     // As Qt's JPEG reader reads it, so that every photo turns the same way:
     // directories are followed forward only (a loop can't hold us), at most
     // ten of them, and the first orientation entry decides, even a bad one.
@@ -33,38 +54,29 @@ QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
     std::uint32_t directory = u32(4);
     for (int n = 0; n < kMaxDirectories; ++n) {
         if (directory < end || directory > std::uint32_t(tiff.size()) - 2)
-            return T::TransformationNone;
+            return none;
         const unsigned entries = u16(directory);
         const qsizetype first = qsizetype(directory) + 2;
         for (unsigned i = 0; i < entries; ++i) {
             const qsizetype entry = first + qsizetype(i) * 12;
             if (entry + 12 > tiff.size())
-                return T::TransformationNone;
+                return none;
             constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
             if (u16(entry) != kOrientationTag)
                 continue;
             if (u16(entry + 2) != kShort || u32(entry + 4) != 1)
                 return T::TransformationNone;
-            switch (u16(entry + 8)) {
-            case 2: return T::TransformationMirror;
-            case 3: return T::TransformationRotate180;
-            case 4: return T::TransformationFlip;
-            case 5: return T::TransformationFlipAndRotate90;
-            case 6: return T::TransformationRotate90;
-            case 7: return T::TransformationMirrorAndRotate90;
-            case 8: return T::TransformationRotate270;
-            default: return T::TransformationNone;
-            }
+            return orientationOfExifValue(int(u16(entry + 8)));
         }
         const qsizetype next = first + qsizetype(entries) * 12;
         if (next + 4 > tiff.size())
-            return T::TransformationNone;
+            return none;
         directory = u32(next);
         end = next + 4;
         if (directory == 0)
             break;
     }
-    return T::TransformationNone;
+    return none;
 }
 
 void applyOrientation(Picture &picture, QImageIOHandler::Transformations transformation)

@@ -360,6 +360,12 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
 
 OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options)
 {
+    return openJpegPicture(std::move(file), options, QImageIOHandler::TransformationNone);
+}
+
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
+                              QImageIOHandler::Transformations untagged)
+{
     const PictureLimits &limits = limitsOf(PictureKindId::Jpeg);
     const long long fileBytes = file.size();
     auto r = std::make_unique<JpegReading>(std::move(file));
@@ -371,7 +377,7 @@ OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options)
     const long long height = info.image_height;
     if (width <= 0 || height <= 0)
         return OpenedPicture::refused(codecmessages::corrupt());
-    r->orientation = exifOrientation(exifBlock(info));
+    r->orientation = exifOrientationEntry(exifBlock(info)).value_or(untagged);
     chooseColour(*r, options);
     limitJpegMemory(&d.info);
 

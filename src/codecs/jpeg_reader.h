@@ -28,4 +28,9 @@ namespace tess {
 // otherwise its ink values are read as Adobe writes them, without a profile.
 OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options);
 
+// The same for a JPEG stored inside another file, which is turned by the
+// orientation `untagged` the other file gives it unless it records its own.
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
+                              QImageIOHandler::Transformations untagged);
+
 } // namespace tess

@@ -13,7 +13,7 @@ OpenedPicture openPicture(PictureFile file, const ReadOptions &options)
     if (!file.ok())
         return OpenedPicture::refused(codecmessages::cannotOpen());
     // By content, so a JPEG named .bmp is still a JPEG.
-    if (const PictureKind *kind = kindOfHead(file.head(), file.headSize()))
+    if (const PictureKind *kind = kindOfFile(file))
         return kind->open(std::move(file), options);
     return OpenedPicture::refused(codecmessages::notAPicture());
 }

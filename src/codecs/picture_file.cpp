@@ -1,8 +1,10 @@
 #include "codecs/picture_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -35,6 +37,8 @@ PictureFile &PictureFile::operator=(PictureFile &&other) noexcept
         m_read = other.m_read;
         m_name = std::move(other.m_name);
         m_size = other.m_size;
+        m_base = other.m_base;
+        m_bounded = other.m_bounded;
         m_position = other.m_position;
         std::memcpy(m_head, other.m_head, sizeof m_head);
         m_headSize = other.m_headSize;
@@ -53,6 +57,9 @@ long long PictureFile::readAt(long long offset, void *buffer, std::size_t length
 {
     if (m_fd < 0 || offset < 0)
         return -1;
+    if (m_bounded)
+        length = std::size_t(std::clamp<long long>(m_size - offset, 0, (long long)length));
+    offset += m_base;
     auto *into = static_cast<char *>(buffer);
     std::size_t done = 0;
     while (done < length) {
@@ -85,6 +92,27 @@ long long PictureFile::seek(long long offset, int whence)
         return -1;
     m_position = base + offset;
     return m_position;
+}
+
+PictureFile PictureFile::part(long long offset, long long length) const
+{
+    PictureFile piece;
+    piece.m_name = m_name;
+    if (!m_ok || offset < 0 || length <= 0 || offset > m_size || length > m_size - offset)
+        return piece;
+    piece.m_fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (piece.m_fd < 0)
+        return piece;
+    piece.m_read = m_read;
+    piece.m_base = m_base + offset;
+    piece.m_size = length;
+    piece.m_bounded = true;
+    const long long got = piece.readAt(0, piece.m_head, sizeof piece.m_head);
+    if (got < 0)
+        return piece;
+    piece.m_headSize = std::size_t(got);
+    piece.m_ok = true;
+    return piece;
 }
 
 namespace {

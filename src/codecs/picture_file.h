@@ -60,11 +60,18 @@ public:
     // Closes the descriptor at once, before the object goes.
     void close();
 
+    // The `length` bytes from `offset` as a file of their own (a picture
+    // stored inside another file), reading through a descriptor of its own.
+    // Not ok() when they do not all lie within this file.
+    PictureFile part(long long offset, long long length) const;
+
 private:
     int m_fd = -1;
     ReadFunction m_read = nullptr;
     QString m_name;
     long long m_size = 0;
+    long long m_base = 0; // of a part(), where it starts in the file
+    bool m_bounded = false; // a part() ends at m_size; a file may grow
     long long m_position = 0;
     unsigned char m_head[kHeadBytes] = {};
     std::size_t m_headSize = 0;

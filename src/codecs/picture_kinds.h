@@ -9,7 +9,7 @@
 
 namespace tess {
 
-enum class PictureKindId { Bmp, Jpeg, Png, Gif, Webp, Tiff, Heif, Jxl };
+enum class PictureKindId { Bmp, Jpeg, Png, Gif, Webp, Tiff, Heif, Jxl, Raw };
 
 // What a picture of one kind may ask of us before we refuse it. Zero where a
 // limit does not apply to the kind.
@@ -40,23 +40,25 @@ struct PictureLimits {
     }
 };
 
-// One kind of picture we read: how its first bytes are told, who opens it,
-// the name endings a folder lists it by, and its limits.
+// One kind of picture we read: how its files are told (by their first bytes,
+// or for a kind that shares them with another, by a further look), who opens
+// it, the name endings a folder lists it by, and its limits.
 struct PictureKind {
     PictureKindId id;
-    bool (*matches)(const unsigned char *head, std::size_t size);
+    bool (*matches)(const PictureFile &file);
     OpenedPicture (*open)(PictureFile file, const ReadOptions &options);
     std::span<const char *const> endings; // without the dot, lower case
     PictureLimits limits;
 };
 
-// Every kind, in the order a file's head is tried against them.
+// Every kind, in the order a file is tried against them: a kind that claims
+// some of another's files comes before it.
 std::span<const PictureKind> pictureKinds();
 const PictureKind &pictureKind(PictureKindId id);
 inline const PictureLimits &limitsOf(PictureKindId id) { return pictureKind(id).limits; }
 
-// The kind whose signature the head carries, or null.
-const PictureKind *kindOfHead(const unsigned char *head, std::size_t size);
+// The first kind that claims the file, or null.
+const PictureKind *kindOfFile(const PictureFile &file);
 
 // "*.ending" of every kind, kind after kind in table order.
 QStringList pictureEndingWildcards();

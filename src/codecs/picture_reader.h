@@ -33,7 +33,7 @@ struct ReadOptions {
     // The size a picture of the given upright size is wanted at (the canvas
     // it is drawn on), where a file holds pictures of several sizes; null
     // when the whole picture is wanted.
-    std::function<QSize(int width, int height)> wantedSize;
+    std::function<QSize(int width, int height)> wantedSize = nullptr;
     RawSource raw = RawSource::Preview;
 };
 

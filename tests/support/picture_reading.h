@@ -103,14 +103,25 @@ inline ReadOutcome readFile(const Opener &open, const QString &path, Colour matt
     return readFile(open, path, ReadOptions{matte}, keep, read);
 }
 
-inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour matte)
+// Bytes as a file held in memory.
+inline PictureFile pictureFileOf(const QByteArray &bytes)
 {
     const int fd = ::memfd_create("picture", MFD_CLOEXEC);
     if (fd < 0 || ::write(fd, bytes.constData(), std::size_t(bytes.size())) != ssize_t(bytes.size())) {
         ADD_FAILURE() << "no memory file";
+        if (fd >= 0)
+            ::close(fd);
         return {};
     }
-    return readStream(open, PictureFile(fd), ReadOptions{matte}, true);
+    return PictureFile(fd);
+}
+
+inline ReadOutcome readBytes(const Opener &open, const QByteArray &bytes, Colour matte)
+{
+    PictureFile file = pictureFileOf(bytes);
+    if (!file.ok())
+        return {};
+    return readStream(open, std::move(file), ReadOptions{matte}, true);
 }
 
 // A rendering with its transparent parts laid over the matte, by the

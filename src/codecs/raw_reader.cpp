@@ -1,0 +1,270 @@
+#include "codecs/raw_reader.h"
+
+#include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
+#include "codecs/jpeg_reader.h"
+#include "codecs/picture_codecs.h"
+#include "codecs/picture_kinds.h"
+#include "codecs/raw_input.h"
+
+#include <libraw/libraw.h>
+
+#include <dlfcn.h>
+
+#include <memory>
+#include <optional>
+
+namespace tess {
+
+namespace {
+
+// The bit readers of compressed raws fetch a few bytes ahead of what they
+// decode, past the end of a file whose data ends it.
+constexpr long long kLookAheadBytes = 16;
+
+// Per tile and thread of LibRaw's interpolation at full size.
+constexpr std::size_t kInterpolationBytes = std::size_t(8) << 20;
+
+struct RawSession {
+    explicit RawSession(PictureFile f) : file(std::move(f)), input(file) {}
+    PictureFile file;
+    RawInput input;
+    LibRaw processor;
+    bool dataError = false;
+};
+
+void noteDataError(void *data, const char *, const int)
+{
+    static_cast<RawSession *>(data)->dataError = true;
+}
+
+// LibRaw runs its loops on OpenMP's threads. The count is set for the
+// calling thread alone; the symbol is looked up where LibRaw loaded it, so
+// that we link no OpenMP runtime of our own.
+void setLibraryThreads(int threads)
+{
+    using SetThreads = void (*)(int);
+    static const auto set = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (set)
+        set(std::max(1, threads));
+}
+
+// LibRaw's flip (1 mirrors, 2 flips, 4 swaps the axes) as the EXIF value.
+QImageIOHandler::Transformations orientationOfFlip(int flip)
+{
+    static constexpr int kExifOfFlip[8] = {1, 2, 4, 3, 5, 8, 6, 7};
+    return orientationOfExifValue(kExifOfFlip[flip & 7]);
+}
+
+QString messageOf(int status, const RawSession &session)
+{
+    if (session.input.readFailed())
+        return codecmessages::cannotOpen();
+    switch (status) {
+    case LIBRAW_FILE_UNSUPPORTED:
+    case LIBRAW_NOT_IMPLEMENTED:
+        return codecmessages::unsupported();
+    case LIBRAW_IO_ERROR:
+        return codecmessages::cut();
+    case LIBRAW_UNSUFFICIENT_MEMORY:
+    case LIBRAW_TOO_BIG:
+    case LIBRAW_MEMPOOL_OVERFLOW:
+        return codecmessages::tooLarge();
+    default:
+        return codecmessages::corrupt();
+    }
+}
+
+// What the data LibRaw decoded lacked, if anything.
+std::optional<QString> dataProblem(const RawSession &session)
+{
+    if (session.input.readFailed())
+        return codecmessages::cannotOpen();
+    if (session.input.bytesMissing() > kLookAheadBytes)
+        return codecmessages::cut();
+    if (session.dataError)
+        return codecmessages::corrupt();
+    return std::nullopt;
+}
+
+QSize wanted(const ReadOptions &options, int width, int height, QSize whole)
+{
+    return options.wantedSize ? options.wantedSize(width, height) : whole;
+}
+
+bool covers(int width, int height, QSize size) { return width >= size.width() && height >= size.height(); }
+
+// The raw's size upright, as developed at full or half size. LibRaw works it
+// out (a rotated sensor, pixels that aren't square) on a second processor,
+// since doing so leaves a processor unfit to develop.
+std::optional<QSize> developedSize(RawSession &session, bool half)
+{
+    RawInput input(session.file);
+    auto probe = std::make_unique<LibRaw>();
+    probe->imgdata.params.half_size = half ? 1 : 0;
+    if (probe->open_datastream(&input) != LIBRAW_SUCCESS || probe->adjust_sizes_info_only() != LIBRAW_SUCCESS)
+        return std::nullopt;
+    const libraw_image_sizes_t &sizes = probe->imgdata.sizes;
+    return QSize(sizes.iwidth, sizes.iheight);
+}
+
+// The picture the camera stored beside the raw, when it covers the wanted
+// size; nullopt to develop the raw instead.
+std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &session, const ReadOptions &options,
+                                         QSize whole)
+{
+    LibRaw &raw = session->processor;
+    const libraw_thumbnail_t &thumb = raw.imgdata.thumbnail;
+    const long long offset = raw.get_internal_data_pointer()->internal_data.toffset;
+    const long long length = thumb.tlength;
+    if (offset <= 0 || length <= 0)
+        return std::nullopt;
+    if (offset > session->file.size() || length > session->file.size() - offset)
+        return OpenedPicture::refused(codecmessages::cut());
+    const QImageIOHandler::Transformations orientation = orientationOfFlip(raw.imgdata.sizes.flip);
+
+    if (thumb.tformat == LIBRAW_THUMBNAIL_JPEG) {
+        OpenedPicture jpeg = openJpegPicture(session->file.part(offset, length), options, orientation);
+        if (!jpeg.ok())
+            return std::nullopt;
+        const int width = jpeg.rows->width();
+        const int height = jpeg.rows->height();
+        if (!covers(width, height, wanted(options, width, height, whole)))
+            return std::nullopt;
+        return jpeg;
+    }
+    if (thumb.tformat == LIBRAW_THUMBNAIL_BITMAP) {
+        const int width = thumb.twidth;
+        const int height = thumb.theight;
+        if (width < 1 || height < 1 || length != 3LL * width * height)
+            return std::nullopt;
+        const bool turned = orientation & QImageIOHandler::TransformationRotate90;
+        const QSize upright = turned ? QSize(height, width) : QSize(width, height);
+        if (!covers(upright.width(), upright.height(), wanted(options, upright.width(), upright.height(), whole)))
+            return std::nullopt;
+        auto decode = [session, width, height](Picture &picture) -> std::optional<QString> {
+            session->input.startCounting();
+            LibRaw &raw = session->processor;
+            if (const int status = raw.unpack_thumb(); status != LIBRAW_SUCCESS)
+                return messageOf(status, *session);
+            if (std::optional<QString> problem = dataProblem(*session))
+                return problem;
+            const libraw_thumbnail_t &stored = raw.imgdata.thumbnail;
+            if (!stored.thumb || stored.tlength != unsigned(3 * width * height))
+                return codecmessages::corrupt();
+            picture = Picture(width, height);
+            const auto *bytes = reinterpret_cast<const unsigned char *>(stored.thumb);
+            for (int y = 0; y < height; ++y) {
+                Colour *row = picture.row(y);
+                for (int x = 0; x < width; ++x, bytes += 3)
+                    row[x] = rgb(bytes[0], bytes[1], bytes[2]);
+            }
+            raw.recycle();
+            return std::nullopt;
+        };
+        return wholePictureRows(width, height, std::move(decode), std::size_t(length), orientation);
+    }
+    return std::nullopt;
+}
+
+// Bytes LibRaw holds while it develops: the raw as unpacked, its picture of
+// four 16-bit samples a pixel, and the interpolation's tiles.
+std::size_t developingBytes(const LibRaw &raw, QSize developed, bool half, int threads)
+{
+    const libraw_image_sizes_t &sizes = raw.imgdata.sizes;
+    const std::size_t rawPixels = std::size_t(sizes.raw_width) * std::size_t(sizes.raw_height + 8);
+    const std::size_t rawBytes = rawPixels * (raw.imgdata.idata.filters ? 2 : 8);
+    const std::size_t imageBytes = std::size_t(developed.width()) * std::size_t(developed.height()) * 8;
+    return rawBytes + imageBytes + (half ? 0 : kInterpolationBytes * std::size_t(std::max(1, threads)));
+}
+
+OpenedPicture develop(const std::shared_ptr<RawSession> &session, const ReadOptions &options, QSize whole)
+{
+    LibRaw &raw = session->processor;
+    const std::optional<QSize> halfSize = developedSize(*session, true);
+    if (!halfSize)
+        return OpenedPicture::refused(codecmessages::corrupt());
+    bool half = covers(halfSize->width(), halfSize->height(),
+                       wanted(options, halfSize->width(), halfSize->height(), whole));
+    std::optional<QSize> size = halfSize;
+    if (!half)
+        size = developedSize(*session, false);
+    if (!size || size->isEmpty())
+        return OpenedPicture::refused(codecmessages::corrupt());
+
+    libraw_output_params_t &params = raw.imgdata.params;
+    params.half_size = half ? 1 : 0;
+    params.use_camera_wb = 1;
+    params.no_auto_bright = 1;
+    params.output_color = 1; // sRGB
+    params.output_bps = 8;
+    params.gamm[0] = 1 / 2.4; // sRGB's curve
+    params.gamm[1] = 12.92;
+
+    const int width = size->width();
+    const int height = size->height();
+    const int threads = options.threads;
+    auto decode = [session, width, height, threads](Picture &picture) -> std::optional<QString> {
+        LibRaw &raw = session->processor;
+        setLibraryThreads(threads);
+        session->input.startCounting();
+        int status = raw.unpack();
+        if (status == LIBRAW_SUCCESS)
+            status = raw.dcraw_process();
+        if (status != LIBRAW_SUCCESS)
+            return messageOf(status, *session);
+        if (std::optional<QString> problem = dataProblem(*session))
+            return problem;
+        int madeWidth = 0, madeHeight = 0, colours = 0, bits = 0;
+        raw.get_mem_image_format(&madeWidth, &madeHeight, &colours, &bits);
+        if (madeWidth != width || madeHeight != height || bits != 8 || (colours != 3 && colours != 1))
+            return codecmessages::corrupt();
+        // LibRaw writes its samples packed; each row is spread out to our
+        // pixels in place, from its end.
+        picture = Picture(width, height);
+        if (raw.copy_mem_image(picture.bits(), width * int(sizeof(Colour)), 0) != LIBRAW_SUCCESS)
+            return codecmessages::corrupt();
+        raw.recycle();
+        for (int y = 0; y < height; ++y) {
+            Colour *row = picture.row(y);
+            const auto *bytes = reinterpret_cast<const unsigned char *>(row);
+            for (int x = width - 1; x >= 0; --x) {
+                const unsigned char *sample = bytes + std::size_t(x) * std::size_t(colours);
+                row[x] = colours == 3 ? rgb(sample[0], sample[1], sample[2]) : rgb(sample[0], sample[0], sample[0]);
+            }
+        }
+        return std::nullopt;
+    };
+    return wholePictureRows(width, height, std::move(decode), developingBytes(raw, *size, half, threads));
+}
+
+} // namespace
+
+OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
+{
+    const PictureLimits &limits = limitsOf(PictureKindId::Raw);
+    auto session = std::make_shared<RawSession>(std::move(file));
+    LibRaw &raw = session->processor;
+    raw.set_dataerror_handler(noteDataError, session.get());
+    raw.imgdata.params.max_raw_memory_mb = unsigned(limits.maxLibraryAllocation >> 20);
+    if (const int status = raw.open_datastream(&session->input); status != LIBRAW_SUCCESS)
+        return OpenedPicture::refused(messageOf(status, *session));
+
+    const libraw_image_sizes_t &sizes = raw.imgdata.sizes;
+    if (sizes.raw_width < 1 || sizes.raw_height < 1 || sizes.width < 1 || sizes.height < 1)
+        return OpenedPicture::refused(codecmessages::corrupt());
+    const long long sensorPixels = (long long)sizes.raw_width * sizes.raw_height;
+    if (sensorPixels > limits.maxPixels)
+        return OpenedPicture::refused(codecmessages::tooLarge());
+    if (limits.claimsMoreThanTheFileHolds(sensorPixels, session->file.size()))
+        return OpenedPicture::refused(codecmessages::cut());
+    const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
+
+    if (options.raw == RawSource::Preview) {
+        if (std::optional<OpenedPicture> preview = openPreview(session, options, whole))
+            return std::move(*preview);
+    }
+    return develop(session, options, whole);
+}
+
+} // namespace tess
