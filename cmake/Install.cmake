@@ -27,7 +27,7 @@ set(CPACK_PACKAGE_VENDOR "Tessarolith")
 set(CPACK_PACKAGE_CONTACT "Tessarolith maintainers <maintainers@tessarolith.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "make a thumbnail of every picture in a folder")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tessarolith turns every picture of a folder (bitmap, JPEG, PNG, GIF, WebP,\nTIFF, HEIF, AVIF and JPEG XL) into a thumbnail file, with a Japanese user\ninterface (tessarolith) and the same engine on the command line\n(tessarolith-batch).")
+  "Tessarolith turns every picture of a folder (bitmap, JPEG, PNG, GIF, WebP,\nTIFF, HEIF, AVIF, JPEG XL and camera raws) into a thumbnail file, with a\nJapanese user interface (tessarolith) and the same engine on the command line\n(tessarolith-batch).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -33,7 +33,7 @@ for page in tessarolith tessarolith-batch; do
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in fonts-ipafont-gothic qt6-translations-l10n libqt6widgets6 libjpeg62-turbo libheif1 libjxl0.7; do
+for needed in fonts-ipafont-gothic qt6-translations-l10n libqt6widgets6 libjpeg62-turbo libheif1 libjxl0.7 libraw20; do
   [[ $depends == *"$needed"* ]] || { echo "check_package.sh: Depends lacks $needed: $depends" >&2; exit 1; }
 done
 apt-get install -s -qq --no-install-recommends "./$deb" >/dev/null

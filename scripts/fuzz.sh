@@ -6,18 +6,19 @@
 # build-fuzz/crashes/ and ends the script with status 1.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]   targets: decode_picture settings_file compose
 #                                                png_reader gif_reader webp_reader tiff_reader heif_reader jxl_reader
+#                                                raw_reader
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 seconds=${1:-60}
 shift || true
 targets=("$@")
 ((${#targets[@]})) || targets=(decode_picture settings_file compose png_reader gif_reader webp_reader
-  tiff_reader heif_reader jxl_reader)
+  tiff_reader heif_reader jxl_reader raw_reader)
 
 corpus=${TESS_CORPUS_DIR:-$PWD/../shared/corpus}
 build_tree build-fuzz -DTESS_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-seeds_of() { # target
+seeds_of() { # target: its seed folders, one a line
   case $1 in
     decode_picture | compose) echo "$corpus" ;;
     settings_file) echo "$PWD/tests/fuzz/seeds/settings" ;;
@@ -27,6 +28,8 @@ seeds_of() { # target
     tiff_reader) echo "$corpus/formats/tiff" ;;
     heif_reader) echo "$corpus/formats/heif" ;;
     jxl_reader) echo "$corpus/formats/jxl" ;;
+    # Most raws are TIFF files inside, so TIFF pictures make good seeds for its parser.
+    raw_reader) printf '%s\n' "$corpus/raw/good" "$corpus/formats/tiff" ;;
   esac
 }
 
@@ -35,6 +38,7 @@ status=0
 for target in "${targets[@]}"; do
   work=build-fuzz/corpus/$target
   mkdir -p "$work"
+  mapfile -t seeds < <(seeds_of "$target")
   echo "fuzz_$target: ${seconds} s"
   # A picture may take the gigabyte of the largest pixel buffer, and more
   # under the address sanitizer.
@@ -42,7 +46,7 @@ for target in "${targets[@]}"; do
     LSAN_OPTIONS=suppressions=$PWD/tests/fuzz/lsan.supp \
     "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
       -malloc_limit_mb=2048 -print_final_stats=0 -artifact_prefix="build-fuzz/crashes/$target-" \
-      "$work" "$(seeds_of "$target")" 2> "build-fuzz/$target.log"; then
+      "$work" "${seeds[@]}" 2> "build-fuzz/$target.log"; then
     tail -n 40 "build-fuzz/$target.log"
     status=1
   fi

@@ -7,7 +7,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 TESS_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
-  libpng-dev libgif-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev liblcms2-dev
+  libpng-dev libgif-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev liblcms2-dev libraw-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth dbus
   qt6-translations-l10n xdotool

@@ -158,6 +158,7 @@ int main(int argc, char **argv)
     // Static, as the signal thread's stop request may come as main returns.
     static BatchEngine engine(options.jobs);
     engine.setKeepGoing(options.keepGoing);
+    engine.setRawSource(options.raw);
     static StopSignals stopSignals;
     // The first signal is looked at after each file; a second one ends the run here.
     stopSignals.watch([stderrIsTerminal](int) {

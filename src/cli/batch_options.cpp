@@ -147,6 +147,16 @@ const std::vector<ValueOption> &valueOptions()
              options.shard = *shard;
              return std::nullopt;
          }},
+        {"--raw",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             if (value == QLatin1String("preview"))
+                 options.raw = RawSource::Preview;
+             else if (value == QLatin1String("develop"))
+                 options.raw = RawSource::Develop;
+             else
+                 return QStringLiteral("takes preview or develop");
+             return std::nullopt;
+         }},
     };
     return table;
 }

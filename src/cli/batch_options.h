@@ -1,5 +1,6 @@
 #pragma once
 #include "cli/batch_overlay.h"
+#include "codecs/picture_reader.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,7 @@ struct BatchOptions {
     bool keepGoing = false;
     bool recursive = false;
     Shard shard;
+    RawSource raw = RawSource::Preview;
     SettingsOverlay overlay;
     QString folder;
 };

@@ -55,6 +55,7 @@ TEST(BatchCliArguments, BadArgumentsExitTwoWithAUsageLine)
         {"--jobs"},
         {"--jobs", "0", dir.path()},
         {"--jobs", "many", dir.path()},
+        {"--raw", "developed", dir.path()},
         {"--bogus", dir.path()},
         {dir.path(), dir.path()},
         {dir.filePath("no-such-folder")},
@@ -70,7 +71,7 @@ const std::vector<const char *> kEveryOption = {
     "--settings", "--jobs",         "--quiet",   "SOURCE_FOLDER", "--width",         "--height",
     "--mode",     "--quality",      "--format",  "--compression", "--margin-colour", "--prefix",
     "--out",      "--skip-existing", "--overwrite", "--keep-going", "--recursive",    "--shard",
-    "--version",  "--help",         "Examples",
+    "--raw",      "--version",      "--help",    "Examples",
 };
 
 TEST(BatchCliArguments, HelpDocumentsEveryOption)

@@ -89,6 +89,7 @@ TEST(BatchOptions, RunOptionsAreReadAndDefaultsHoldOtherwise)
     EXPECT_EQ(plain.options.jobs, 0);
     EXPECT_FALSE(plain.options.quiet || plain.options.keepGoing || plain.options.recursive);
     EXPECT_EQ(plain.options.shard, (Shard{1, 1}));
+    EXPECT_EQ(plain.options.raw, RawSource::Preview);
     EXPECT_EQ(plain.options.overlay, SettingsOverlay{});
 
     const ParsedArguments all = parseBatchArguments({"--settings", "my.ini", "--jobs", "3", "--quiet", "--keep-going",
@@ -105,6 +106,23 @@ TEST(BatchOptions, RunOptionsAreReadAndDefaultsHoldOtherwise)
     ASSERT_FALSE(dashed.error.has_value());
     EXPECT_EQ(dashed.options.folder, "--width");
     EXPECT_FALSE(dashed.options.overlay.Width.has_value());
+}
+
+TEST(BatchOptions, RawChoosesWhereACameraRawsPictureComesFrom)
+{
+    const std::vector<std::pair<QStringList, RawSource>> cases = {
+        {{"--raw", "develop"}, RawSource::Develop},
+        {{"--raw", "preview"}, RawSource::Preview},
+        {{"--raw=develop"}, RawSource::Develop},
+        {{"--raw", "preview", "--raw", "develop"}, RawSource::Develop},
+        {{"--raw", "develop", "--raw=preview"}, RawSource::Preview},
+    };
+    for (const auto &[arguments, raw] : cases) {
+        const ParsedArguments parsed = parseBatchArguments(arguments + QStringList{"photos"});
+        ASSERT_FALSE(parsed.error.has_value()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.raw, raw) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.overlay, SettingsOverlay{}) << "--raw touches no setting";
+    }
 }
 
 TEST(BatchOptions, HelpAndVersionWinOverTheRest)
@@ -158,6 +176,12 @@ TEST(BatchOptions, BadValuesAreRefusedNamingTheOption)
         {{"--shard", "3"}, "--shard"},
         {{"--shard", "1/2/3"}, "--shard"},
         {{"--shard", "a/b"}, "--shard"},
+        {{"--raw", "Develop"}, "--raw"},
+        {{"--raw", "developed"}, "--raw"},
+        {{"--raw", "embedded"}, "--raw"},
+        {{"--raw", "1"}, "--raw"},
+        {{"--raw="}, "--raw"},
+        {{"--raw"}, "--raw"},
         {{"--bogus"}, "--bogus"},
         {{"--quiet=yes"}, "--quiet"},
         {{"--keep-going", "--recursiv"}, "--recursiv"},
@@ -177,6 +201,7 @@ TEST(BatchOptions, AMissingValueOrFolderIsRefused)
         {{"--quiet"}, "SOURCE_FOLDER"},
         {{"--width"}, "--width"},
         {{"photos", "--settings"}, "--settings"},
+        {{"photos", "--raw"}, "--raw"},
         {{"photos", "more"}, "only one"},
         {{""}, "SOURCE_FOLDER"},
     };

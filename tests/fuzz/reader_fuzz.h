@@ -19,7 +19,8 @@ namespace tess::fuzzing {
 
 using OpenReader = OpenedPicture (*)(PictureFile file, const ReadOptions &options);
 
-inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open)
+inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open,
+                     const ReadOptions &options = ReadOptions{rgb(12, 34, 56)})
 {
     const int fd = ::memfd_create("fuzz", MFD_CLOEXEC);
     if (fd < 0)
@@ -31,7 +32,7 @@ inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open
         done += std::size_t(wrote);
     }
     ::lseek(fd, 0, SEEK_END); // readers must not rely on where the descriptor stands
-    OpenedPicture opened = open(PictureFile(fd), ReadOptions{rgb(12, 34, 56)});
+    OpenedPicture opened = open(PictureFile(fd), options);
     if (!opened.ok()) {
         if (opened.message.isEmpty())
             std::abort();
