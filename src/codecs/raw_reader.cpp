@@ -98,6 +98,14 @@ std::optional<QString> dataProblem(const RawSession &session)
     return std::nullopt;
 }
 
+// Where LibRaw starts reading the raw's data, beyond the end of the file.
+// (How far the data goes each format reckons its own way; a TIFF's strips
+// are looked at by rawDataLiesPastTheEnd.)
+bool dataStartsPastTheEnd(LibRaw &raw, long long fileBytes)
+{
+    return raw.get_internal_data_pointer()->unpacker_data.data_offset >= fileBytes;
+}
+
 bool previewLiesPastTheEnd(LibRaw &raw, long long fileBytes)
 {
     const long long offset = raw.get_internal_data_pointer()->internal_data.toffset;
@@ -282,7 +290,9 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
         return OpenedPicture::refused(codecmessages::cut());
     // A file cut short, or stripped of its data, is refused whichever picture
     // it would give: its preview could lie as its data does.
-    if (rawDataLiesPastTheEnd(session->file) || previewLiesPastTheEnd(raw, session->file.size()))
+    const long long fileBytes = session->file.size();
+    if (rawDataLiesPastTheEnd(session->file) || dataStartsPastTheEnd(raw, fileBytes)
+        || previewLiesPastTheEnd(raw, fileBytes))
         return OpenedPicture::refused(codecmessages::cut());
     const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
 
