@@ -101,7 +101,8 @@ struct RawCase {
     const char *fileName = "raw.dng";
 };
 
-DngOptions dngOptions(Cfa cfa, int bits, int black, int orientation, bool littleEndian = true, int previewExif = 0)
+DngOptions dngOptions(Cfa cfa, int bits, int black, int orientation, bool littleEndian = true, int previewExif = 0,
+                      bool previewBitmap = false)
 {
     DngOptions o;
     o.cfa = cfa;
@@ -110,6 +111,7 @@ DngOptions dngOptions(Cfa cfa, int bits, int black, int orientation, bool little
     o.orientation = orientation;
     o.littleEndian = littleEndian;
     o.previewExif = previewExif;
+    o.previewBitmap = previewBitmap;
     return o;
 }
 
@@ -158,6 +160,10 @@ INSTANTIATE_TEST_SUITE_P(Dng, RawCases, ::testing::Values(
     RawCase{"halfSensorJustCovers", dngOptions(Cfa::Bggr, 12, 0, 1), 0, RawSource::Preview, 96, Served::HalfDevelopment},
     RawCase{"developAsked", dngOptions(Cfa::Rggb, 14, 0, 3), 1, RawSource::Develop, 80, Served::HalfDevelopment},
     RawCase{"developAskedFull", dngOptions(Cfa::Grbg, 16, 1024, 6), 1, RawSource::Develop, 160, Served::FullDevelopment},
+    RawCase{"bitmapPreviewTurnedByTheTag", dngOptions(Cfa::Rggb, 14, 0, 6, true, 0, true), 2, RawSource::Preview, 80,
+            Served::Preview},
+    RawCase{"bitmapPreviewTooSmall", dngOptions(Cfa::Rggb, 14, 0, 1, true, 0, true), 2, RawSource::Preview, 120,
+            Served::FullDevelopment},
     RawCase{"previewTurnedByItsOwnExif", dngOptions(Cfa::Rggb, 14, 0, 6, true, 3), 1, RawSource::Preview, 80, Served::Preview},
     RawCase{"rawNamedTiff", dngOptions(Cfa::Rggb, 14, 0, 1), 0, RawSource::Preview, 120, Served::FullDevelopment,
             "raw.tif"}),

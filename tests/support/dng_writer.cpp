@@ -182,12 +182,21 @@ DngFile writeDng(const Picture &picture, const DngOptions &options)
         const Picture stored = asStored(*options.preview, turn);
         previewWidth = std::uint32_t(stored.width());
         previewHeight = std::uint32_t(stored.height());
-        const std::optional<QByteArray> jpeg = encodeJpeg(stored, {92, false, true}, QStringLiteral("preview"));
-        if (!jpeg)
-            throw std::runtime_error("the preview JPEG could not be made");
-        preview = options.previewExif
-                      ? withExif(*jpeg, exifBlock(true, {{{TIFFTAG_ORIENTATION, kShort, 1, std::uint32_t(turn)}}}))
-                      : *jpeg;
+        if (options.previewBitmap) {
+            for (int y = 0; y < stored.height(); ++y) {
+                for (int x = 0; x < stored.width(); ++x) {
+                    const Colour c = stored.row(y)[x];
+                    preview.append(char(redOf(c))).append(char(greenOf(c))).append(char(blueOf(c)));
+                }
+            }
+        } else {
+            const std::optional<QByteArray> jpeg = encodeJpeg(stored, {92, false, true}, QStringLiteral("preview"));
+            if (!jpeg)
+                throw std::runtime_error("the preview JPEG could not be made");
+            preview = options.previewExif
+                          ? withExif(*jpeg, exifBlock(true, {{{TIFFTAG_ORIENTATION, kShort, 1, std::uint32_t(turn)}}}))
+                          : *jpeg;
+        }
     }
 
     std::vector<std::uint32_t> matrix;
@@ -236,8 +245,8 @@ DngFile writeDng(const Picture &picture, const DngOptions &options)
             {TIFFTAG_IMAGEWIDTH, kLong, {previewWidth}},
             {TIFFTAG_IMAGELENGTH, kLong, {previewHeight}},
             {TIFFTAG_BITSPERSAMPLE, kShort, {8, 8, 8}},
-            {TIFFTAG_COMPRESSION, kShort, {COMPRESSION_JPEG}},
-            {TIFFTAG_PHOTOMETRIC, kShort, {PHOTOMETRIC_YCBCR}},
+            {TIFFTAG_COMPRESSION, kShort, {std::uint32_t(options.previewBitmap ? COMPRESSION_NONE : COMPRESSION_JPEG)}},
+            {TIFFTAG_PHOTOMETRIC, kShort, {std::uint32_t(options.previewBitmap ? PHOTOMETRIC_RGB : PHOTOMETRIC_YCBCR)}},
             {TIFFTAG_STRIPOFFSETS, kLong, {0}},
             {TIFFTAG_SAMPLESPERPIXEL, kShort, {3}},
             {TIFFTAG_ROWSPERSTRIP, kLong, {previewHeight}},

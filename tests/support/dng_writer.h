@@ -27,6 +27,8 @@ struct DngOptions {
     // Not 0: the preview JPEG carries this EXIF orientation of its own and is
     // stored as that one (not the raw's tag) turns it upright.
     int previewExif = 0;
+    // The preview stored as 8-bit RGB samples instead of a JPEG.
+    bool previewBitmap = false;
 };
 
 // A written DNG and where its parts lie, for breaking it.
