@@ -1,5 +1,6 @@
 // tessarolith-batch's options, keep-going, sharding and recursion, run for real.
 #include "support/batch_cli_support.h"
+#include "support/dng_writer.h"
 #include "support/file_bytes.h"
 #include "support/raw_names.h"
 #include "support/thumbnail_files.h"
@@ -110,6 +111,30 @@ TEST_F(BatchRun, EachFormatWritesItsKindUnderItsNameFromANewlyListedEnding)
         const Picture thumb = tess::testing::decodeThumbnail(bytes);
         EXPECT_EQ(thumb.width(), 48) << c.format;
         EXPECT_EQ(thumb.height(), 36) << c.format;
+    }
+}
+
+// A camera raw whose preview and mosaic hold different colours: the default
+// takes the preview, which covers the canvas; --raw develop the mosaic.
+TEST_F(BatchRun, RawTakesThePreviewUnlessTheDevelopmentIsAsked)
+{
+    const Colour mosaic = rgb(60, 120, 200), preview = rgb(200, 120, 60);
+    tess::testing::DngOptions options;
+    options.preview = Picture(96, 64, preview);
+    writeBytes(src("a.dng"), tess::testing::writeDng(Picture(96, 64, mosaic), options).bytes);
+    const struct {
+        QStringList args;
+        Colour expected;
+    } cases[] = {{{}, preview}, {{"--raw", "preview"}, preview}, {{"--raw", "develop"}, mosaic}};
+    for (const auto &c : cases) {
+        emptyOut();
+        const Outcome o = run(c.args + QStringList{"--width", "48", "--height", "32"});
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+        const DecodedPicture thumb = decodePictureFile(out("file_a.bmp"));
+        ASSERT_TRUE(thumb.ok());
+        const Colour middle = thumb.picture.pixel(24, 16);
+        for (const auto channel : {redOf, greenOf, blueOf})
+            EXPECT_NEAR(channel(middle), channel(c.expected), 6) << c.args.join(' ').toStdString();
     }
 }
 
