@@ -12,6 +12,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
