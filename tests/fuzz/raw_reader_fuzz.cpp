@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     thumbnail.wantedSize = [](int width, int height) {
         return QSize(width, height).scaled(160, 120, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     };
-    tess::fuzzing::readOnce(data, size, tess::openRawPicture, thumbnail);
+    tess::fuzzing::readOnce(data, size, tess::openRawPicture, thumbnail, tess::fuzzing::TopByte::ZeroOrJpegFiller);
 
     tess::ReadOptions developed{tess::rgb(12, 34, 56)};
     developed.raw = tess::RawSource::Develop;

@@ -19,8 +19,12 @@ namespace tess::fuzzing {
 
 using OpenReader = OpenedPicture (*)(PictureFile file, const ReadOptions &options);
 
+// What the top byte of a pixel a reader hands out may hold: 0, or for rows
+// that come from libjpeg (a camera raw's preview) also its filler byte 0xFF.
+enum class TopByte { Zero, ZeroOrJpegFiller };
+
 inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open,
-                     const ReadOptions &options = ReadOptions{rgb(12, 34, 56)})
+                     const ReadOptions &options = ReadOptions{rgb(12, 34, 56)}, TopByte topByte = TopByte::Zero)
 {
     const int fd = ::memfd_create("fuzz", MFD_CLOEXEC);
     if (fd < 0)
@@ -47,7 +51,13 @@ inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open
     if (width < 1 || height < 1 || !(held || streamable) || rows.workingBytes() == 0)
         std::abort();
     constexpr int kBand = 16;
-    std::vector<Colour> band(std::size_t(width) * kBand, 0xFF000000u);
+    // A top byte no reader writes marks the pixels not written yet.
+    constexpr Colour kUnwritten = 0x01000000u;
+    const auto written = [topByte](Colour pixel) {
+        const Colour top = pixel >> 24;
+        return top == 0 || (topByte == TopByte::ZeroOrJpegFiller && top == 0xFF);
+    };
+    std::vector<Colour> band(std::size_t(width) * kBand, kUnwritten);
     Colour *pointers[kBand];
     for (int i = 0; i < kBand; ++i)
         pointers[i] = band.data() + std::size_t(i) * std::size_t(width);
@@ -59,10 +69,10 @@ inline void readOnce(const std::uint8_t *data, std::size_t size, OpenReader open
             return;
         }
         for (int i = 0; i < count * width; ++i) {
-            if (band[std::size_t(i)] > 0xFFFFFFu) // every pixel written, opaque
+            if (!written(band[std::size_t(i)])) // every pixel written, opaque
                 std::abort();
         }
-        std::fill(band.begin(), band.begin() + std::ptrdiff_t(count) * width, 0xFF000000u);
+        std::fill(band.begin(), band.begin() + std::ptrdiff_t(count) * width, kUnwritten);
     }
     if (!rows.finish() && rows.message().isEmpty())
         std::abort();
