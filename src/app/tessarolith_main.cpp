@@ -18,6 +18,9 @@ int main(int argc, char **argv)
 {
     tess::choosePlatformPlugin();
     QApplication app(argc, argv);
+    // The compositor finds the icon and the launcher entry (and its progress)
+    // by this name; on Wayland it is the window's app_id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessarolith.Tessarolith"));
     // From the first moment a copy may hold the lock, SIGTERM means "close".
     tess::CloseOnTerminate closeOnTerminate;
 

@@ -3,6 +3,7 @@
 #include "platform/blit.h"
 
 #include <QPainter>
+#include <QPaintEvent>
 #include <QResizeEvent>
 
 namespace tess {
@@ -65,8 +66,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
     painter.fillRect(inside, toQColor(m_picture.background()));
-    if (!m_picture.isEmpty())
-        painter.drawImage(inside.topLeft(), m_picture.view());
+    // Only the part asked for: a box under transparent labels repaints often.
+    const QRect part = event->rect().intersected(inside).translated(-inside.topLeft());
+    const QImage shown = m_picture.toImage(part);
+    if (!shown.isNull())
+        painter.drawImage(inside.topLeft() + part.topLeft(), shown);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)

@@ -259,9 +259,7 @@ void Command::paintEvent(QPaintEvent *)
     if (!m_faceOpaque || m_face.isEmpty())
         return;
     QPainter painter(this);
-    // A picture's padding byte is 0, which a translucent target (a grab, a
-    // render into a pixmap) would take for alpha; RGB32 makes it opaque.
-    painter.drawImage(0, 0, m_face.view().convertToFormat(QImage::Format_RGB32));
+    painter.drawImage(0, 0, m_face.toImage());
 }
 
 // --- Face ---

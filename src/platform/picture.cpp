@@ -54,12 +54,20 @@ void Picture::fillBox(int x, int y, int width, int height, Colour colour)
         std::fill(row(yy) + left, row(yy) + std::max(left, right), colour & 0xFFFFFF);
 }
 
-QImage Picture::view() const
+QImage Picture::toImage(const QRect &part) const
 {
-    if (isEmpty())
+    const QRect whole(0, 0, m_width, m_height);
+    const QRect area = part.isNull() ? whole : part.intersected(whole);
+    if (area.isEmpty())
         return {};
-    return QImage(reinterpret_cast<const uchar *>(m_pixels.data()), m_width, m_height,
-                  qsizetype(m_width) * 4, QImage::Format_RGBX8888);
+    QImage image(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        const Colour *from = row(area.y() + y) + area.x();
+        auto *to = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            to[x] = qRgb(redOf(from[x]), greenOf(from[x]), blueOf(from[x]));
+    }
+    return image;
 }
 
 Picture Picture::fromImage(const QImage &image, Colour background)

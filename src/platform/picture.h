@@ -2,6 +2,7 @@
 #include "platform/colour.h"
 
 #include <QImage>
+#include <QRect>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -60,9 +61,11 @@ public:
     Colour *bits() { return m_pixels.data(); }
     const Colour *bits() const { return m_pixels.data(); }
 
-    // A QImage sharing this picture's pixels (no copy); valid while the picture
-    // lives and keeps its size.
-    QImage view() const;
+    // The picture, or the part of it within `part`, as an opaque QImage of its
+    // own. Our pixels keep a fourth byte that is no alpha (zero, or whatever a
+    // decoder left there); a drawing surface with alpha, as a Wayland window's
+    // is, would take it for one.
+    QImage toImage(const QRect &part = QRect()) const;
     // A deep copy of any QImage, converted to our pixel format.
     static Picture fromImage(const QImage &image, Colour background = 0);
 

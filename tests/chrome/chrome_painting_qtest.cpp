@@ -67,6 +67,7 @@ private slots:
     void textureRepeatsDownwardsWithoutSeam();
 
     void pictureBoxPaintsPictureAndBackground();
+    void pictureBoxIsOpaqueOnASurfaceWithAlpha();
     void pictureBoxBackgroundClears();
     void pictureBoxKeepsOverlapOnResize();
     void pictureBoxAutoSize();
@@ -359,6 +360,33 @@ void ChromePaintingTest::pictureBoxPaintsPictureAndBackground()
     QCOMPARE(QColor(grabbedAt(box, 5, 0)), QColor(10, 20, 30));
     QCOMPARE(QColor(grabbedAt(box, 0, 4)), QColor(10, 20, 30));
     QCOMPARE(QColor(grabbedAt(box, 19, 9)), QColor(10, 20, 30));
+}
+
+// A window surface with alpha (a Wayland window's) shows the picture as it
+// is, whatever its pixels' fourth byte holds: zero as ours keep it, or the
+// filler a JPEG decoder leaves there.
+void ChromePaintingTest::pictureBoxIsOpaqueOnASurfaceWithAlpha()
+{
+    PictureBox box(nullptr, rgb(10, 20, 30));
+    box.setPictureFollowsSize(false);
+    box.resize(6, 3);
+    Picture picture(4, 2, rgb(200, 100, 50));
+    picture.row(1)[3] = rgb(1, 2, 3) | 0xFF000000u;
+    box.setPicture(picture);
+    QImage surface(box.size(), QImage::Format_ARGB32_Premultiplied);
+    surface.fill(Qt::transparent);
+    box.render(&surface);
+    const struct { int x, y; QRgb expected; } cases[] = {
+        {0, 0, qRgb(200, 100, 50)}, {3, 1, qRgb(1, 2, 3)}, {5, 0, qRgb(10, 20, 30)}, {0, 2, qRgb(10, 20, 30)}};
+    for (const auto &c : cases)
+        QCOMPARE(surface.pixel(c.x, c.y), c.expected);
+    // The part a repaint asks for alone comes out the same.
+    QImage part(box.size(), QImage::Format_ARGB32_Premultiplied);
+    part.fill(Qt::transparent);
+    box.render(&part, QPoint(), QRegion(2, 1, 2, 1)); // lands at the target's corner
+    QCOMPARE(part.pixel(0, 0), qRgb(200, 100, 50));
+    QCOMPARE(part.pixel(1, 0), qRgb(1, 2, 3));
+    QCOMPARE(qAlpha(part.pixel(2, 0)), 0);
 }
 
 void ChromePaintingTest::pictureBoxBackgroundClears()

@@ -320,7 +320,7 @@ TEST(CorpusRaws, LookLikeTheirPhotos)
             read.wantedSize = withinBox(128);
             const ReadOutcome out = readFile(openByContent, good.filePath(name), read);
             ASSERT_TRUE(out.complete) << out.message.toStdString();
-            const Difference d = tess::testing::compare(thumbnail(out.picture.view()), thumbnail(photo));
+            const Difference d = tess::testing::compare(thumbnail(out.picture.toImage()), thumbnail(photo));
             EXPECT_LE(d.meanChannel, 3.0);
         }
     }

@@ -59,7 +59,7 @@ inline bool writeBmp(const QString &path, const Picture &picture)
 
 inline bool writeJpeg(const QString &path, const Picture &picture)
 {
-    return picture.view().save(path, "JPG", 95);
+    return picture.toImage().save(path, "JPG", 95);
 }
 
 inline bool writeGarbage(const QString &path)

@@ -174,7 +174,7 @@ Picture literalIntermediate(const Picture &source, int mode, int W, int H)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(picture.view().save(&buffer, "BMP"));
+    EXPECT_TRUE(picture.toImage().save(&buffer, "BMP"));
     QImage back;
     EXPECT_TRUE(back.loadFromData(bytes, "BMP"));
     return Picture::fromImage(back);
