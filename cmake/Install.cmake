@@ -7,6 +7,21 @@ install(TARGETS tessarolith-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TESS_BUILD_GUI)
   install(TARGETS tessarolith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# A stripped install (the package's) drops the compilers' version notes as
+# well, as Debian strips its programs.
+if(CMAKE_STRIP)
+  set(programs tessarolith-batch)
+  if(TESS_BUILD_GUI)
+    list(APPEND programs tessarolith)
+  endif()
+  foreach(program ${programs})
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\" COMMAND_ERROR_IS_FATAL ANY)
+      endif()")
+  endforeach()
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/installed DESTINATION ${CMAKE_INSTALL_DATADIR}/tessarolith)
 install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -16,8 +31,30 @@ foreach(size 16 24 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/tessarolith_${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessarolith.png)
 endforeach()
-install(FILES ${CMAKE_SOURCE_DIR}/doc/man/tessarolith.1 ${CMAKE_SOURCE_DIR}/doc/man/tessarolith-batch.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Debian ships manual pages and changelogs gzipped at the highest level, with
+# no file name or time in the header, so that the same text gives the same
+# bytes on every build; editing a source here makes the next build redo it.
+find_program(TESS_GZIP gzip REQUIRED)
+function(tess_gzipped source output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  execute_process(COMMAND ${TESS_GZIP} -9 -n -c INPUT_FILE ${source} OUTPUT_FILE ${output}
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "gzip ${source}: ${failed}")
+  endif()
+endfunction()
+set(gzipped ${CMAKE_BINARY_DIR}/gzipped)
+file(MAKE_DIRECTORY ${gzipped})
+foreach(page tessarolith tessarolith-batch)
+  tess_gzipped(${CMAKE_SOURCE_DIR}/doc/man/${page}.1 ${gzipped}/${page}.1.gz)
+  install(FILES ${gzipped}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+# The package's own documents, in the folder named after the package rather
+# than the project.
+tess_gzipped(${CMAKE_SOURCE_DIR}/data/debian/changelog ${gzipped}/changelog.gz)
+install(FILES ${gzipped}/changelog.gz ${CMAKE_SOURCE_DIR}/data/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tessarolith)
 
 # The Debian package (scripts/package.sh). The libraries come from
 # dpkg-shlibdeps; what the programs load by name is listed here.

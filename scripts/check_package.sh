@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it as a user's system would see it: every
 # file in its place, the desktop entry and metainfo valid, its Depends
-# satisfiable from the archive. Run by test.sh.
+# satisfiable from the archive, and nothing lintian warns of. Run by test.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 deb=$(bash scripts/package.sh | tail -n 1)
@@ -16,7 +16,8 @@ expected=(
   usr/share/tessarolith/installed
   usr/share/applications/org.tessarolith.Tessarolith.desktop
   usr/share/metainfo/org.tessarolith.Tessarolith.metainfo.xml
-  usr/share/man/man1/tessarolith.1 usr/share/man/man1/tessarolith-batch.1
+  usr/share/man/man1/tessarolith.1.gz usr/share/man/man1/tessarolith-batch.1.gz
+  usr/share/doc/tessarolith/copyright usr/share/doc/tessarolith/changelog.gz
 )
 for size in 16 24 32 48 64 128 256; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tessarolith.png")
@@ -27,14 +28,27 @@ done
 
 desktop-file-validate "$unpacked/usr/share/applications/org.tessarolith.Tessarolith.desktop"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.tessarolith.Tessarolith.metainfo.xml"
+# Found by name, as `man PAGE` finds them once installed.
 for page in tessarolith tessarolith-batch; do
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$unpacked/usr/share/man/man1/$page.1" 2>&1 >/dev/null)
-  [[ -z $warnings ]] || { echo "check_package.sh: $page.1: $warnings" >&2; exit 1; }
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -M "$unpacked/usr/share/man" 1 "$page" 2>&1 >/dev/null) || true
+  [[ -z $warnings ]] || { echo "check_package.sh: man $page: $warnings" >&2; exit 1; }
 done
+version=$(dpkg-deb -f "$deb" Version)
+logged=$(gzip -dc "$unpacked/usr/share/doc/tessarolith/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+[[ $logged == "$version" ]] || { echo "check_package.sh: the changelog's latest entry is $logged, the package $version" >&2; exit 1; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in fonts-ipafont-gothic qt6-translations-l10n libqt6widgets6 libjpeg62-turbo libheif1 libjxl0.7 libraw20; do
   [[ $depends == *"$needed"* ]] || { echo "check_package.sh: Depends lacks $needed: $depends" >&2; exit 1; }
 done
 apt-get install -s -qq --no-install-recommends "./$deb" >/dev/null
+# Errors and warnings fail, and so does any hardening lintian misses in the
+# programs, though it rates that as information only.
+found=0
+tags=$(lintian --pedantic --display-info --fail-on error,warning "$deb") || found=$?
+[[ -z $tags ]] || echo "$tags"
+if ((found)) || [[ $tags == *hardening-* ]]; then
+  echo "check_package.sh: lintian finds fault with $deb" >&2
+  exit 1
+fi
 echo "check_package.sh: $deb passes"

@@ -11,7 +11,7 @@ TESS_PACKAGES=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth dbus
   qt6-translations-l10n xdotool
-  dpkg-dev desktop-file-utils appstream
+  dpkg-dev desktop-file-utils appstream lintian
   clang libclang-rt-14-dev
 )
 

@@ -33,6 +33,21 @@ bool copyFile(const QString &from, const QString &to)
     return QFile::copy(from, to);
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray gunzip(const QString &path)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), path});
+    if (!gzip.waitForFinished(kTimeoutMs) || gzip.exitStatus() != QProcess::NormalExit || gzip.exitCode() != 0)
+        return QByteArray();
+    return gzip.readAllStandardOutput();
+}
+
 } // namespace
 
 class InstallEndToEnd : public QObject {
@@ -92,6 +107,40 @@ private slots:
         QVERIFY(install.waitForFinished(kTimeoutMs));
         QCOMPARE(install.exitCode(), 0);
         QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
+    }
+
+    void documentsAreInstalledAsDebianShipsThem_data()
+    {
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("gzipped");
+        QTest::newRow("window's manual page") << "share/man/man1/tessarolith.1.gz" << "doc/man/tessarolith.1" << true;
+        QTest::newRow("batch's manual page")
+            << "share/man/man1/tessarolith-batch.1.gz" << "doc/man/tessarolith-batch.1" << true;
+        QTest::newRow("changelog") << "share/doc/tessarolith/changelog.gz" << "data/debian/changelog" << true;
+        QTest::newRow("copyright") << "share/doc/tessarolith/copyright" << "data/debian/copyright" << false;
+    }
+
+    // Gzipped at the highest level with no name or time in the header, so
+    // two builds of the same text give the same package.
+    void documentsAreInstalledAsDebianShipsThem()
+    {
+        QFETCH(QString, installed);
+        QFETCH(QString, source);
+        QFETCH(bool, gzipped);
+        const QString path = m_prefix + u'/' + installed;
+        const QByteArray expected = readAll(QStringLiteral(TESS_SOURCE_DIR "/") + source);
+        QVERIFY(!expected.isEmpty());
+        if (!gzipped) {
+            QCOMPARE(readAll(path), expected);
+            return;
+        }
+        const QByteArray header = readAll(path).left(10);
+        QCOMPARE(header.size(), 10);
+        QCOMPARE(header.left(4), QByteArray("\x1f\x8b\x08\x00", 4)); // deflate, no file name
+        QCOMPARE(header.mid(4, 4), QByteArray(4, '\0'));                // no time
+        QCOMPARE(int(header[8]), 2);                                     // best compression
+        QCOMPARE(gunzip(path), expected);
     }
 
     void windowSavesIntoTheUsersConfigurationFolder()
