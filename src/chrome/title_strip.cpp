@@ -15,6 +15,12 @@ TitleStrip::TitleStrip(QWidget *parent, std::unique_ptr<WindowPlacement> placeme
     , m_drag(placement ? std::move(placement) : widgetPlacement(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    if (!windowsPlaceThemselves()) {
+        m_systemMove = [this] {
+            QWindow *handle = window()->windowHandle();
+            return handle && handle->startSystemMove();
+        };
+    }
 }
 
 void TitleStrip::setImage(const QImage &image)
@@ -36,28 +42,35 @@ void TitleStrip::paintEvent(QPaintEvent *)
 
 void TitleStrip::mousePressEvent(QMouseEvent *event)
 {
-    // Where the window system keeps window positions to itself, it moves the
-    // window for us: the drag is handed over at the press.
-    if (event->button() == Qt::LeftButton && !windowsPlaceThemselves()) {
-        if (QWindow *handle = window()->windowHandle(); handle && handle->startSystemMove()) {
-            event->accept();
-            return;
-        }
+    event->accept();
+    if (m_systemMove) {
+        // A click that does not move leaves the window where it is: the
+        // compositor is only asked once the pointer has moved.
+        if (event->button() == Qt::LeftButton)
+            m_handOverFrom = event->position();
+        return;
     }
     m_drag.press(event->button());
-    event->accept();
 }
 
 void TitleStrip::mouseMoveEvent(QMouseEvent *event)
 {
-    m_drag.move();
     event->accept();
+    if (m_systemMove) {
+        if (m_handOverFrom && (event->buttons() & Qt::LeftButton) && event->position() != *m_handOverFrom) {
+            m_handOverFrom.reset();
+            m_systemMove();
+        }
+        return;
+    }
+    m_drag.move();
 }
 
 void TitleStrip::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_drag.release();
     event->accept();
+    m_handOverFrom.reset();
+    m_drag.release();
 }
 
 } // namespace tess

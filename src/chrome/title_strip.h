@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
 namespace tess {
 
 // `Image1`: the title strip picture, stretched over the whole widget, which drags
@@ -18,6 +21,13 @@ public:
     void setImage(const QImage &image);
     const QImage &image() const { return m_image; }
 
+    // Where the window system moves windows itself (Wayland), a drag is handed
+    // to it through this call once the pointer moves with the left button held;
+    // it returns whether the window system took the drag. Empty where windows
+    // place themselves: the strip then drags the window itself.
+    using SystemMove = std::function<bool()>;
+    void setSystemMove(SystemMove move) { m_systemMove = std::move(move); }
+
     TitleDrag &drag() { return m_drag; }
     const TitleDrag &drag() const { return m_drag; }
 
@@ -30,6 +40,10 @@ protected:
 private:
     QImage m_image;
     TitleDrag m_drag;
+    SystemMove m_systemMove;
+    // A left press on the strip waiting for the pointer to move before the
+    // window system is asked to move the window.
+    std::optional<QPointF> m_handOverFrom;
 };
 
 } // namespace tess

@@ -72,6 +72,8 @@ private slots:
     void anyReleaseEndsTheDrag();
     void noCursorNoDrag();
     void stripDragsItsWindow();
+    void stripHandsTheDragToTheWindowSystem_data();
+    void stripHandsTheDragToTheWindowSystem();
 
     void closeImageClosesOnRelease_data();
     void closeImageClosesOnRelease();
@@ -338,6 +340,50 @@ void ChromeMouseTest::installedChromeAtDesignPlaces()
     }
     QVERIFY(!ChromeLayout::mainWindow().processEventsBeforeClose);
     QVERIFY(ChromeLayout::settingsWindow().processEventsBeforeClose);
+}
+
+void ChromeMouseTest::stripHandsTheDragToTheWindowSystem_data()
+{
+    // Each step: p (left press), r (right press), u (release), m (move, left
+    // held), f (move, no button held), each at x along the strip.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("handOvers");
+    QTest::newRow("press, move, move") << "p10 m12 m30 u30" << 1;
+    QTest::newRow("click without moving") << "p10 u10" << 0;
+    QTest::newRow("move to the pressed point") << "p10 m10 u10" << 0;
+    QTest::newRow("moving with no button held") << "p10 f20 u20" << 0;
+    QTest::newRow("right button") << "r10 m20 u20" << 0;
+    QTest::newRow("after the release") << "p10 u10 m20" << 0;
+    QTest::newRow("two drags") << "p10 m20 u20 p20 m25 u25" << 2;
+}
+
+void ChromeMouseTest::stripHandsTheDragToTheWindowSystem()
+{
+    QFETCH(QString, steps);
+    QFETCH(int, handOvers);
+    QWidget window;
+    window.setGeometry(200, 100, 300, 200);
+    TitleStrip strip(&window);
+    strip.setGeometry(0, 0, 300, 22);
+    int asked = 0;
+    strip.setSystemMove([&asked] { ++asked; return true; });
+    Cursor c;
+    c.at = QPoint(250, 110);
+    for (const QString &step : steps.split(u' ')) {
+        const QPoint at(step.mid(1).toInt(), 10);
+        switch (step.at(0).toLatin1()) {
+        case 'p': send(&strip, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at); break;
+        case 'r': send(&strip, QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, at); break;
+        case 'u': send(&strip, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at); break;
+        case 'm': send(&strip, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, at); break;
+        case 'f': send(&strip, QEvent::MouseMove, Qt::NoButton, Qt::NoButton, at); break;
+        }
+        c.at = c.at.value() + QPoint(40, 40);
+    }
+    QCOMPARE(asked, handOvers);
+    // The program never moves the window itself when the window system does.
+    QCOMPARE(window.pos(), QPoint(200, 100));
+    QVERIFY(!strip.drag().dragging());
 }
 
 QTEST_MAIN(ChromeMouseTest)
