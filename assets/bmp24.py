@@ -25,3 +25,8 @@ def write_bmp(path, pixels):
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 3780, 3780, 0, 0)
     with open(path, "wb") as out:
         out.write(header + info + body)
+
+
+def density_name(stem, scale):
+    """The file a picture drawn scale times denser goes to: stem.bmp at 1x, stem@2x.bmp at 2x."""
+    return stem + ("@%dx" % scale if scale != 1 else "") + ".bmp"

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the six skins of the Command button as 64 x 25, 24-bit bitmaps.
+"""Draws the six skins of the Command button as 64 x 25, 24-bit bitmaps, and each
+again at twice the density as a 128 x 50 <name>@2x.bmp for screens at 200%.
 
 Only the outer 4-pixel frame of a skin ever reaches the screen: the button
 stretches the edge strips along its length and paints its own gradient in the
 middle. So each skin is a rounded frame of up to three rings over the gradient
 the button shows with that look; for a 25-pixel-high button the frame's inner
-rows and side columns then meet the painted gradient without a seam.
+rows and side columns then meet the painted gradient without a seam. The 2x
+skin is the same drawing sampled twice as densely: rings and radius are twice
+as wide, the frame is 8 pixels, and its gradient is the one painted on a
+50-pixel-high face.
 
 Run from anywhere with the standard library only:
     python3 assets/controls/generate_skins.py
@@ -16,11 +20,12 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from bmp24 import clamp, mix, write_bmp  # noqa: E402
+from bmp24 import clamp, density_name, mix, write_bmp  # noqa: E402
 
 WIDTH, HEIGHT = 64, 25
 RADIUS = 4.0
 SUPERSAMPLE = 4
+SCALES = (1, 2)
 
 FACE_LIGHT = (255, 255, 255)
 FACE_SHADE = (198, 197, 215)
@@ -30,10 +35,11 @@ OUTSIDE = (186, 186, 188)
 LIGHT = (-0.45, -0.89)
 
 
-def face_gradient_row(y, reversed_):
-    """The button's gradient row for a 25-pixel face (vertex rows 0 and 24, truncated)."""
+def face_gradient_row(y, reversed_, scale):
+    """The button's gradient row for a face 25 pixels high at 1x, 50 at 2x (vertex
+    rows 0 and 24 or 49, truncated)."""
     top, bottom = (FACE_SHADE, FACE_LIGHT) if reversed_ else (FACE_LIGHT, FACE_SHADE)
-    span = HEIGHT - 1
+    span = HEIGHT * scale - 1
     p = min(y, span - 1)
     return tuple((a * 256 * (span - p) + b * 256 * p) // (256 * span) for a, b in zip(top, bottom))
 
@@ -56,18 +62,21 @@ def rounded_box_depth(px, py):
 
 
 
-def render(rings, reversed_):
-    """rings: per ring from the outside in, (lit colour, shaded colour, opacity)."""
+def render(rings, reversed_, scale=1):
+    """rings: per ring from the outside in, (lit colour, shaded colour, opacity).
+
+    The picture is scale times WIDTH x HEIGHT; the frame is measured in 1x pixels,
+    so each ring is scale pixels wide and the supersampling per pixel stays the same."""
     pixels = []
-    for y in range(HEIGHT):
-        fill = face_gradient_row(y, reversed_)
+    for y in range(HEIGHT * scale):
+        fill = face_gradient_row(y, reversed_, scale)
         row = []
-        for x in range(WIDTH):
+        for x in range(WIDTH * scale):
             total = [0.0, 0.0, 0.0]
             for sy in range(SUPERSAMPLE):
                 for sx in range(SUPERSAMPLE):
-                    px = x + (sx + 0.5) / SUPERSAMPLE
-                    py = y + (sy + 0.5) / SUPERSAMPLE
+                    px = (x + (sx + 0.5) / SUPERSAMPLE) / scale
+                    py = (y + (sy + 0.5) / SUPERSAMPLE) / scale
                     depth, (nx, ny) = rounded_box_depth(px, py)
                     if depth < 0:
                         colour = OUTSIDE
@@ -114,8 +123,9 @@ SKINS = {
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    for name, (rings, reversed_) in SKINS.items():
-        write_bmp(os.path.join(here, name + '.bmp'), render(rings, reversed_))
+    for scale in SCALES:
+        for name, (rings, reversed_) in SKINS.items():
+            write_bmp(os.path.join(here, density_name(name, scale)), render(rings, reversed_, scale))
 
 
 if __name__ == '__main__':

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the settings window's option marks (13 x 13, 24-bit bitmaps) beside this script.
+"""Draws the settings window's option marks (13 x 13, 24-bit bitmaps) beside this script,
+and each again at twice the density (26 x 26, <name>@2x.bmp) for screens at 200%.
 
 option_on.bmp is the selected mark, option_off.bmp the unselected one: a sunken
 round well with a white face; the selected mark adds a navy dot. Pixels outside
 the circle are pure magenta, which the window treats as transparent so the panel
 texture shows around the mark; edge pixels are blended towards the panel's grey.
+The 2x marks are the same circle sampled twice as densely, so their rings and dot
+are twice as wide and only their rim pixels, half the size, are blended.
 
 Run it again after changing a colour; the pictures are committed, so the build
 never needs Python. Standard library only.
@@ -14,13 +17,14 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from bmp24 import clamp, mix, write_bmp  # noqa: E402
+from bmp24 import clamp, density_name, mix, write_bmp  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SIZE = 13
 KEY = (255, 0, 255)          # transparent
 PANEL = (0xD0, 0xD0, 0xD0)   # what the anti-aliased rim blends towards
 SAMPLES = 4                  # supersampling per axis
+SCALES = (1, 2)
 
 
 
@@ -54,16 +58,18 @@ def shade_at(x, y, selected):
     return face
 
 
-def mark(selected):
+def mark(selected, scale=1):
+    """The mark scale times SIZE square; shade_at works in 1x pixels."""
     rows = []
-    for py in range(SIZE):
+    for py in range(SIZE * scale):
         row = []
-        for px in range(SIZE):
+        for px in range(SIZE * scale):
             acc = [0.0, 0.0, 0.0]
             inside = 0
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    c = shade_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES, selected)
+                    c = shade_at((px + (sx + 0.5) / SAMPLES) / scale, (py + (sy + 0.5) / SAMPLES) / scale,
+                                 selected)
                     if c is None:
                         c = PANEL
                     else:
@@ -77,8 +83,9 @@ def mark(selected):
 
 
 def main():
-    write_bmp(os.path.join(HERE, "option_on.bmp"), mark(True))
-    write_bmp(os.path.join(HERE, "option_off.bmp"), mark(False))
+    for scale in SCALES:
+        write_bmp(os.path.join(HERE, density_name("option_on", scale)), mark(True, scale))
+        write_bmp(os.path.join(HERE, density_name("option_off", scale)), mark(False, scale))
 
 
 if __name__ == "__main__":
