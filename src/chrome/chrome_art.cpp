@@ -22,6 +22,11 @@ QImage chromeImage(ChromeArt art)
     return QImage(chromeArtPath(art));
 }
 
+Artwork chromeArtwork(ChromeArt art)
+{
+    return Artwork::fromResource(chromeArtPath(art));
+}
+
 Picture chromePicture(ChromeArt art)
 {
     return Picture::fromImage(chromeImage(art));

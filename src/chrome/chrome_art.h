@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/ui/artwork.h"
 #include "platform/picture.h"
 
 #include <QImage>
@@ -17,6 +18,8 @@ enum class ChromeArt {
 QString chromeArtPath(ChromeArt art);
 // A null image when the resource is missing (a broken build), never a crash.
 QImage chromeImage(ChromeArt art);
+// With its twin for dense screens.
+Artwork chromeArtwork(ChromeArt art);
 Picture chromePicture(ChromeArt art);
 
 } // namespace tess

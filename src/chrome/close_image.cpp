@@ -12,29 +12,36 @@ namespace tess {
 CloseImage::CloseImage(QWidget *parent)
     : QWidget(parent)
 {
-    setImages(chromeImage(ChromeArt::CloseNormal), chromeImage(ChromeArt::ClosePressed));
+    setArtwork(chromeArtwork(ChromeArt::CloseNormal), chromeArtwork(ChromeArt::ClosePressed));
 }
 
 void CloseImage::setImages(const QImage &normal, const QImage &pressed)
 {
-    m_normalImage = normal;
-    m_pressedImage = pressed;
+    setArtwork(Artwork(normal), Artwork(pressed));
+}
+
+void CloseImage::setArtwork(Artwork normal, Artwork pressed)
+{
+    m_normalArt = std::move(normal);
+    m_pressedArt = std::move(pressed);
     showPicture(m_pressed);
 }
 
 void CloseImage::showPicture(bool pressed)
 {
     m_pressed = pressed;
-    const QImage &image = shownImage();
-    if (!image.isNull())
-        resize(image.size());
+    if (!shownArt().isNull())
+        resize(shownArt().size());
     update();
 }
 
 void CloseImage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, shownImage());
+    const QImage &image = shownArt().at(painter.device()->devicePixelRatioF());
+    // Between 100 % and 200 % the twin is scaled down, which wants filtering.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(shownArt().size())), image);
 }
 
 void CloseImage::mousePressEvent(QMouseEvent *event)

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/ui/artwork.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -14,9 +16,10 @@ class CloseImage : public QWidget {
 public:
     explicit CloseImage(QWidget *parent = nullptr);
 
+    // Pictures given here have no twins for dense screens: they are scaled there.
     void setImages(const QImage &normal, const QImage &pressed);
     bool isPressed() const { return m_pressed; }
-    const QImage &shownImage() const { return m_pressed ? m_pressedImage : m_normalImage; }
+    const QImage &shownImage() const { return shownArt().normal(); }
 
     // The settings window lets pending events run between showing the normal
     // picture and closing, so the normal picture gets painted first.
@@ -34,9 +37,11 @@ protected:
 
 private:
     void showPicture(bool pressed);
+    void setArtwork(Artwork normal, Artwork pressed);
+    const Artwork &shownArt() const { return m_pressed ? m_pressedArt : m_normalArt; }
 
-    QImage m_normalImage;
-    QImage m_pressedImage;
+    Artwork m_normalArt;
+    Artwork m_pressedArt;
     bool m_pressed = false;
     bool m_processEvents = false;
 };

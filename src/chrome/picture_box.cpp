@@ -1,6 +1,7 @@
 #include "chrome/picture_box.h"
 
 #include "platform/blit.h"
+#include "platform/ui/artwork.h"
 
 #include <QPainter>
 #include <QPaintEvent>
@@ -58,6 +59,25 @@ void PictureBox::setPictureFollowsSize(bool on)
         fitPictureToContents();
 }
 
+void PictureBox::setDenseDrawing(DenseDrawing drawing)
+{
+    m_denseDrawing = std::move(drawing);
+    m_dense = QImage();
+    update();
+}
+
+const QImage &PictureBox::denseImage(int density)
+{
+    const QSize size = contentsRect().size() * density;
+    if (m_dense.size() != size) {
+        Picture dense(size.width(), size.height(), m_picture.background());
+        m_denseDrawing(dense, density);
+        m_dense = dense.toImage();
+        m_dense.setDevicePixelRatio(density);
+    }
+    return m_dense;
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
@@ -65,6 +85,13 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
+    const int density = artDensity(painter.device()->devicePixelRatioF());
+    if (m_denseDrawing && density > 1 && !inside.isEmpty()) {
+        // Between 100 % and 200 % the dense drawing is scaled down, which wants filtering.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(inside), denseImage(density));
+        return;
+    }
     painter.fillRect(inside, toQColor(m_picture.background()));
     // Only the part asked for: a box under transparent labels repaints often.
     const QRect part = event->rect().intersected(inside).translated(-inside.topLeft());

@@ -3,6 +3,9 @@
 #include "platform/picture.h"
 
 #include <QFrame>
+#include <QImage>
+
+#include <functional>
 
 namespace tess {
 
@@ -41,6 +44,14 @@ public:
     bool pictureFollowsSize() const { return m_followSize; }
     void setPictureFollowsSize(bool on);
 
+    // A background drawn from artwork or a formula (a texture, a gradient) is
+    // drawn again for a dense screen, where the retained picture would only be
+    // stretched. The drawing gets a picture of the box's contents at `density`
+    // times their size. It is shown there in place of the retained picture,
+    // so only a box that holds nothing but its background has one.
+    using DenseDrawing = std::function<void(Picture &dense, int density)>;
+    void setDenseDrawing(DenseDrawing drawing);
+
     // Repaints now rather than at the next turn of the event loop, for long
     // operations that draw and yield.
     void refresh() { repaint(); }
@@ -58,7 +69,11 @@ private:
     void fitPictureToContents() const;
     void fitBoxToPicture();
 
+    const QImage &denseImage(int density);
+
     mutable Picture m_picture;
+    DenseDrawing m_denseDrawing;
+    QImage m_dense;
     bool m_autoSize = false;
     bool m_followSize = true;
 };

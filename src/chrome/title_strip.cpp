@@ -11,7 +11,7 @@ namespace tess {
 
 TitleStrip::TitleStrip(QWidget *parent, std::unique_ptr<WindowPlacement> placement)
     : QWidget(parent)
-    , m_image(chromeImage(ChromeArt::TitleStrip))
+    , m_art(chromeArtwork(ChromeArt::TitleStrip))
     , m_drag(placement ? std::move(placement) : widgetPlacement(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -25,19 +25,19 @@ TitleStrip::TitleStrip(QWidget *parent, std::unique_ptr<WindowPlacement> placeme
 
 void TitleStrip::setImage(const QImage &image)
 {
-    m_image = image;
+    m_art = Artwork(image);
     update();
 }
 
 void TitleStrip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (m_image.isNull()) {
+    if (m_art.isNull()) {
         painter.fillRect(rect(), QColor(16, 30, 62));
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(rect(), m_art.at(painter.device()->devicePixelRatioF()));
 }
 
 void TitleStrip::mousePressEvent(QMouseEvent *event)

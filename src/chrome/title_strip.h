@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/ui/artwork.h"
 #include "chrome/title_drag.h"
 
 #include <QImage>
@@ -18,8 +19,10 @@ public:
     // The strip drags the widget's top-level window unless a placement is given.
     explicit TitleStrip(QWidget *parent = nullptr, std::unique_ptr<WindowPlacement> placement = {});
 
+    // A picture of the program's own artwork has a twin for dense screens;
+    // one given here is stretched at every density.
     void setImage(const QImage &image);
-    const QImage &image() const { return m_image; }
+    const QImage &image() const { return m_art.normal(); }
 
     // Where the window system moves windows itself (Wayland), a drag is handed
     // to it through this call once the pointer moves with the left button held;
@@ -38,7 +41,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_image;
+    Artwork m_art;
     TitleDrag m_drag;
     SystemMove m_systemMove;
     // A left press on the strip waiting for the pointer to move before the

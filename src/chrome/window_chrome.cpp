@@ -101,6 +101,8 @@ void paintGradientOnResize(PictureBox *panel)
     };
     QObject::connect(panel, &PictureBox::resized, panel, paint);
     paint();
+    // Over twice the rows, the same curve comes out finer.
+    panel->setDenseDrawing([](Picture &dense, int) { paintSineGradient(dense); });
 }
 
 std::vector<QPoint> tileTexture(PictureBox *panel)
@@ -109,6 +111,11 @@ std::vector<QPoint> tileTexture(PictureBox *panel)
         return {};
     const Picture texture = chromePicture(ChromeArt::Texture);
     std::vector<QPoint> laid = tileBackground(panel->picture(), texture);
+    panel->setDenseDrawing([](Picture &dense, int density) {
+        // The twin tiles from the same corners, each tile twice the size.
+        const QImage twin = chromeArtwork(ChromeArt::Texture).at(density);
+        tileBackground(dense, Picture::fromImage(twin));
+    });
     panel->update();
     return laid;
 }

@@ -2,6 +2,8 @@
 
 #include "controls/command_accessible.h"
 #include "controls/command_face.h"
+#include "controls/command_skins.h"
+#include "platform/ui/artwork.h"
 #include "platform/ui/cursor_probe.h"
 
 #include <QApplication>
@@ -259,7 +261,32 @@ void Command::paintEvent(QPaintEvent *)
     if (!m_faceOpaque || m_face.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_face.toImage());
+    const int density = artDensity(painter.device()->devicePixelRatioF());
+    const QImage dense = density > 1 ? denseFace(density) : QImage();
+    if (dense.isNull()) {
+        painter.drawImage(0, 0, m_face.toImage());
+        return;
+    }
+    // Between 100 % and 200 % the dense face is scaled down, which wants filtering.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(0, 0, m_face.width(), m_face.height()), dense);
+}
+
+QImage Command::denseFace(int density)
+{
+    const Picture &skin = denseCommandSkin(m_faceSkin);
+    if (skin.isEmpty() || density != 2)
+        return {};
+    if (m_denseFace.size() != QSize(m_face.width(), m_face.height()) * density) {
+        // The same drawing as the face's, from the dense skin: the gradient
+        // runs over twice the rows and the frame is twice as thick.
+        Picture face(m_face.width() * density, m_face.height() * density, kFaceBackground);
+        fillFaceGradient(face, m_gradientReversed);
+        drawSkinFrame(face, skin, density);
+        m_denseFace = face.toImage();
+        m_denseFace.setDevicePixelRatio(density);
+    }
+    return m_denseFace;
 }
 
 // --- Face ---
@@ -283,6 +310,8 @@ void Command::PaintFace(CommandSkin skin)
     m_face.clear();
     FillFaceGradient();
     drawSkinFrame(m_face, commandSkin(skin));
+    m_faceSkin = skin;
+    m_denseFace = QImage();
     update();
     m_lblMsg->setGeometry(0, captionTop(height(), m_lblMsg->height()), width(), m_lblMsg->height());
     emit facePainted(skin);

@@ -120,6 +120,11 @@ private:
     QLabel *m_lblMsg = nullptr;
     QTimer *m_tmrMouse = nullptr;
     Picture m_face;
+    CommandSkin m_faceSkin = CommandSkin::Normal;
+    // The face drawn again for a dense screen, at its density; empty until
+    // first painted there and after every change of look.
+    QImage m_denseFace;
+    QImage denseFace(int density);
 };
 
 } // namespace tess

@@ -29,13 +29,13 @@ void fillFaceGradient(Picture &face, bool reversed)
     gradientFillVertical(face, 0, 0, top, face.width() - 1, face.height() - 1, bottom);
 }
 
-void drawSkinFrame(Picture &face, const Picture &skin)
+void drawSkinFrame(Picture &face, const Picture &skin, int density)
 {
-    constexpr int c = kSkinCorner;
-    constexpr int sw = kSkinWidth - 2 * c;  // 56
-    constexpr int sh = kSkinHeight - 2 * c; // 17
-    constexpr int right = kSkinWidth - c;   // 60
-    constexpr int bottom = kSkinHeight - c; // 21
+    const int c = kSkinCorner * density;
+    const int sw = (kSkinWidth - 2 * kSkinCorner) * density;  // 56 at 1x
+    const int sh = (kSkinHeight - 2 * kSkinCorner) * density; // 17 at 1x
+    const int right = (kSkinWidth - kSkinCorner) * density;   // 60 at 1x
+    const int bottom = (kSkinHeight - kSkinCorner) * density; // 21 at 1x
     const int w = face.width();
     const int h = face.height();
     const int midW = std::max(0, w - 2 * c);

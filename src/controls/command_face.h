@@ -18,8 +18,10 @@ void fillFaceGradient(Picture &face, bool reversed);
 
 // The eight frame pieces of a skin onto the face: corners at their own size,
 // edge strips stretched (COLORONCOLOR) to the face's length. Faces narrower or
-// lower than two corners get no middle strips on that axis.
-void drawSkinFrame(Picture &face, const Picture &skin);
+// lower than two corners get no middle strips on that axis. A dense skin
+// (`density` times the size, for a face drawn at that density) has corners
+// `density` times as large.
+void drawSkinFrame(Picture &face, const Picture &skin, int density = 1);
 
 // Top of the caption label in pixels: (H - h - 20 twips) / 2, worked in twips
 // and rounded to the nearest pixel, halves to even.

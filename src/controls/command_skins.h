@@ -18,5 +18,8 @@ QString commandSkinResource(CommandSkin skin);
 // The decoded skin, loaded once; an empty picture when the artwork is missing,
 // which leaves its pieces undrawn.
 const Picture &commandSkin(CommandSkin skin);
+// The skin drawn with twice the detail (128 x 50, an 8-pixel frame), for
+// dense screens; empty when that artwork is missing.
+const Picture &denseCommandSkin(CommandSkin skin);
 
 } // namespace tess

@@ -21,7 +21,7 @@ void OptionImage::setMark(Mark mark, const QPixmap &picture)
         announceMarkChanged(this);
     m_picture = picture;
     if (!picture.isNull())
-        resize(picture.size());
+        resize(picture.deviceIndependentSize().toSize());
     update();
 }
 
@@ -30,6 +30,8 @@ void OptionImage::paintEvent(QPaintEvent *)
     if (m_picture.isNull())
         return;
     QPainter painter(this);
+    // A dense mark is scaled down between 100 % and 200 %.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(0, 0, m_picture);
 }
 

@@ -1,9 +1,8 @@
 #include "settings/ui/settings_window.h"
 
-#include "chrome/chrome_art.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
-#include "chrome/tile_background.h"
+#include "chrome/window_chrome.h"
 #include "chrome/title_strip.h"
 #include "settings/ui/slider_keys.h"
 #include "chrome/twips.h"
@@ -213,7 +212,6 @@ void SettingsWindow::buildControls()
 
     Image1 = new TitleStrip(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setImage(chromeImage(ChromeArt::TitleStrip));
     Image1->setGeometry(twipsRect(0, 0, kPanelWidth, kTitleHeight));
     // As in the main window, the panel lies over the strip's last rows.
     Image1->stackUnder(Pic_C);
@@ -374,8 +372,7 @@ void SettingsWindow::runOpeningSequence()
 
     Image1->drag().reset();
     setFixedSize(toPixels(kPanelWidth, tx), toPixels(kPanelHeight + kTitleHeight, ty));
-    tileBackground(Pic_C->picture(), chromePicture(ChromeArt::Texture));
-    Pic_C->update();
+    tileTexture(Pic_C);
     LoadControlsFromSettings();
     recordOpenPoint(kSettingsWindowSlot);
     animateOpen(this, kSettingsWindowSlot);
