@@ -38,7 +38,7 @@ void CloseImage::showPicture(bool pressed)
 void CloseImage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QImage &image = shownArt().at(painter.device()->devicePixelRatioF());
+    const QImage &image = shownArt().at(paintedPixelRatio(painter));
     // Between 100 % and 200 % the twin is scaled down, which wants filtering.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(shownArt().size())), image);

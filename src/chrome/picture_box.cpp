@@ -85,7 +85,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect inside = contentsRect();
     painter.setClipRect(inside);
-    const int density = artDensity(painter.device()->devicePixelRatioF());
+    const int density = artDensity(paintedPixelRatio(painter));
     if (m_denseDrawing && density > 1 && !inside.isEmpty()) {
         // Between 100 % and 200 % the dense drawing is scaled down, which wants filtering.
         painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -37,7 +37,7 @@ void TitleStrip::paintEvent(QPaintEvent *)
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), m_art.at(painter.device()->devicePixelRatioF()));
+    painter.drawImage(rect(), m_art.at(paintedPixelRatio(painter)));
 }
 
 void TitleStrip::mousePressEvent(QMouseEvent *event)

@@ -261,7 +261,7 @@ void Command::paintEvent(QPaintEvent *)
     if (!m_faceOpaque || m_face.isEmpty())
         return;
     QPainter painter(this);
-    const int density = artDensity(painter.device()->devicePixelRatioF());
+    const int density = artDensity(paintedPixelRatio(painter));
     const QImage dense = density > 1 ? denseFace(density) : QImage();
     if (dense.isNull()) {
         painter.drawImage(0, 0, m_face.toImage());

@@ -1,11 +1,23 @@
 #include "platform/ui/artwork.h"
 
+#include <QPaintEngine>
+#include <QPainter>
+
 namespace tess {
 
 int artDensity(qreal devicePixelRatio)
 {
     // Ratios a hair above 1 come from rounding a logical DPI, not from a scale.
     return devicePixelRatio > 1.01 ? 2 : 1;
+}
+
+qreal paintedPixelRatio(const QPainter &painter)
+{
+    // A widget's painter names the widget as its device even while it draws
+    // into another picture; the engine knows the picture.
+    if (const QPaintEngine *engine = painter.paintEngine(); engine && engine->paintDevice())
+        return engine->paintDevice()->devicePixelRatioF();
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
 QString artPathAt(const QString &path, int density)

@@ -2,6 +2,8 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+
 namespace tess {
 
 // Artwork comes at two densities: the bitmaps drawn pixel for pixel at 100 %,
@@ -9,6 +11,10 @@ namespace tess {
 // above 100 % draws the twin, scaled down between 100 % and 200 %: a picture
 // scaled down stays sharp where one scaled up goes soft or blocky.
 int artDensity(qreal devicePixelRatio);
+
+// The pixel ratio of what a painter really draws on: the window's backing
+// store, or the picture a widget is rendered into.
+qreal paintedPixelRatio(const QPainter &painter);
 
 // ":/assets/x/name.bmp" at density 2 is ":/assets/x/name@2x.bmp".
 QString artPathAt(const QString &path, int density);
