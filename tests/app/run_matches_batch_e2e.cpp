@@ -4,6 +4,7 @@
 // it; the command-line tool is the installed binary.
 #include "app/list_box.h"
 #include "app/main_window.h"
+#include "support/screenshots.h"
 #include "support/app_test_support.h"
 #include "controls/command.h"
 #include "platform/ui/fonts.h"
@@ -71,17 +72,6 @@ QSize canvasSize(int ratioMode, int w, int h, const SourcePicture &source)
     default:
         return {w, h};
     }
-}
-
-// Screenshots go to TESS_SCREENSHOT_DIR when it is set, nowhere otherwise.
-void keepScreenshot(const QImage &image, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("TESS_SCREENSHOT_DIR");
-    if (folder.isEmpty() || image.isNull())
-        return;
-    QDir().mkpath(folder);
-    if (!image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))
-        qWarning("screenshot %s not saved", qPrintable(name));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // A person's mouse on the Xvfb display, played by xdotool, for the end-to-end tests.
 #include <QPoint>
+#include <QRect>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -18,24 +19,35 @@ inline std::optional<QString> xdotool(const QStringList &args, int timeoutMs = 3
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-// The top-left corner of the visible window whose title holds text.
-inline std::optional<QPoint> windowCorner(const QString &text)
+// The place and size of the visible window whose title holds text.
+inline std::optional<QRect> windowGeometry(const QString &text)
 {
     const QString ids = xdotool({"search", "--sync", "--onlyvisible", "--name", text}).value_or(QString());
     const QString id = ids.section(u'\n', 0, 0).trimmed();
     if (id.isEmpty())
         return std::nullopt;
     const QString shell = xdotool({"getwindowgeometry", "--shell", id}).value_or(QString());
-    int x = -1, y = -1;
+    int x = -1, y = -1, w = 0, h = 0;
     for (const QString &line : shell.split(u'\n')) {
         if (line.startsWith(QLatin1String("X=")))
             x = line.mid(2).toInt();
         else if (line.startsWith(QLatin1String("Y=")))
             y = line.mid(2).toInt();
+        else if (line.startsWith(QLatin1String("WIDTH=")))
+            w = line.mid(6).toInt();
+        else if (line.startsWith(QLatin1String("HEIGHT=")))
+            h = line.mid(7).toInt();
     }
     if (x < 0 || y < 0)
         return std::nullopt;
-    return QPoint(x, y);
+    return QRect(x, y, w, h);
+}
+
+// The top-left corner of the visible window whose title holds text.
+inline std::optional<QPoint> windowCorner(const QString &text)
+{
+    const std::optional<QRect> at = windowGeometry(text);
+    return at ? std::optional<QPoint>(at->topLeft()) : std::nullopt;
 }
 
 // The main window's run button, from the window's corner: Pic_C 20 px down,
