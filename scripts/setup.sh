@@ -9,7 +9,7 @@ TESS_PACKAGES=(
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
   libpng-dev libgif-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev liblcms2-dev libraw-dev
   libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic xvfb xauth dbus
+  fonts-ipafont-gothic xvfb xauth dbus weston qt6-wayland
   qt6-translations-l10n xdotool
   dpkg-dev desktop-file-utils appstream lintian
   clang libclang-rt-14-dev
