@@ -28,19 +28,22 @@ constexpr QRgb kWhite = qRgb(255, 255, 255);
 
 QString corpus(const char *relative) { return QStringLiteral(TESS_CORPUS_DIR "/") + QLatin1String(relative); }
 
-// The first rows of a textured panel: the texture's own first tile, cut to the
-// panel's width, below the row an outline or frame might touch. Nothing lies
-// over them in either window.
+// The first rows of a textured panel as the screen shows them: the texture's
+// own first tile at the compositor's scale (the 2x artwork above 100 %), cut to
+// the panel's width, below the row an outline or frame might touch. Nothing
+// lies over them in either window.
 QImage textureBand(int panelWidth)
 {
-    const QImage texture = chromeImage(ChromeArt::Texture).convertToFormat(QImage::Format_RGB32);
-    return texture.copy(0, 0, std::min(panelWidth, texture.width()), 10);
+    const int scale = compositorScale();
+    QImage texture = chromeArtwork(ChromeArt::Texture).at(scale).convertToFormat(QImage::Format_RGB32);
+    texture.setDevicePixelRatio(1);
+    return texture.copy(0, 0, std::min(panelWidth * scale, texture.width()), 10 * scale);
 }
 
 // Where a textured panel's top-left pixel lies on the screen.
 std::optional<QPoint> findTexturedPanel(const QImage &screen, const QWidget *panel)
 {
-    return findExactly(screen, textureBand(panel->width()), compositorScale());
+    return findExactly(screen, textureBand(panel->width()), 1);
 }
 
 QPoint onScreen(QPoint panelAt, const QWidget *panel, const QWidget *widget)
@@ -54,8 +57,7 @@ QString waitForNoTexturedPanel()
 {
     QImage shot;
     return waitForScreen(shot, [](const QImage &screen) {
-        return findExactly(screen, textureBand(400), compositorScale()) ? QStringLiteral("a window is still shown")
-                                                                        : QString();
+        return findExactly(screen, textureBand(400), 1) ? QStringLiteral("a window is still shown") : QString();
     });
 }
 
@@ -200,7 +202,7 @@ private slots:
             const auto *panel = settingsWindow->findChild<PictureBox *>(QStringLiteral("Pic_C"));
             problem = waitForScreen(shot, [&](const QImage &screen) {
                 // Its band lies in the main window's panel too, at the panel's corner.
-                return findExactly(screen, textureBand(panel->width()), compositorScale(), {*mainPanelAt})
+                return findExactly(screen, textureBand(panel->width()), 1, {*mainPanelAt})
                            ? QString()
                            : QStringLiteral("the settings window's textured background is not on the screen");
             });
@@ -241,7 +243,7 @@ private slots:
 
         QImage shot;
         const QString problem = waitForScreen(shot, [&](const QImage &screen) -> QString {
-            return findExactly(screen, textureBand(panelWidth), compositorScale())
+            return findExactly(screen, textureBand(panelWidth), 1)
                        ? QString()
                        : QStringLiteral("the program's textured background is not on the screen");
         });
