@@ -59,6 +59,8 @@ QString absoluteFolder(const QString &path)
 
 // What the run has done so far, readable from the signal thread.
 struct Tally {
+    int sizes = 1;
+    std::atomic<int> pictures{0}; // with a thumbnail written or skipped
     std::atomic<int> written{0};
     std::atomic<int> skipped{0};
     std::atomic<int> failed{0};
@@ -71,9 +73,11 @@ std::atomic<bool> g_summaryClaimed{false};
 void printSummary(const Tally &tally, bool stopped)
 {
     const double seconds = double(tally.clock.nsecsElapsed()) / 1e9;
-    const int pictures = tally.written + tally.skipped;
+    const int pictures = tally.pictures;
     const double msPerPicture = pictures > 0 ? seconds * 1000.0 / pictures : 0.0;
-    printText(stdout, QStringLiteral("written %1, skipped %2, failed %3, %4 s, %5 ms/picture%6\n")
+    // Several sizes: written and skipped count files, failed counts pictures.
+    const QString counts = tally.sizes > 1 ? QStringLiteral("pictures %1, files ").arg(pictures) : QString();
+    printText(stdout, counts + QStringLiteral("written %1, skipped %2, failed %3, %4 s, %5 ms/picture%6\n")
                           .arg(tally.written.load())
                           .arg(tally.skipped.load())
                           .arg(tally.failed.load())
@@ -146,10 +150,11 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
 
     static Tally tally;
+    tally.sizes = std::max<int>(1, int(options.sizes.size()));
     tally.clock.start();
     const bool stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
     BatchProgress progress(progressStyleFor(options.quiet, stderrIsTerminal, ::isatty(STDOUT_FILENO) == 1),
-                           listing.pictureCount());
+                           listing.pictureCount() * tally.sizes);
     for (const Failure &failure : listing.failures) {
         ++tally.failed;
         progress.fileFailed(failure);
@@ -159,6 +164,7 @@ int main(int argc, char **argv)
     static BatchEngine engine(options.jobs);
     engine.setKeepGoing(options.keepGoing);
     engine.setRawSource(options.raw);
+    engine.setSizes(options.sizes);
     static StopSignals stopSignals;
     // The first signal is looked at after each file; a second one ends the run here.
     stopSignals.watch([stderrIsTerminal](int) {
@@ -184,9 +190,16 @@ int main(int argc, char **argv)
         }
     }
     BatchCallbacks callbacks;
+    int lastPicture = -1;
     callbacks.fileDone = [&](int index, const QString &outputName, bool written) {
+        if (index != lastPicture) {
+            lastPicture = index;
+            ++tally.pictures;
+        }
         ++(written ? tally.written : tally.skipped);
-        progress.fileDone(shownPrefixes[index] + outputName, written);
+        // Several sizes: "WxH/" comes first, as the folders lie.
+        const qsizetype slash = tally.sizes > 1 ? outputName.indexOf(QLatin1Char('/')) + 1 : 0;
+        progress.fileDone(outputName.left(slash) + shownPrefixes[index] + outputName.mid(slash), written);
     };
     callbacks.fileFailed = [&](int, const Failure &fileFailure) {
         ++tally.failed;

@@ -1,6 +1,7 @@
 #include "cli/batch_options.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <vector>
@@ -35,6 +36,20 @@ std::optional<std::int32_t> colourOf(const QString &text)
     const std::uint32_t rrggbb = text.mid(1).toUInt(nullptr, 16);
     const std::uint32_t red = rrggbb >> 16, green = (rrggbb >> 8) & 0xFF, blue = rrggbb & 0xFF;
     return std::int32_t(red | (green << 8) | (blue << 16));
+}
+
+// "WxH", each side a thumbnail's.
+std::optional<QSize> sizeOf(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})x([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const auto width = integerIn(match.captured(1), 16, 640);
+    const auto height = integerIn(match.captured(2), 16, 640);
+    if (!width || !height)
+        return std::nullopt;
+    return QSize(*width, *height);
 }
 
 std::optional<Shard> shardOf(const QString &text)
@@ -89,6 +104,16 @@ const std::vector<ValueOption> &valueOptions()
          }},
         {"--width", overlayNumber(&SettingsOverlay::Width, 16, 640)},
         {"--height", overlayNumber(&SettingsOverlay::Height, 16, 640)},
+        {"--size",
+         [](const QString &value, BatchOptions &options) -> std::optional<QString> {
+             const auto size = sizeOf(value);
+             if (!size)
+                 return QStringLiteral("takes WxH, each from 16 to 640");
+             // The same size twice would write the same files twice.
+             if (std::find(options.sizes.begin(), options.sizes.end(), *size) == options.sizes.end())
+                 options.sizes.push_back(*size);
+             return std::nullopt;
+         }},
         {"--mode",
          [](const QString &value, BatchOptions &options) -> std::optional<QString> {
              for (std::size_t i = 0; i < kModeNames.size(); ++i) {
@@ -239,6 +264,9 @@ ParsedArguments parseBatchArguments(const QStringList &arguments)
     }
     if (!haveFolder || parsed.options.folder.isEmpty())
         return refuse(QStringLiteral("no SOURCE_FOLDER"));
+    const SettingsOverlay &overlay = parsed.options.overlay;
+    if (!parsed.options.sizes.empty() && (overlay.Width || overlay.Height))
+        return refuse(QStringLiteral("--size and --width or --height: give the sizes one way"));
     return parsed;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "thumbs/thumbnail_sizes.h"
 #include "cli/batch_overlay.h"
 #include "codecs/picture_reader.h"
 
@@ -24,6 +25,7 @@ struct BatchOptions {
     bool recursive = false;
     Shard shard;
     RawSource raw = RawSource::Preview;
+    ThumbnailSizes sizes; // --size, in the order given, each once
     SettingsOverlay overlay;
     QString folder;
 };

@@ -30,6 +30,9 @@ public:
     // when the stream fails.
     bool drain() const;
     bool failed() const { return m_failed; }
+    // Rows [0, rowsRead()) have been read.
+    int rowsRead() const { return m_read; }
+    int bandRows() const { return m_band; }
     // The most rows held at once so far.
     int peakRows() const { return m_capacity; }
 

@@ -72,36 +72,62 @@ bool follows(const BatchCallbacks &callbacks)
     return callbacks.rowDone || callbacks.canvasSized || callbacks.rowsDrawn || callbacks.serve;
 }
 
-// Writes a finished work's thumbnail, making its output folder below the save
-// folder first. One catch for the thread it runs on: whatever the write
+// One thumbnail file of a finished work.
+struct Output {
+    const Picture &canvas;
+    const ThumbSettings &settings;
+    const EncodedThumbnail &encoded;
+    const QString &outputPath;
+};
+
+std::vector<Output> outputsOf(const ThumbnailWork &work)
+{
+    std::vector<Output> outputs{{work.canvas, work.settings, work.encoded, work.outputPath}};
+    for (const SizedThumbnail &size : work.more)
+        outputs.push_back({size.canvas, size.settings, size.encoded, size.outputPath});
+    return outputs;
+}
+
+// Writes one of a finished work's thumbnails, making its folder below the
+// save folder first. One catch for the thread it runs on: whatever the write
 // throws fails that file.
-WriteOutcome writeWork(const ThumbnailWork &work, const SourceFiles &sources, FoldersMade &foldersMade)
+WriteOutcome writeOutput(const ThumbnailWork &work, const Output &output, bool ownFolder, const SourceFiles &sources,
+                         FoldersMade &foldersMade)
 {
     try {
-        if (!work.job.outputFolder.isEmpty() && !foldersMade.contains(work.settings.SaveFolder)) {
+        if (ownFolder && !foldersMade.contains(output.settings.SaveFolder)) {
             // A folder that can't be made fails the write, which says why.
-            makeFolderPath(work.settings.SaveFolder);
-            foldersMade.insert(work.settings.SaveFolder);
+            makeFolderPath(output.settings.SaveFolder);
+            foldersMade.insert(output.settings.SaveFolder);
         }
-        return WriteThumbnail(work.canvas, work.job.baseName, work.settings, sources, &work.encoded);
+        return WriteThumbnail(output.canvas, work.job.baseName, output.settings, sources, &output.encoded);
     } catch (...) {
         WriteOutcome outcome;
-        outcome.outputPath = work.outputPath;
-        outcome.failure = failureOf(std::current_exception(), work.outputPath);
+        outcome.outputPath = output.outputPath;
+        outcome.failure = failureOf(std::current_exception(), output.outputPath);
         return outcome;
     }
 }
 
-// The write of the file in hand: on a thread of its own while the front end
-// serves its events, so a slow disk never holds the window still; otherwise
-// where the run is.
-WriteOutcome writeInTurn(const ThumbnailWork &work, const SourceFiles &sources, FoldersMade &foldersMade,
-                         const std::function<void()> &serve)
+// The writes of the file in hand, in size order up to the first that fails:
+// on a thread of their own while the front end serves its events, so a slow
+// disk never holds the window still; otherwise where the run is.
+std::vector<WriteOutcome> writeInTurn(const ThumbnailWork &work, bool sizeFolders, const SourceFiles &sources,
+                                      FoldersMade &foldersMade, const std::function<void()> &serve)
 {
+    const auto writeAll = [&] {
+        std::vector<WriteOutcome> outcomes;
+        for (const Output &output : outputsOf(work)) {
+            outcomes.push_back(
+                writeOutput(work, output, sizeFolders || !work.job.outputFolder.isEmpty(), sources, foldersMade));
+            if (!outcomes.back().ok())
+                break;
+        }
+        return outcomes;
+    };
     if (!serve)
-        return writeWork(work, sources, foldersMade);
-    std::future<WriteOutcome> writing =
-        std::async(std::launch::async, [&] { return writeWork(work, sources, foldersMade); });
+        return writeAll();
+    std::future<std::vector<WriteOutcome>> writing = std::async(std::launch::async, writeAll);
     while (writing.wait_for(kFollowInterval) != std::future_status::ready)
         serve();
     return writing.get();
@@ -171,7 +197,8 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
         sourcePaths.append(job.source);
     const SourceFiles sources(sourcePaths);
     const FreedMemoryKept keptForNextPicture;
-    ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker);
+    ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker, m_sizes);
+    const bool sizeFolders = m_sizes.size() > 1;
     const bool following = follows(callbacks);
     FoldersMade foldersMade;
 
@@ -199,13 +226,22 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
             }
         }
 
-        WriteOutcome outcome;
+        std::vector<WriteOutcome> outcomes;
         std::optional<Failure> failure = work->failure;
         if (!failure) {
-            outcome = writeInTurn(*work, sources, foldersMade, callbacks.serve);
-            failure = outcome.failure;
+            outcomes = writeInTurn(*work, sizeFolders, sources, foldersMade, callbacks.serve);
+            failure = outcomes.back().failure;
         }
         workers.done(*work);
+        // The files written before a failing one stay, as earlier pictures' do.
+        for (std::size_t k = 0; k < outcomes.size() && outcomes[k].ok(); ++k) {
+            const WriteOutcome &outcome = outcomes[k];
+            ++(outcome.kind == WriteOutcome::Written ? result.written : result.skipped);
+            if (callbacks.fileDone) {
+                const QString shown = sizeFolders ? sizeFolderName(m_sizes[k]) + QLatin1Char('/') : QString();
+                callbacks.fileDone(i, shown + outcome.outputName, outcome.kind == WriteOutcome::Written);
+            }
+        }
 
         if (failure) {
             if (!m_keepGoing) {
@@ -217,10 +253,6 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
             ++result.failed;
             if (callbacks.fileFailed)
                 callbacks.fileFailed(i, *failure);
-        } else {
-            ++(outcome.kind == WriteOutcome::Written ? result.written : result.skipped);
-            if (callbacks.fileDone)
-                callbacks.fileDone(i, outcome.outputName, outcome.kind == WriteOutcome::Written);
         }
 
         if (callbacks.serve)

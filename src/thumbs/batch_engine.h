@@ -30,8 +30,9 @@ struct BatchCallbacks {
     std::function<void(const Picture &canvas, int first, int end)> rowsDrawn;
     // Rows painted so far out of the picture's rows: the progress bar.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
-    // The file in hand is finished: written under outputName, or skipped
-    // because that name exists and the settings say skip.
+    // A thumbnail of the file in hand is finished: written under outputName,
+    // or skipped because that name exists and the settings say skip. Once
+    // per size.
     std::function<void(int index, const QString &outputName, bool written)> fileDone;
     // With keep-going on: the file failed, nothing was written for it, and the
     // run goes on.
@@ -48,9 +49,9 @@ enum class BatchEnd { Completed, Stopped, Failed };
 struct BatchResult {
     BatchEnd end = BatchEnd::Completed;
     std::optional<Failure> failure; // set when end == Failed: the file and the cause
-    int written = 0;
+    int written = 0; // thumbnail files, one per size of each picture
     int skipped = 0;
-    int failed = 0; // files that failed with keep-going on
+    int failed = 0; // pictures that failed with keep-going on
 };
 
 // Turns every job of a run into a thumbnail, in list order. A stop request is
@@ -74,6 +75,11 @@ public:
     // Where camera raws' pictures come from (the camera's preview by default).
     // Set before run().
     void setRawSource(RawSource raw) { m_rawSource = raw; }
+    // The sizes every picture is made at, from one decode (none: the
+    // settings' own); with several, each size's thumbnails go into a
+    // subfolder "WxH" of the save folder and every thumbnail file is
+    // reported through fileDone, its name under that subfolder. Set before run().
+    void setSizes(ThumbnailSizes sizes) { m_sizes = std::move(sizes); }
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
     // The decoding threads (the workers, and what a library that starts
@@ -107,6 +113,7 @@ private:
     bool m_keepGoing = false;
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
     RawSource m_rawSource = RawSource::Preview;
+    ThumbnailSizes m_sizes;
     ThumbnailWorkers::Maker m_maker;
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_settingsMutex;

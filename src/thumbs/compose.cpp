@@ -1,6 +1,6 @@
 #include "thumbs/compose.h"
 
-#include "thumbs/band_rows.h"
+#include "thumbs/shared_band.h"
 
 #include <algorithm>
 
@@ -8,29 +8,34 @@ namespace tess {
 
 namespace {
 
-// The band's rows for the resampler: picture row y is band row rows[y], or
-// margin where that is negative (no map: row y itself). The maps only move
-// down the picture, so letting a picture row go lets its band row go.
+// One target's rows for the resampler from the band all targets share:
+// picture row y is stream row rows[y], or margin where that is negative (no
+// map: row y itself). The maps only move down the picture, so letting a
+// picture row go lets its stream row go.
 class BandSource final : public ResampleRows {
 public:
-    BandSource(const BandRows &band, const std::vector<int> *rows) : m_band(band), m_rows(rows) {}
+    BandSource(SharedBand &band, int reader, const std::vector<int> *rows)
+        : m_band(band), m_reader(reader), m_rows(rows)
+    {
+    }
     const Colour *row(int y) override
     {
         const int r = bandRow(y);
-        return r < 0 ? nullptr : m_band.row(r);
+        return r < 0 ? nullptr : m_band.row(m_reader, r);
     }
     void release(int y) override
     {
         const int r = bandRow(y);
         if (r >= 0)
-            m_band.release(r);
+            m_band.release(m_reader, r);
     }
     bool failed() const override { return m_band.failed(); }
 
 private:
     int bandRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
 
-    const BandRows &m_band;
+    SharedBand &m_band;
+    const int m_reader;
     const std::vector<int> *m_rows;
 };
 
@@ -63,15 +68,47 @@ private:
 
 // Reads what is left of the stream (a held picture: decodes it); false when
 // the file proves broken.
-bool readToEnd(RowStream &stream, const BandRows &rows)
+bool readToEnd(RowStream &stream, SharedBand &band)
 {
     if (stream.holdsWhole()) {
         if (stream.height() > 0 && !stream.heldRow(0))
             return false;
-    } else if (!rows.drain()) {
+    } else if (!band.drain()) {
         return false;
     }
     return stream.finish();
+}
+
+// The rows the band must hold for the most demanding target.
+long long bandSpan(const std::vector<ComposeTarget> &targets)
+{
+    long long span = 0;
+    for (const ComposeTarget &t : targets)
+        span = std::max(span, t.plan->holdsWhole ? 0 : t.plan->rowsHeld);
+    return span;
+}
+
+// Draws one target from its rows; the failure it ends with, if any.
+std::optional<Failure> drawTarget(RowStream &stream, ResampleRows &source, ComposeTarget &target,
+                                  const ResampleProgress &progress, const std::function<void()> &sized)
+{
+    const PicturePlan &plan = *target.plan;
+    target.canvas->resize(plan.layout.width, plan.layout.height);
+    if (sized)
+        sized();
+    ResampleInput input{plan.width, plan.height, &source, nullptr, plan.maps.margin};
+    if (plan.maps.used) {
+        input.width = int(plan.maps.columns.size());
+        input.height = int(plan.maps.rows.size());
+        input.columns = &plan.maps.columns;
+    }
+    if (!ResamplePicture(input, *target.canvas, plan.resample, progress)) {
+        if (source.failed())
+            return Failure{plan.source, stream.message()};
+        if (progress.stopped())
+            return stoppedFailure(plan.source);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -81,39 +118,59 @@ Failure stoppedFailure(const QString &source)
     return Failure{source, QStringLiteral("処理を中止しました。")};
 }
 
+void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, const ResampleProgress &progress,
+                       const std::function<void()> &sized)
+{
+    if (targets.empty())
+        return;
+    const int bandRows = targets.front().plan->bandRows;
+    const bool whole = stream.holdsWhole();
+    SharedBand band(stream, bandRows, whole ? 0 : bandSpan(targets), int(targets.size()));
+    // Only the first target is followed; every one stops with the run.
+    ResampleProgress quiet;
+    quiet.stop = progress.stop;
+    bool stopped = false; // the turns never overlap
+    const auto draw = [&](int i) {
+        ComposeTarget &target = targets[std::size_t(i)];
+        if (target.plan->failure)
+            return;
+        const std::vector<int> *rowMap = target.plan->maps.used ? &target.plan->maps.rows : nullptr;
+        BandSource shared(band, i, rowMap);
+        HeldSource held(stream, rowMap);
+        ResampleRows &source = whole ? static_cast<ResampleRows &>(held) : shared;
+        target.failure = drawTarget(stream, source, target, i == 0 ? progress : quiet, i == 0 ? sized : nullptr);
+        if (target.failure && !source.failed())
+            stopped = true;
+    };
+    if (whole) {
+        // The picture is in memory already: the targets draw from it in turn.
+        for (int i = 0; i < int(targets.size()); ++i)
+            draw(i);
+    } else {
+        band.drawTogether(draw);
+    }
+    // A file stopped while it was drawn reads no further, whatever size stopped.
+    if (stopped) {
+        for (ComposeTarget &target : targets)
+            if (!target.failure)
+                target.failure = stoppedFailure(target.plan->source);
+        return;
+    }
+    const bool broken = !readToEnd(stream, band);
+    for (ComposeTarget &target : targets) {
+        if (broken)
+            target.failure = Failure{target.plan->source, stream.message()};
+        else if (!target.failure && target.plan->failure)
+            target.failure = target.plan->failure;
+    }
+}
+
 std::optional<Failure> ComposeThumbnail(RowStream &stream, Picture &canvas, const PicturePlan &plan,
                                         const ResampleProgress &progress, const std::function<void()> &sized)
 {
-    const BandRows rows(stream, plan.bandRows, plan.holdsWhole ? 0 : plan.rowsHeld);
-    if (plan.failure) {
-        if (!readToEnd(stream, rows))
-            return Failure{plan.source, stream.message()};
-        return plan.failure;
-    }
-
-    canvas.resize(plan.layout.width, plan.layout.height);
-    if (sized)
-        sized();
-
-    const std::vector<int> *rowMap = plan.maps.used ? &plan.maps.rows : nullptr;
-    BandSource band(rows, rowMap);
-    HeldSource held(stream, rowMap);
-    ResampleRows *source = plan.holdsWhole ? static_cast<ResampleRows *>(&held) : &band;
-    ResampleInput input{plan.width, plan.height, source, nullptr, plan.maps.margin};
-    if (plan.maps.used) {
-        input.width = int(plan.maps.columns.size());
-        input.height = int(plan.maps.rows.size());
-        input.columns = &plan.maps.columns;
-    }
-    if (!ResamplePicture(input, canvas, plan.resample, progress)) {
-        if (source->failed())
-            return Failure{plan.source, stream.message()};
-        if (progress.stopped())
-            return stoppedFailure(plan.source);
-    }
-    if (!readToEnd(stream, rows))
-        return Failure{plan.source, stream.message()};
-    return std::nullopt;
+    std::vector<ComposeTarget> targets{ComposeTarget{&canvas, &plan, std::nullopt}};
+    ComposeThumbnails(stream, targets, progress, sized);
+    return targets.front().failure;
 }
 
 } // namespace tess

@@ -29,6 +29,21 @@ std::optional<Failure> ComposeThumbnail(RowStream &rows, Picture &canvas, const 
                                         const ResampleProgress &progress = {},
                                         const std::function<void()> &sized = {});
 
+// One size of a picture made from one pass over its rows.
+struct ComposeTarget {
+    Picture *canvas = nullptr;
+    const PicturePlan *plan = nullptr; // made from the same stream
+    std::optional<Failure> failure;    // set by ComposeThumbnails
+};
+
+// Every target's thumbnail from one pass over the stream: each as
+// ComposeThumbnail makes it alone, pixel for pixel. The stream is read once,
+// band by band, and a band is let go once every target has drawn from it.
+// `progress`'s rowDone and `sized` follow the first target; its stop ends
+// them all. A stream that breaks fails every target.
+void ComposeThumbnails(RowStream &rows, std::vector<ComposeTarget> &targets, const ResampleProgress &progress = {},
+                       const std::function<void()> &sized = {});
+
 // What a file stopped while it was drawn fails with.
 Failure stoppedFailure(const QString &source);
 

@@ -3,17 +3,46 @@
 #include "codecs/open_picture.h"
 #include "thumbs/compose.h"
 
+#include <algorithm>
+
 namespace tess {
+
+namespace {
+
+// The sizes share one band of rows and keep a canvas each.
+WorkCost together(const std::vector<WorkCost> &costs)
+{
+    WorkCost sum;
+    for (const WorkCost &cost : costs) {
+        sum.making = std::max(sum.making, cost.making);
+        sum.holding += cost.holding;
+    }
+    return sum;
+}
+
+} // namespace
 
 void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw)
 {
+    std::vector<const ThumbSettings *> sizes{&work.settings};
+    std::vector<Picture *> canvases{&work.canvas};
+    for (SizedThumbnail &size : work.more) {
+        sizes.push_back(&size.settings);
+        canvases.push_back(&size.canvas);
+    }
+
     ReadOptions options;
     options.matte = Colour(work.settings.MarginColour);
     options.threads = threads;
     options.raw = raw;
-    options.wantedSize = [&settings = work.settings](int width, int height) {
-        const ThumbnailLayout layout = layoutThumbnail(settings, width, height);
-        return QSize(layout.width, layout.height);
+    // A camera raw serves the largest size.
+    options.wantedSize = [&sizes](int width, int height) {
+        QSize wanted;
+        for (const ThumbSettings *settings : sizes) {
+            const ThumbnailLayout layout = layoutThumbnail(*settings, width, height);
+            wanted = wanted.expandedTo(QSize(layout.width, layout.height));
+        }
+        return wanted;
     };
     const OpenedPicture opened = openPicture(work.job.source, options);
     if (!opened.ok()) {
@@ -22,12 +51,22 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
         return;
     }
     RowStream &rows = *opened.rows;
-    const PicturePlan plan = planPicture(rows, work.settings, work.job.source);
-    if (!start(plan.cost)) {
+    std::vector<PicturePlan> plans;
+    plans.reserve(sizes.size());
+    for (const ThumbSettings *settings : sizes)
+        plans.push_back(planPicture(rows, *settings, work.job.source));
+    const auto costs = [&](bool now) {
+        std::vector<WorkCost> each;
+        for (const PicturePlan &plan : plans)
+            each.push_back(now ? plan.costNow(rows) : plan.cost);
+        return together(each);
+    };
+    if (!start(costs(false))) {
         work.failure = stoppedFailure(work.job.source);
         return;
     }
 
+    const PicturePlan &plan = plans.front();
     ResampleProgress progress;
     progress.stop = &work.abandoned;
     // A picture decoded whole has let its decoder go by its first row: the
@@ -36,7 +75,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
     progress.rowDone = [&](int rowsDone, int rowsTotal) {
         if (!lowered) {
             lowered = true;
-            start(plan.costNow(rows));
+            start(costs(true));
         }
         work.rowsTotal.store(rowsTotal, std::memory_order_relaxed);
         work.rowsDone.store(rowsDone, std::memory_order_release);
@@ -45,10 +84,21 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
         work.pictureTop = plan.resample.fit.y0;
         work.placed.store(true, std::memory_order_release);
     };
-    work.canvas.setBackground(Colour(work.settings.MarginColour));
-    work.failure = ComposeThumbnail(rows, work.canvas, plan, progress, sized);
-    if (!work.failure)
-        work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath);
+    std::vector<ComposeTarget> targets;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        canvases[i]->setBackground(Colour(sizes[i]->MarginColour));
+        targets.push_back(ComposeTarget{canvases[i], &plans[i], std::nullopt});
+    }
+    ComposeThumbnails(rows, targets, progress, sized);
+    for (const ComposeTarget &target : targets) {
+        if (target.failure) {
+            work.failure = target.failure;
+            return;
+        }
+    }
+    work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath);
+    for (SizedThumbnail &size : work.more)
+        size.encoded = encodeThumbnail(size.canvas, size.settings, size.outputPath);
 }
 
 } // namespace tess

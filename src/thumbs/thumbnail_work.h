@@ -13,8 +13,24 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace tess {
+
+// A further size of the picture, made from the same decode: its canvas and
+// file, written into its own folder.
+struct SizedThumbnail {
+    SizedThumbnail(const ThumbnailJob &job, const ThumbSettings &runSettings)
+        : settings(settingsForJob(runSettings, job))
+        , outputPath(outputFilePath(job.baseName, settings))
+    {
+    }
+
+    const ThumbSettings settings;
+    const QString outputPath;
+    Picture canvas;
+    EncodedThumbnail encoded;
+};
 
 // One file's thumbnail as a worker makes it and the run follows it. The
 // worker alone writes; the run reads a field only after the flag that
@@ -29,6 +45,14 @@ struct ThumbnailWork {
         , outputPath(outputFilePath(job.baseName, settings))
     {
     }
+    // Several sizes: the first is the work's own, the others come in `more`.
+    ThumbnailWork(int index, const ThumbnailJob &job, const std::vector<ThumbSettings> &sizeSettings)
+        : ThumbnailWork(index, job, sizeSettings.front())
+    {
+        more.reserve(sizeSettings.size() - 1);
+        for (std::size_t i = 1; i < sizeSettings.size(); ++i)
+            more.emplace_back(job, sizeSettings[i]);
+    }
 
     const int index;
     const ThumbnailJob job;
@@ -38,8 +62,9 @@ struct ThumbnailWork {
 
     Picture canvas;
     int pictureTop = 0;             // the fitted picture's first canvas row
-    std::optional<Failure> failure; // naming the file
+    std::optional<Failure> failure; // naming the file; any size's fails the picture
     EncodedThumbnail encoded;
+    std::vector<SizedThumbnail> more;
 
     std::atomic<bool> placed{false};
     std::atomic<int> rowsDone{0};
@@ -54,7 +79,7 @@ struct ThumbnailWork {
 // until the memory is there. False: the run no longer wants the file.
 using WorkAdmission = std::function<bool(const WorkCost &)>;
 
-// Opens the file (its header only), plans its thumbnail and asks `start` for
+// Opens the file (its header only), plans its thumbnails and asks `start` for
 // the plan's cost; `start` is asked again, with less, once a picture decoded
 // whole has let its decoder's memory go. Composes and encodes into `work`
 // (decoding with `threads` for the libraries that start their own, a camera

@@ -18,11 +18,12 @@ void failWork(ThumbnailWork &work, const std::exception_ptr &error)
 } // namespace
 
 ThumbnailWorkers::ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
-                                   std::size_t memoryBudget, Maker maker)
+                                   std::size_t memoryBudget, Maker maker, ThumbnailSizes sizes)
     : m_jobs(std::move(jobs))
     , m_budget(memoryBudget)
     , m_maker(std::move(maker))
     , m_lookahead(2 * std::max(1, threads))
+    , m_sizes(std::move(sizes))
     , m_settings(settings)
 {
     const int count = std::clamp(threads, 1, std::max(1, int(m_jobs.size())));
@@ -134,7 +135,8 @@ void ThumbnailWorkers::run()
         if (m_cancelled)
             return;
         const int index = m_next++;
-        auto work = std::make_shared<ThumbnailWork>(index, m_jobs[std::size_t(index)], m_settings);
+        auto work = std::make_shared<ThumbnailWork>(index, m_jobs[std::size_t(index)],
+                                                    settingsPerSize(m_settings, m_sizes));
         m_slots[index] = Slot{work, {}, false};
         m_changed.notify_all(); // the run may be waiting for this file to be taken up
         lock.unlock();

@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/thumb_settings.h"
+#include "thumbs/thumbnail_sizes.h"
 #include "thumbs/thumbnail_work.h"
 
 #include <chrono>
@@ -31,8 +32,9 @@ public:
     // Makes one file's thumbnail into the work (see makeThumbnail).
     using Maker = std::function<void(ThumbnailWork &, const WorkAdmission &start)>;
 
+    // Each file is made at every one of `sizes` (none: the settings' own).
     ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
-                     std::size_t memoryBudget, Maker maker);
+                     std::size_t memoryBudget, Maker maker, ThumbnailSizes sizes = {});
     ~ThumbnailWorkers();
     ThumbnailWorkers(const ThumbnailWorkers &) = delete;
     ThumbnailWorkers &operator=(const ThumbnailWorkers &) = delete;
@@ -71,6 +73,7 @@ private:
     const std::size_t m_budget;
     const Maker m_maker;
     const int m_lookahead;
+    const ThumbnailSizes m_sizes;
     ThumbSettings m_settings;
 
     mutable std::mutex m_mutex;

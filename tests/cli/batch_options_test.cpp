@@ -125,6 +125,22 @@ TEST(BatchOptions, RawChoosesWhereACameraRawsPictureComesFrom)
     }
 }
 
+TEST(BatchOptions, SizesAreKeptInOrderEachOnce)
+{
+    const std::vector<std::pair<QStringList, ThumbnailSizes>> cases = {
+        {{"--size", "128x128"}, {{128, 128}}},
+        {{"--size", "64x64", "--size=256x256", "--size", "16x640"}, {{64, 64}, {256, 256}, {16, 640}}},
+        {{"--size", "200x100", "--size", "64x64", "--size", "200x100"}, {{200, 100}, {64, 64}}},
+        {{}, {}},
+    };
+    for (const auto &[arguments, sizes] : cases) {
+        const ParsedArguments parsed = parseBatchArguments(arguments + QStringList{"photos"});
+        ASSERT_FALSE(parsed.error.has_value()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.sizes, sizes) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.overlay, SettingsOverlay{}) << "--size is no setting";
+    }
+}
+
 TEST(BatchOptions, HelpAndVersionWinOverTheRest)
 {
     EXPECT_EQ(parseBatchArguments({"--help"}).request, BatchRequest::Help);
@@ -176,6 +192,13 @@ TEST(BatchOptions, BadValuesAreRefusedNamingTheOption)
         {{"--shard", "3"}, "--shard"},
         {{"--shard", "1/2/3"}, "--shard"},
         {{"--shard", "a/b"}, "--shard"},
+        {{"--size", "15x100"}, "--size"},
+        {{"--size", "100x641"}, "--size"},
+        {{"--size", "128"}, "--size"},
+        {{"--size", "128X128"}, "--size"},
+        {{"--size", "128x128x2"}, "--size"},
+        {{"--size", "64x64", "--width", "100"}, "--size"},
+        {{"--height", "100", "--size", "64x64"}, "--size"},
         {{"--raw", "Develop"}, "--raw"},
         {{"--raw", "developed"}, "--raw"},
         {{"--raw", "embedded"}, "--raw"},

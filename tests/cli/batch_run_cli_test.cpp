@@ -348,3 +348,33 @@ TEST_F(BatchRun, RecursiveReachesSubfoldersNamedInOtherBytes)
 }
 
 } // namespace
+
+TEST_F(BatchRun, SeveralSizesGoIntoSizeFoldersEachAsItsOwnRunWritesIt)
+{
+    picture("top.jpg", 90, 60);
+    picture("one/a.bmp", 33, 70);
+    picture("one/b.jpg", 64, 64);
+    const QString sized = work.filePath("sized");
+    const Outcome o = run({"--recursive", "--format", "jpg", "--out", sized, "--size", "64x64", "--size", "100x40",
+                           "--size", "64x64"});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("pictures 3, files written 6, skipped 0, failed 0")) << o.out.toStdString();
+    // The lines name the files where they lie.
+    EXPECT_TRUE(o.out.contains("100x40/one/file_a.jpg")) << o.out.toStdString();
+    const QStringList names{"file_top.jpg", "one/file_a.jpg", "one/file_b.jpg"};
+    QStringList all;
+    for (const QString &size : {QStringLiteral("64x64"), QStringLiteral("100x40")}) {
+        const QString alone = work.filePath("alone-" + size);
+        const Outcome single = run({"--recursive", "--format", "jpg", "--out", alone, "--size", size});
+        ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
+        EXPECT_TRUE(single.out.contains("written 3, skipped 0, failed 0")) << single.out.toStdString();
+        EXPECT_EQ(filesUnder(alone), names);
+        for (const QString &name : names) {
+            EXPECT_EQ(readBytes(sized + "/" + size + "/" + name), readBytes(alone + "/" + name))
+                << (size + "/" + name).toStdString();
+            all.append(size + "/" + name);
+        }
+    }
+    all.sort();
+    EXPECT_EQ(filesUnder(sized), all);
+}

@@ -3,6 +3,7 @@
 #include "codecs/open_picture.h"
 #include "thumbs/band_rows.h"
 #include "thumbs/compose.h"
+#include "support/counting_stream.h"
 #include "support/resample_test_support.h"
 
 #include <QDirIterator>
@@ -342,30 +343,6 @@ TEST(StreamedClaims, ACutPictureStopsAtTheBandWhereItsDataEnds)
 }
 
 // ---------------------------------------------------------------- the band ring
-
-// Rows whose first pixel is their own number; fails at failAt.
-class CountingStream : public RowStream {
-public:
-    CountingStream(int width, int height, int failAt = -1) : m_width(width), m_height(height), m_failAt(failAt) {}
-    int width() const override { return m_width; }
-    int height() const override { return m_height; }
-    bool readRows(Colour *const *rows, int count) override
-    {
-        for (int i = 0; i < count; ++i, ++m_next) {
-            if (m_next == m_failAt)
-                return false;
-            std::fill_n(rows[i], m_width, Colour(m_next));
-        }
-        return true;
-    }
-    bool finish() override { return m_next == m_height; }
-    QString message() const override { return QStringLiteral("broken"); }
-    std::size_t workingBytes() const override { return 0; }
-    int read() const { return m_next; }
-
-private:
-    int m_width, m_height, m_failAt, m_next = 0;
-};
 
 TEST(BandRowsRing, HoldsOnlyTheSpanBetweenTheReleasedRowAndTheLastRead)
 {
