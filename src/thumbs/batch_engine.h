@@ -4,6 +4,7 @@
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/compose_geometry.h"
+#include "thumbs/thumbnail_encoding.h"
 #include "thumbs/thumbnail_job.h"
 #include "thumbs/thumbnail_workers.h"
 
@@ -74,6 +75,9 @@ public:
     // Where camera raws' pictures come from (the camera's preview by default).
     // Set before run().
     void setRawSource(RawSource raw) { m_rawSource = raw; }
+    // How the thumbnails are encoded beyond the settings (lossless WebP and
+    // JPEG XL). Set before run().
+    void setEncodeOptions(const EncodeOptions &options) { m_encodeOptions = options; }
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
     // The decoding threads (the workers, and what a library that starts
@@ -107,6 +111,7 @@ private:
     bool m_keepGoing = false;
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
     RawSource m_rawSource = RawSource::Preview;
+    EncodeOptions m_encodeOptions;
     ThumbnailWorkers::Maker m_maker;
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_settingsMutex;

@@ -5,7 +5,8 @@
 
 namespace tess {
 
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw)
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw,
+                   const EncodeOptions &encode)
 {
     ReadOptions options;
     options.matte = Colour(work.settings.MarginColour);
@@ -48,7 +49,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
     work.canvas.setBackground(Colour(work.settings.MarginColour));
     work.failure = ComposeThumbnail(rows, work.canvas, plan, progress, sized);
     if (!work.failure)
-        work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath);
+        work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath, encode);
 }
 
 } // namespace tess
