@@ -24,6 +24,7 @@ struct BatchOptions {
     bool recursive = false;
     Shard shard;
     RawSource raw = RawSource::Preview;
+    bool lossless = false; // --lossless: a run option, never a setting
     SettingsOverlay overlay;
     QString folder;
 };
