@@ -238,8 +238,9 @@ void SettingsWindow::buildControls()
     makeFrame(panel, QStringLiteral("lbl_11"), QStringLiteral("ｻﾑﾈｲﾙのｻｲｽﾞ （範囲　16～640 ﾋﾟｸｾﾙ）"),
               180, 240, 3615, 1095);
     makeFrame(panel, QStringLiteral("Label1"), QStringLiteral("ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 1995);
-    // The file-type group reaches 60 twips higher than the quality group's
-    // last option left room for, to hold a third row of options.
+    // The quality group ends 120 twips below its last option, as the size
+    // group does, which leaves the file-type group under it room for a third
+    // row of options.
     makeFrame(panel, QStringLiteral("Label2"), QStringLiteral("ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1455);
     makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1635);
     makeFrame(panel, QStringLiteral("Label4"), QStringLiteral("余白部分の色"), 180, 3660, 1695, 1035);
