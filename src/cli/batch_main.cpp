@@ -140,6 +140,8 @@ int main(int argc, char **argv)
 
     if (const auto problem = outputNamesProblem(settings))
         return usageError(problem->text());
+    if (const auto problem = losslessProblem(settings, options.lossless))
+        return usageError(*problem);
 
     const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, settings.SaveFolder), options.shard);
     if (!listing.failures.empty() && !options.keepGoing) {
@@ -165,6 +167,7 @@ int main(int argc, char **argv)
     engine.setKeepGoing(options.keepGoing);
     engine.setRawSource(options.raw);
     engine.setSizes(options.sizes);
+    engine.setEncodeOptions(EncodeOptions{options.lossless});
     static StopSignals stopSignals;
     // The first signal is looked at after each file; a second one ends the run here.
     stopSignals.watch([stderrIsTerminal](int) {

@@ -11,7 +11,7 @@ namespace tess {
 namespace {
 
 // The file types by name, in the order of their numbers.
-constexpr std::array<const char *, 4> kFormatNames = {"jpg", "bmp", "png", "webp"};
+constexpr std::array<const char *, 6> kFormatNames = {"jpg", "bmp", "png", "webp", "avif", "jxl"};
 // The ratio modes by name, in the order of their numbers.
 constexpr std::array<const char *, 6> kModeNames = {"keep-width", "keep-height", "fit",
                                                     "stretch", "square-width", "square-height"};
@@ -138,7 +138,7 @@ const std::vector<ValueOption> &valueOptions()
                      return std::nullopt;
                  }
              }
-             return QStringLiteral("takes jpg, bmp, png or webp");
+             return QStringLiteral("takes jpg, bmp, png, webp, avif or jxl");
          }},
         {"--compression", overlayNumber(&SettingsOverlay::Compression, 40, 100)},
         {"--margin-colour",
@@ -200,6 +200,8 @@ bool setFlag(const QString &name, ParsedArguments &parsed)
         options.keepGoing = true;
     else if (name == QLatin1String("--recursive"))
         options.recursive = true;
+    else if (name == QLatin1String("--lossless"))
+        options.lossless = true;
     else if (name == QLatin1String("--skip-existing"))
         options.overlay.DuplicateMode = DuplicateSkip;
     else if (name == QLatin1String("--overwrite"))

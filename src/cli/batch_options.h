@@ -26,6 +26,7 @@ struct BatchOptions {
     Shard shard;
     RawSource raw = RawSource::Preview;
     ThumbnailSizes sizes; // --size, in the order given, each once
+    bool lossless = false; // --lossless: a run option, never a setting
     SettingsOverlay overlay;
     QString folder;
 };

@@ -15,4 +15,14 @@ std::optional<QString> settingsKeysWarning(const QString &iniPath, const Setting
     return text;
 }
 
+std::optional<QString> losslessProblem(const ThumbSettings &settings, bool lossless)
+{
+    const int type = settings.FileType;
+    if (!lossless || type == FileTypeBitmap || type == FileTypePng || type == FileTypeWebp || type == FileTypeJpegXl)
+        return std::nullopt;
+    const QString kind = type == FileTypeAvif ? QStringLiteral("AVIF") : QStringLiteral("JPEG");
+    return QStringLiteral("--lossless: ") + kind
+           + QStringLiteral("は可逆圧縮で書き出せません（webp、jxl、png、bmp なら書き出せます）。");
+}
+
 } // namespace tess

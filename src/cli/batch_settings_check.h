@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/settings_file.h"
+#include "settings/thumb_settings.h"
 
 #include <QString>
 #include <optional>
@@ -12,5 +13,10 @@ namespace tess {
 // Nothing when the file names at least one of them. The keys are those
 // settingsFileKeys found in the file named iniPath.
 std::optional<QString> settingsKeysWarning(const QString &iniPath, const SettingsFileKeys &keys);
+
+// Why --lossless can't go with the run's file type (JPEG, AVIF, or a FileType
+// written as JPEG), or nothing: WebP and JPEG XL are then written without
+// loss, and BMP and PNG are lossless anyway.
+std::optional<QString> losslessProblem(const ThumbSettings &settings, bool lossless);
 
 } // namespace tess

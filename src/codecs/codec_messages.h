@@ -11,5 +11,6 @@ inline QString cut() { return QStringLiteral("画像データが途中で切れ�
 inline QString tooLarge() { return QStringLiteral("画像が大きすぎます。"); }
 inline QString unsupported() { return QStringLiteral("この形式の画像には対応していません。"); }
 inline QString cannotEncode() { return QStringLiteral("画像を変換できません。"); }
+inline QString noEncoder() { return QStringLiteral("この形式に変換するライブラリがありません。"); }
 
 } // namespace tess::codecmessages

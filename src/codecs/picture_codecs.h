@@ -43,10 +43,24 @@ std::optional<QByteArray> encodeJpeg(const Picture &picture, const JpegOptions &
 std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameForMessages,
                                     Failure *failure = nullptr);
 
-// A lossy WebP in the simple format (one VP8 chunk, no metadata) at quality
-// 1 to 100 (values outside are clamped), or a failure named after
-// nameForMessages; a side over 16383 pixels is one.
-std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const QString &nameForMessages,
-                                     Failure *failure = nullptr);
+// A WebP in the simple format (one VP8 chunk, or one VP8L chunk when
+// lossless, no metadata): lossy at quality 1 to 100 (values outside are
+// clamped), or lossless with every RGB value exact (quality then unused). A
+// failure named after nameForMessages otherwise; a side over 16383 pixels is one.
+std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, bool lossless,
+                                     const QString &nameForMessages, Failure *failure = nullptr);
+
+// An AVIF (AV1 in HEIF, through libheif and its aom encoder): 8-bit RGB
+// stored as full-range YCbCr, no alpha, no metadata, colour signalled as
+// sRGB (nclx: BT.709 primaries, sRGB transfer). quality 1 to 100 as for
+// JPEG; fullChroma keeps 4:4:4 instead of 4:2:0. One thread.
+std::optional<QByteArray> encodeAvif(const Picture &picture, int quality, bool fullChroma,
+                                     const QString &nameForMessages, Failure *failure = nullptr);
+
+// A JPEG XL codestream (no container, so no metadata), 8-bit RGB without
+// alpha, its colour encoding sRGB: lossy at quality 1 to 100 as for JPEG, or
+// lossless (modular, distance 0) with every RGB value exact. One thread.
+std::optional<QByteArray> encodeJxl(const Picture &picture, int quality, bool lossless,
+                                    const QString &nameForMessages, Failure *failure = nullptr);
 
 } // namespace tess

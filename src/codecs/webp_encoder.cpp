@@ -7,8 +7,8 @@
 
 namespace tess {
 
-std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const QString &nameForMessages,
-                                     Failure *failure)
+std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, bool lossless,
+                                     const QString &nameForMessages, Failure *failure)
 {
     const auto fail = [&]() -> std::optional<QByteArray> {
         if (failure)
@@ -21,13 +21,22 @@ std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const 
     WebPConfig config;
     if (!WebPConfigInit(&config))
         return fail(); // a libwebp other than the one we were built with
-    config.lossless = 0;
-    config.quality = float(std::clamp(quality, 1, 100));
+    if (lossless) {
+        // Lossless WebP's quality is its effort, which Compression does not
+        // speak of: libwebp's default effort. Exact: pixels are never altered
+        // for a smaller file.
+        config.lossless = 1;
+        config.exact = 1;
+    } else {
+        config.lossless = 0;
+        config.quality = float(std::clamp(quality, 1, 100));
+    }
 
     WebPPicture input;
     if (!WebPPictureInit(&input))
         return fail();
-    input.use_argb = 0;
+    // Lossless works on ARGB; imported as YUV the colours would already be rounded.
+    input.use_argb = lossless ? 1 : 0;
     input.width = picture.width();
     input.height = picture.height();
     // Our rows are R, G, B, 0, which is what the RGBX import reads.
@@ -36,7 +45,7 @@ std::optional<QByteArray> encodeWebp(const Picture &picture, int quality, const 
         WebPPictureFree(&input);
         return fail();
     }
-    // The simple format: one VP8 chunk in the RIFF, no EXIF, XMP or ICC.
+    // The simple format: one VP8 or VP8L chunk in the RIFF, no EXIF, XMP or ICC.
     WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
     input.writer = WebPMemoryWrite;

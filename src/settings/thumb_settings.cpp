@@ -46,7 +46,7 @@ QString qualityCaption(int quality)
 
 QString fileTypeCaption(int type)
 {
-    static const std::array<const char16_t *, 4> captions = {u"JPG", u"BMP", u"PNG", u"WebP"};
+    static const std::array<const char16_t *, 6> captions = {u"JPG", u"BMP", u"PNG", u"WebP", u"AVIF", u"JXL"};
     return captionOf(captions, type);
 }
 

@@ -25,6 +25,8 @@ enum FileType : std::int16_t {
     FileTypeBitmap = 1,
     FileTypePng = 2,
     FileTypeWebp = 3,
+    FileTypeAvif = 4,
+    FileTypeJpegXl = 5,
 };
 
 enum DuplicateMode : std::int16_t {

@@ -143,7 +143,7 @@ int defaultDecodeThreads()
 BatchEngine::BatchEngine(int decodeThreads)
     : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
     , m_maker([this](ThumbnailWork &work, const WorkAdmission &start) {
-        makeThumbnail(work, start, m_decodeThreads, m_rawSource);
+        makeThumbnail(work, start, m_decodeThreads, m_rawSource, m_encodeOptions);
     })
 {
 }

@@ -4,6 +4,7 @@
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/compose_geometry.h"
+#include "thumbs/thumbnail_encoding.h"
 #include "thumbs/thumbnail_job.h"
 #include "thumbs/thumbnail_workers.h"
 
@@ -80,6 +81,9 @@ public:
     // subfolder "WxH" of the save folder and every thumbnail file is
     // reported through fileDone, its name under that subfolder. Set before run().
     void setSizes(ThumbnailSizes sizes) { m_sizes = std::move(sizes); }
+    // How the thumbnails are encoded beyond the settings (lossless WebP and
+    // JPEG XL). Set before run().
+    void setEncodeOptions(const EncodeOptions &options) { m_encodeOptions = options; }
     // What makes one file's thumbnail on a worker; tests slow files down with it.
     void setThumbnailMaker(ThumbnailWorkers::Maker maker) { m_maker = std::move(maker); }
     // The decoding threads (the workers, and what a library that starts
@@ -114,6 +118,7 @@ private:
     std::size_t m_memoryBudget = kDefaultMemoryBudget;
     RawSource m_rawSource = RawSource::Preview;
     ThumbnailSizes m_sizes;
+    EncodeOptions m_encodeOptions;
     ThumbnailWorkers::Maker m_maker;
     std::atomic<bool> m_stopRequested{false};
     std::mutex m_settingsMutex;

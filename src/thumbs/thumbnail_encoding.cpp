@@ -10,12 +10,17 @@ namespace tess {
 namespace {
 
 using Encoder = std::optional<QByteArray> (*)(const Picture &canvas, const ThumbSettings &settings,
-                                              const QString &outputPath, Failure *failure);
+                                              const EncodeOptions &options, const QString &outputPath,
+                                              Failure *failure);
 
-// JPEG and WebP take Compression as their quality: 100 the best.
+// The lossy kinds take Compression as their quality: 100 the best.
 int qualityOf(const ThumbSettings &settings) { return std::clamp<int>(settings.Compression, 1, 100); }
 
-std::optional<QByteArray> toBmp(const Picture &canvas, const ThumbSettings &, const QString &, Failure *)
+// JPEG and AVIF keep full colour resolution from this quality up.
+bool fullChromaOf(const ThumbSettings &settings) { return settings.Compression >= 90; }
+
+std::optional<QByteArray> toBmp(const Picture &canvas, const ThumbSettings &, const EncodeOptions &,
+                                const QString &, Failure *)
 {
     QByteArray bytes = encodeBmp(canvas);
     if (bytes.isEmpty())
@@ -23,24 +28,36 @@ std::optional<QByteArray> toBmp(const Picture &canvas, const ThumbSettings &, co
     return bytes;
 }
 
-std::optional<QByteArray> toPng(const Picture &canvas, const ThumbSettings &, const QString &outputPath,
-                                Failure *failure)
+std::optional<QByteArray> toPng(const Picture &canvas, const ThumbSettings &, const EncodeOptions &,
+                                const QString &outputPath, Failure *failure)
 {
     return encodePng(canvas, outputPath, failure);
 }
 
-std::optional<QByteArray> toWebp(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath,
-                                 Failure *failure)
+std::optional<QByteArray> toWebp(const Picture &canvas, const ThumbSettings &settings,
+                                 const EncodeOptions &options, const QString &outputPath, Failure *failure)
 {
-    return encodeWebp(canvas, qualityOf(settings), outputPath, failure);
+    return encodeWebp(canvas, qualityOf(settings), options.lossless, outputPath, failure);
 }
 
-std::optional<QByteArray> toJpeg(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath,
-                                 Failure *failure)
+std::optional<QByteArray> toAvif(const Picture &canvas, const ThumbSettings &settings, const EncodeOptions &,
+                                 const QString &outputPath, Failure *failure)
+{
+    return encodeAvif(canvas, qualityOf(settings), fullChromaOf(settings), outputPath, failure);
+}
+
+std::optional<QByteArray> toJxl(const Picture &canvas, const ThumbSettings &settings,
+                                const EncodeOptions &options, const QString &outputPath, Failure *failure)
+{
+    return encodeJxl(canvas, qualityOf(settings), options.lossless, outputPath, failure);
+}
+
+std::optional<QByteArray> toJpeg(const Picture &canvas, const ThumbSettings &settings, const EncodeOptions &,
+                                 const QString &outputPath, Failure *failure)
 {
     JpegOptions options;
     options.quality = qualityOf(settings);
-    options.fullChroma = settings.Compression >= 90;
+    options.fullChroma = fullChromaOf(settings);
     options.optimiseHuffman = true;
     return encodeJpeg(canvas, options, outputPath, failure);
 }
@@ -60,6 +77,8 @@ const OutputType kOutputTypes[] = {
     {FileTypeBitmap, ".bmp", toBmp, u"ビットマップに変換できません。"},
     {FileTypePng, ".png", toPng, u"PNGに変換できません。"},
     {FileTypeWebp, ".webp", toWebp, u"WebPに変換できません。"},
+    {FileTypeAvif, ".avif", toAvif, u"AVIFに変換できません。"},
+    {FileTypeJpegXl, ".jxl", toJxl, u"JPEG XLに変換できません。"},
 };
 
 // A FileType the settings window does not offer is written as a JPEG.
@@ -77,12 +96,13 @@ const char *thumbnailExtension(int fileType)
     return outputTypeOf(fileType).extension;
 }
 
-EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath)
+EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &settings, const QString &outputPath,
+                                 const EncodeOptions &options)
 {
     const OutputType &type = outputTypeOf(settings.FileType);
     EncodedThumbnail encoded;
     Failure failure;
-    std::optional<QByteArray> bytes = type.encode(canvas, settings, outputPath, &failure);
+    std::optional<QByteArray> bytes = type.encode(canvas, settings, options, outputPath, &failure);
     if (!bytes) {
         if (failure.message.isEmpty())
             failure = {outputPath, QString::fromUtf16(type.cannotEncode)};

@@ -22,7 +22,8 @@ WorkCost together(const std::vector<WorkCost> &costs)
 
 } // namespace
 
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw)
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw,
+                   const EncodeOptions &encode)
 {
     std::vector<const ThumbSettings *> sizes{&work.settings};
     std::vector<Picture *> canvases{&work.canvas};
@@ -96,9 +97,9 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
             return;
         }
     }
-    work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath);
+    work.encoded = encodeThumbnail(work.canvas, work.settings, work.outputPath, encode);
     for (SizedThumbnail &size : work.more)
-        size.encoded = encodeThumbnail(size.canvas, size.settings, size.outputPath);
+        size.encoded = encodeThumbnail(size.canvas, size.settings, size.outputPath, encode);
 }
 
 } // namespace tess

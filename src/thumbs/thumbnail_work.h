@@ -83,9 +83,9 @@ using WorkAdmission = std::function<bool(const WorkCost &)>;
 // the plan's cost; `start` is asked again, with less, once a picture decoded
 // whole has let its decoder's memory go. Composes and encodes into `work`
 // (decoding with `threads` for the libraries that start their own, a camera
-// raw from `raw`). The caller publishes it finished. A file the run abandons
-// fails as stopped.
+// raw from `raw`, encoding with `encode`). The caller publishes it finished.
+// A file the run abandons fails as stopped.
 void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
-                   RawSource raw = RawSource::Preview);
+                   RawSource raw = RawSource::Preview, const EncodeOptions &encode = {});
 
 } // namespace tess

@@ -56,6 +56,8 @@ TEST(BatchCliArguments, BadArgumentsExitTwoWithAUsageLine)
         {"--jobs", "0", dir.path()},
         {"--jobs", "many", dir.path()},
         {"--raw", "developed", dir.path()},
+        {"--lossless", "--format", "jpg", dir.path()},
+        {"--format", "avif", "--lossless", dir.path()},
         {"--bogus", dir.path()},
         {dir.path(), dir.path()},
         {dir.filePath("no-such-folder")},
@@ -71,7 +73,7 @@ const std::vector<const char *> kEveryOption = {
     "--settings", "--jobs",         "--quiet",   "SOURCE_FOLDER", "--width",         "--height",
     "--mode",     "--quality",      "--format",  "--compression", "--margin-colour", "--prefix",
     "--out",      "--skip-existing", "--overwrite", "--keep-going", "--recursive",    "--shard",
-    "--raw",      "--version",      "--help",    "Examples",
+    "--raw",      "--lossless",     "--version", "--help",        "Examples",
 };
 
 TEST(BatchCliArguments, HelpDocumentsEveryOption)

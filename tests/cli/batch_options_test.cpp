@@ -51,6 +51,9 @@ TEST(BatchOptions, EachSettingOptionChangesExactlyItsValue)
         {{"--format", "bmp"}, [](ThumbSettings &s) { s.FileType = FileTypeBitmap; }},
         {{"--format", "png"}, [](ThumbSettings &s) { s.FileType = FileTypePng; }},
         {{"--format=webp"}, [](ThumbSettings &s) { s.FileType = FileTypeWebp; }},
+        {{"--format", "avif"}, [](ThumbSettings &s) { s.FileType = FileTypeAvif; }},
+        {{"--format=jxl"}, [](ThumbSettings &s) { s.FileType = FileTypeJpegXl; }},
+        {{"--lossless"}, [](ThumbSettings &) {}},
         {{"--compression", "40"}, [](ThumbSettings &s) { s.Compression = 40; }},
         {{"--compression", "100"}, [](ThumbSettings &s) { s.Compression = 100; }},
         {{"--margin-colour", "#FF8000"}, [](ThumbSettings &s) { s.MarginColour = 0x0080FF; }},
@@ -90,14 +93,15 @@ TEST(BatchOptions, RunOptionsAreReadAndDefaultsHoldOtherwise)
     EXPECT_FALSE(plain.options.quiet || plain.options.keepGoing || plain.options.recursive);
     EXPECT_EQ(plain.options.shard, (Shard{1, 1}));
     EXPECT_EQ(plain.options.raw, RawSource::Preview);
+    EXPECT_FALSE(plain.options.lossless);
     EXPECT_EQ(plain.options.overlay, SettingsOverlay{});
 
     const ParsedArguments all = parseBatchArguments({"--settings", "my.ini", "--jobs", "3", "--quiet", "--keep-going",
-                                                     "--recursive", "--shard", "2/5", "photos"});
+                                                     "--recursive", "--shard", "2/5", "--lossless", "photos"});
     ASSERT_FALSE(all.error.has_value()) << all.error->toStdString();
     EXPECT_EQ(all.options.settingsPath, QString("my.ini"));
     EXPECT_EQ(all.options.jobs, 3);
-    EXPECT_TRUE(all.options.quiet && all.options.keepGoing && all.options.recursive);
+    EXPECT_TRUE(all.options.quiet && all.options.keepGoing && all.options.recursive && all.options.lossless);
     EXPECT_EQ(all.options.shard, (Shard{2, 5}));
     EXPECT_EQ(all.options.overlay, SettingsOverlay{}) << "run options touch no setting";
 
@@ -175,6 +179,10 @@ TEST(BatchOptions, BadValuesAreRefusedNamingTheOption)
         {{"--format", "2"}, "--format"},
         {{"--format", "WebP"}, "--format"},
         {{"--format", ""}, "--format"},
+        {{"--format", "jpegxl"}, "--format"},
+        {{"--format", "4"}, "--format"},
+        {{"--format", "AVIF"}, "--format"},
+        {{"--lossless=yes"}, "--lossless"},
         {{"--compression", "39"}, "--compression"},
         {{"--compression", "101"}, "--compression"},
         {{"--margin-colour", "FF8000"}, "--margin-colour"},

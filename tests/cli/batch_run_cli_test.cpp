@@ -1,5 +1,6 @@
 // tessarolith-batch's options, keep-going, sharding and recursion, run for real.
 #include "support/batch_cli_support.h"
+#include "support/codec_test_support.h"
 #include "support/dng_writer.h"
 #include "support/file_bytes.h"
 #include "support/raw_names.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,9 +88,10 @@ TEST_F(BatchRun, OptionsWinOverTheSettingsFileWhichStaysUnchanged)
 }
 
 struct FormatCase {
-    const char *format;
+    QStringList options;
     const char *thumbnail;
     QByteArray magic;
+    int at = 0; // where the magic lies in the file
 };
 
 TEST_F(BatchRun, EachFormatWritesItsKindUnderItsNameFromANewlyListedEnding)
@@ -96,22 +99,33 @@ TEST_F(BatchRun, EachFormatWritesItsKindUnderItsNameFromANewlyListedEnding)
     // ".jpeg" was not listed before; the file is a JPEG, read by its content.
     picture("a.jpeg", 40, 30);
     const std::vector<FormatCase> cases = {
-        {"jpg", "file_a.jpg", QByteArray("\xFF\xD8")},
-        {"bmp", "file_a.bmp", QByteArray("BM")},
-        {"png", "file_a.png", QByteArray("\x89PNG")},
-        {"webp", "file_a.webp", QByteArray("RIFF")},
+        {{"--format", "jpg"}, "file_a.jpg", QByteArray("\xFF\xD8")},
+        {{"--format", "bmp"}, "file_a.bmp", QByteArray("BM")},
+        {{"--format", "png"}, "file_a.png", QByteArray("\x89PNG")},
+        {{"--format", "webp"}, "file_a.webp", QByteArray("VP8 "), 12},
+        {{"--format", "webp", "--lossless"}, "file_a.webp", QByteArray("VP8L"), 12},
+        {{"--format", "avif"}, "file_a.avif", QByteArray("ftypavif"), 4},
+        {{"--format", "jxl"}, "file_a.jxl", QByteArray("\xFF\x0A")},
+        {{"--format", "jxl", "--lossless"}, "file_a.jxl", QByteArray("\xFF\x0A")},
+        {{"--format", "png", "--lossless"}, "file_a.png", QByteArray("\x89PNG")},
     };
+    std::map<std::string, Picture> read;
     for (const FormatCase &c : cases) {
+        const std::string label = c.options.join(' ').toStdString();
         emptyOut();
-        const Outcome o = run({"--format", c.format, "--width", "48", "--height", "36"});
-        ASSERT_EQ(o.exitCode, 0) << c.format << o.err.toStdString();
-        EXPECT_EQ(filesUnder(out("")), QStringList{c.thumbnail}) << c.format;
+        const Outcome o = run(c.options + QStringList{"--width", "48", "--height", "36"});
+        ASSERT_EQ(o.exitCode, 0) << label << o.err.toStdString();
+        EXPECT_EQ(filesUnder(out("")), QStringList{c.thumbnail}) << label;
         const QByteArray bytes = readBytes(out(c.thumbnail));
-        EXPECT_TRUE(bytes.startsWith(c.magic)) << c.format;
+        EXPECT_EQ(bytes.mid(c.at, c.magic.size()), c.magic) << label;
         const Picture thumb = tess::testing::decodeThumbnail(bytes);
-        EXPECT_EQ(thumb.width(), 48) << c.format;
-        EXPECT_EQ(thumb.height(), 36) << c.format;
+        EXPECT_EQ(thumb.width(), 48) << label;
+        EXPECT_EQ(thumb.height(), 36) << label;
+        read[label] = thumb;
     }
+    // The same canvas each time: the lossless files hold exactly the PNG's pixels.
+    for (const char *lossless : {"--format webp --lossless", "--format jxl --lossless"})
+        EXPECT_EQ(tess::testing::compare(read[lossless], read["--format png"]).maxChannel, 0) << lossless;
 }
 
 // A camera raw whose preview and mosaic hold different colours: the default

@@ -29,4 +29,31 @@ INSTANTIATE_TEST_SUITE_P(
                     WarningCase{"Several", {0, {"Width", u"[Other]幅"_qs}}, kNoKnownKey + u"不明なキー: Width、[Other]幅"_qs}),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct LosslessCase {
+    int fileType;
+    bool lossless;
+    const char *refusedKind; // null: the run may go on
+};
+
+// Only JPEG and AVIF (and values written as JPEG) have no lossless form.
+TEST(LosslessProblem, RefusedForTheKindsWithoutALosslessForm)
+{
+    const LosslessCase cases[] = {
+        {FileTypeJpeg, true, "JPEG"}, {FileTypeAvif, true, "AVIF"},  {9, true, "JPEG"},
+        {-1, true, "JPEG"},           {FileTypeBitmap, true, nullptr}, {FileTypePng, true, nullptr},
+        {FileTypeWebp, true, nullptr}, {FileTypeJpegXl, true, nullptr}, {FileTypeJpeg, false, nullptr},
+        {FileTypeAvif, false, nullptr},
+    };
+    for (const LosslessCase &c : cases) {
+        ThumbSettings settings;
+        settings.FileType = std::int16_t(c.fileType);
+        const std::optional<QString> problem = losslessProblem(settings, c.lossless);
+        ASSERT_EQ(problem.has_value(), c.refusedKind != nullptr) << c.fileType << " " << c.lossless;
+        if (problem) {
+            EXPECT_TRUE(problem->startsWith(QStringLiteral("--lossless: ") + QLatin1String(c.refusedKind)))
+                << problem->toStdString();
+        }
+    }
+}
+
 } // namespace

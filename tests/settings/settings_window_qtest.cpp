@@ -353,7 +353,8 @@ private slots:
     void fileTypeOutsideTheOptions_data()
     {
         QTest::addColumn<int>("fileType");
-        QTest::newRow("4") << 4;
+        QTest::newRow("6") << 6;
+        QTest::newRow("9") << 9;
         QTest::newRow("-1") << -1;
         QTest::newRow("32767") << 32767;
     }
@@ -363,10 +364,8 @@ private slots:
         ThumbSettings record = sampleRecord();
         record.FileType = std::int16_t(fileType);
         open(record);
-        QCOMPARE(mark(QStringLiteral("Img_Extension_0")), OptionImage::Mark::None);
-        QCOMPARE(mark(QStringLiteral("Img_Extension_1")), OptionImage::Mark::None);
-        QCOMPARE(mark(QStringLiteral("Img_Extension_2")), OptionImage::Mark::None);
-        QCOMPARE(mark(QStringLiteral("Img_Extension_3")), OptionImage::Mark::None);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(mark(QStringLiteral("Img_Extension_%1").arg(i)), OptionImage::Mark::None);
         QVERIFY(!slider("HS_Press")->isEnabled());
         clickButton("Cmd_Set");
         QCOMPARE(int(m_record.FileType), fileType);
@@ -375,7 +374,7 @@ private slots:
     void fileTypeOutsideTheOptionsThenPressed()
     {
         ThumbSettings record = sampleRecord();
-        record.FileType = 4;
+        record.FileType = 9;
         open(record);
         pressAndRelease(child<OptionImage>("Img_Extension_0"), Qt::MiddleButton);
         QCOMPARE(mark(QStringLiteral("Img_Extension_0")), OptionImage::Mark::Selected);
@@ -391,9 +390,9 @@ private slots:
         QTest::addColumn<int>("pressed");
         QTest::addColumn<bool>("onCaption");
         QTest::addColumn<bool>("sliderEnabled");
-        for (const int from : {0, 1, 2, 3, 9}) {
-            for (int i = 0; i < 4; ++i) {
-                const bool lossy = i == FileTypeJpeg || i == FileTypeWebp;
+        for (const int from : {0, 1, 2, 3, 4, 5, 9}) {
+            for (int i = 0; i < 6; ++i) {
+                const bool lossy = i != FileTypeBitmap && i != FileTypePng;
                 QTest::addRow("%d -> %d, image", from, i) << from << i << false << lossy;
                 QTest::addRow("%d -> %d, caption", from, i) << from << i << true << lossy;
             }
@@ -408,11 +407,11 @@ private slots:
         ThumbSettings record = sampleRecord(); // compression 85
         record.FileType = std::int16_t(from);
         SettingsWindow *w = open(record);
-        QCOMPARE(selectedCount(QStringLiteral("Img_Extension_"), 4), from < 4 ? 1 : 0);
-        QCOMPARE(slider("HS_Press")->isEnabled(), from == FileTypeJpeg || from == FileTypeWebp);
+        QCOMPARE(selectedCount(QStringLiteral("Img_Extension_"), 6), from < 6 ? 1 : 0);
+        QCOMPARE(slider("HS_Press")->isEnabled(), from != FileTypeBitmap && from != FileTypePng && from < 6);
         const QString name = (onCaption ? QStringLiteral("lbl_Extension_%1") : QStringLiteral("Img_Extension_%1")).arg(pressed);
         pressAndRelease(child<QWidget>(name));
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 6; ++i)
             QCOMPARE(mark(QStringLiteral("Img_Extension_%1").arg(i)),
                      i == pressed ? OptionImage::Mark::Selected : OptionImage::Mark::Unselected);
         QCOMPARE(slider("HS_Press")->isEnabled(), sliderEnabled);
@@ -426,7 +425,7 @@ private slots:
     void fileTypeOptionsLieInTheirGroupClearOfEveryOtherControl_data()
     {
         QTest::addColumn<QString>("name");
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 6; ++i) {
             QTest::addRow("Img_Extension_%d", i) << QStringLiteral("Img_Extension_%1").arg(i);
             QTest::addRow("lbl_Extension_%d", i) << QStringLiteral("lbl_Extension_%1").arg(i);
         }
@@ -806,8 +805,10 @@ private slots:
         QTest::newRow("HS_w") << "HS_w" << QRect(68, 44, 117, 17);
         QTest::newRow("HS_h") << "HS_h" << QRect(68, 64, 117, 17);
         QTest::newRow("lbl_w") << "lbl_w" << QRect(192, 48, 21, 13);
-        QTest::newRow("HS_Press") << "HS_Press" << QRect(360, 172, 81, 17);
-        QTest::newRow("lbl_Press") << "lbl_Press" << QRect(360, 156, 81, 13);
+        QTest::newRow("HS_Press") << "HS_Press" << QRect(360, 164, 81, 17);
+        QTest::newRow("lbl_Press") << "lbl_Press" << QRect(360, 148, 81, 13);
+        QTest::newRow("quality frame") << "Label2" << QRect(264, 16, 193, 97);
+        QTest::newRow("file type frame") << "Label3" << QRect(264, 124, 193, 109);
         QTest::newRow("Cmd_Color") << "Cmd_Color" << QRect(44, 272, 25, 25);
         QTest::newRow("lbl_Color") << "lbl_Color" << QRect(72, 272, 33, 25);
         QTest::newRow("txt_Moji") << "txt_Moji" << QRect(144, 284, 101, 18);
@@ -818,9 +819,11 @@ private slots:
         QTest::newRow("Img_Pr_0") << "Img_Pr_0" << QRect(36, 128, 13, 13);
         QTest::newRow("Img_Pr_5") << "Img_Pr_5" << QRect(36, 208, 13, 13);
         QTest::newRow("Img_Sel_3") << "Img_Sel_3" << QRect(296, 92, 13, 13);
-        QTest::newRow("Img_Extension_1") << "Img_Extension_1" << QRect(296, 204, 13, 13);
-        QTest::newRow("Img_Extension_2 (PNG, in BMP's row)") << "Img_Extension_2" << QRect(344, 204, 13, 13);
-        QTest::newRow("Img_Extension_3 (WebP)") << "Img_Extension_3" << QRect(392, 204, 13, 13);
+        QTest::newRow("Img_Extension_1") << "Img_Extension_1" << QRect(296, 196, 13, 13);
+        QTest::newRow("Img_Extension_2 (PNG, in BMP's row)") << "Img_Extension_2" << QRect(344, 196, 13, 13);
+        QTest::newRow("Img_Extension_3 (WebP)") << "Img_Extension_3" << QRect(392, 196, 13, 13);
+        QTest::newRow("Img_Extension_4 (AVIF, under BMP)") << "Img_Extension_4" << QRect(296, 212, 13, 13);
+        QTest::newRow("Img_Extension_5 (JXL, under PNG)") << "Img_Extension_5" << QRect(344, 212, 13, 13);
         QTest::newRow("Img_Dup_1 (grows to its mark)") << "Img_Dup_1" << QRect(292, 288, 13, 13);
         QTest::newRow("title strip") << "Image1" << QRect(0, 0, 473, 22);
         QTest::newRow("close image") << "ImgExit" << QRect(452, 4, 15, 15);
@@ -843,10 +846,12 @@ private slots:
         QTest::newRow("lbl_Pr_5") << "lbl_Pr_5" << QPoint(52, 208) << "高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ";
         QTest::newRow("lbl_Sel_1") << "lbl_Sel_1" << QPoint(312, 60) << "中低画質";
         QTest::newRow("lbl_Dup_1") << "lbl_Dup_1" << QPoint(308, 288) << "ｽｷｯﾌﾟ";
-        QTest::newRow("lbl_Extension_0") << "lbl_Extension_0" << QPoint(312, 156) << "JPG";
-        QTest::newRow("lbl_Extension_1") << "lbl_Extension_1" << QPoint(312, 204) << "BMP";
-        QTest::newRow("lbl_Extension_2") << "lbl_Extension_2" << QPoint(360, 204) << "PNG";
-        QTest::newRow("lbl_Extension_3") << "lbl_Extension_3" << QPoint(408, 204) << "WebP";
+        QTest::newRow("lbl_Extension_0") << "lbl_Extension_0" << QPoint(312, 148) << "JPG";
+        QTest::newRow("lbl_Extension_1") << "lbl_Extension_1" << QPoint(312, 196) << "BMP";
+        QTest::newRow("lbl_Extension_2") << "lbl_Extension_2" << QPoint(360, 196) << "PNG";
+        QTest::newRow("lbl_Extension_3") << "lbl_Extension_3" << QPoint(408, 196) << "WebP";
+        QTest::newRow("lbl_Extension_4") << "lbl_Extension_4" << QPoint(312, 212) << "AVIF";
+        QTest::newRow("lbl_Extension_5") << "lbl_Extension_5" << QPoint(360, 212) << "JXL";
     }
     void captionsSitBesideTheirOptions()
     {

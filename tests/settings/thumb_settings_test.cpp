@@ -67,7 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{fileTypeCaption, FileTypeBitmap, u"BMP"},
                       CaptionCase{fileTypeCaption, FileTypePng, u"PNG"},
                       CaptionCase{fileTypeCaption, FileTypeWebp, u"WebP"},
-                      CaptionCase{fileTypeCaption, 4, u""},
+                      CaptionCase{fileTypeCaption, FileTypeAvif, u"AVIF"},
+                      CaptionCase{fileTypeCaption, FileTypeJpegXl, u"JXL"},
+                      CaptionCase{fileTypeCaption, 6, u""},
                       CaptionCase{duplicateModeCaption, DuplicateOverwrite, u"上書き"},
                       CaptionCase{duplicateModeCaption, DuplicateSkip, u"ｽｷｯﾌﾟ"},
                       CaptionCase{duplicateModeCaption, -1, u""}));

@@ -7,12 +7,29 @@
 #include <QByteArray>
 #include <QImage>
 #include <QStringList>
+#include <optional>
 #include <webp/decode.h>
 
 namespace tess::testing {
 
 inline bool isPng(const QByteArray &bytes) { return bytes.startsWith("\x89PNG\r\n\x1a\n"); }
 inline bool isWebp(const QByteArray &bytes) { return bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP"; }
+inline bool isAvif(const QByteArray &bytes) { return bytes.mid(4, 8) == "ftypavif"; }
+// A bare JPEG XL codestream; the container (which could hold metadata) is not one.
+inline bool isJxlCodestream(const QByteArray &bytes) { return bytes.startsWith("\xFF\x0A"); }
+
+// Whether an AVIF's AV1 configuration says its colour is at half resolution
+// (4:2:0) rather than full (4:4:4); nothing when the file holds no av1C box.
+inline std::optional<bool> avifChromaHalved(const QByteArray &bytes)
+{
+    const qsizetype at = bytes.indexOf("av1C");
+    if (at < 0 || at + 7 > bytes.size())
+        return std::nullopt;
+    // After the marker/version and profile/level bytes: tier, high bit depth,
+    // twelve bit, monochrome, subsampling x, subsampling y, sample position.
+    const quint8 flags = quint8(bytes[at + 6]);
+    return (flags & 0x0C) == 0x0C;
+}
 
 // The pictures of a PNG, a WebP, or whatever the program's reader takes; empty when none reads it.
 inline Picture decodeThumbnail(const QByteArray &bytes)

@@ -96,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"t_", "photo.tiff", 3, "t_photo.webp"},
                       NameCase{"t_", "写真.HEIC", 2, "t_写真.png"},
                       NameCase{"t_", "a.b.jxl", 0, "t_a.jpg"},
-                      NameCase{"x", "a.jpg", 4, "xa.jpg"},   // any type the window does not offer is JPEG
+                      NameCase{"t_", "photo.heic", 4, "t_photo.avif"},
+                      NameCase{"t_", "photo.avif", 5, "t_photo.jxl"},
+                      NameCase{"x", "a.jpg", 6, "xa.jpg"},   // any type the window does not offer is JPEG
                       NameCase{"x", "a.jpg", 7, "xa.jpg"},
                       NameCase{"x", "a.jpg", -1, "xa.jpg"},
                       NameCase{"小_", "写真.jpg", 1, "小_写真.bmp"}));

@@ -51,7 +51,8 @@ const QColor kPanelColour(0xC0, 0xC0, 0xC0);
 // The lossy kinds: the compression slider means something only for them.
 bool takesCompression(int fileType)
 {
-    return fileType == FileTypeJpeg || fileType == FileTypeWebp;
+    return fileType == FileTypeJpeg || fileType == FileTypeWebp || fileType == FileTypeAvif
+        || fileType == FileTypeJpegXl;
 }
 
 bool isColourRatioMode(int mode)
@@ -237,8 +238,11 @@ void SettingsWindow::buildControls()
     makeFrame(panel, QStringLiteral("lbl_11"), QStringLiteral("ｻﾑﾈｲﾙのｻｲｽﾞ （範囲　16～640 ﾋﾟｸｾﾙ）"),
               180, 240, 3615, 1095);
     makeFrame(panel, QStringLiteral("Label1"), QStringLiteral("ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 1995);
-    makeFrame(panel, QStringLiteral("Label2"), QStringLiteral("ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1515);
-    makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1920, 2895, 1575);
+    // The quality group ends 120 twips below its last option, as the size
+    // group does, which leaves the file-type group under it room for a third
+    // row of options.
+    makeFrame(panel, QStringLiteral("Label2"), QStringLiteral("ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1455);
+    makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1635);
     makeFrame(panel, QStringLiteral("Label4"), QStringLiteral("余白部分の色"), 180, 3660, 1695, 1035);
     makeFrame(panel, QStringLiteral("Label6"), QStringLiteral("保存時に先頭に\n付ける文字"), 2040, 3660, 1755, 1035);
     makeFrame(panel, QStringLiteral("Label5"), QStringLiteral("保存時の同一ﾌｧｲﾙ名"), 3960, 3660, 2895, 1035);
@@ -265,21 +269,24 @@ void SettingsWindow::buildControls()
                 4440, 4680, 660, 240, 195);
 
     // File type: JPG and BMP lie 720 twips apart with the compression slider
-    // between them; PNG and WebP follow BMP in its row, 720 twips apart too.
+    // between them; PNG and WebP follow BMP in its row, 720 twips apart too,
+    // and AVIF and JXL lie under BMP and PNG, a row further down.
     makeOptions(panel, QStringLiteral("Img_Extension"), QStringLiteral("lbl_Extension"), Img_Extension,
-                lbl_Extension, fileTypeCaption, 4440, 4680, 2340, 720, 195);
+                lbl_Extension, fileTypeCaption, 4440, 4680, 2220, 720, 195);
     for (std::size_t i = 2; i < Img_Extension.size(); ++i) {
-        const int left = 4440 + 720 * int(i - 1);
-        Img_Extension[i]->move(twipsRect(left, 3060, 0, 0).topLeft());
-        lbl_Extension[i]->move(twipsRect(left + 240, 3060, 0, 0).topLeft());
+        const bool lastRow = i >= 4;
+        const int left = 4440 + 720 * int(lastRow ? i - 4 : i - 1);
+        const int top = lastRow ? 3180 : 2940;
+        Img_Extension[i]->move(twipsRect(left, top, 0, 0).topLeft());
+        lbl_Extension[i]->move(twipsRect(left + 240, top, 0, 0).topLeft());
     }
-    lbl_Press = makeLabel(panel, QStringLiteral("lbl_Press"), QString(), 5400, 2340, 1215, 195);
-    makeLabel(panel, QStringLiteral("lbl_PressCaption"), QStringLiteral("圧縮率"), 4740, 2640);
-    HS_Press = makeSlider(panel, QStringLiteral("HS_Press"), 5400, 2580, 1215, 255, kPressRightEnd,
+    lbl_Press = makeLabel(panel, QStringLiteral("lbl_Press"), QString(), 5400, 2220, 1215, 195);
+    makeLabel(panel, QStringLiteral("lbl_PressCaption"), QStringLiteral("圧縮率"), 4740, 2520);
+    HS_Press = makeSlider(panel, QStringLiteral("HS_Press"), 5400, 2460, 1215, 255, kPressRightEnd,
                           kPressLeftEnd, 1, 1, kPressMirror - kPressLeftEnd);
     // Two pixels above the slider's caption line, so that it stays clear of the
     // PNG and WebP options beside BMP under it.
-    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2850);
+    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2730);
 
     // Margin colour.
     Cmd_Color = makeButton(panel, QStringLiteral("Cmd_Color"), QStringLiteral("..."), 660, 4080, 375, 375);

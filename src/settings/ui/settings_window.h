@@ -97,8 +97,8 @@ private:
     std::array<OptionCaption *, 6> lbl_Pr{};
     std::array<OptionImage *, 4> Img_Sel{};
     std::array<OptionCaption *, 4> lbl_Sel{};
-    std::array<OptionImage *, 4> Img_Extension{};
-    std::array<OptionCaption *, 4> lbl_Extension{};
+    std::array<OptionImage *, 6> Img_Extension{};
+    std::array<OptionCaption *, 6> lbl_Extension{};
     std::array<OptionImage *, 2> Img_Dup{};
     std::array<OptionCaption *, 2> lbl_Dup{};
     QLabel *Img_Opt_On = nullptr;
