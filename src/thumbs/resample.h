@@ -69,7 +69,7 @@ ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int 
 
 // Draws the input into the canvas as the plan (made for this input and
 // canvas) says: fitted inside it keeping its proportions and centred, the rest
-// of the canvas showing its background. Quality 1 and up average a box of
+// of the canvas showing its background, or filling it when the plan covers. Quality 1 and up average a box of
 // source pixels for each canvas pixel, reading every m-th window position.
 // False, the drawing unfinished, when the input or the canvas has zero size
 // (the canvas cleared), the source broke, or the progress's stop was set.
