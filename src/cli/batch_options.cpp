@@ -13,8 +13,8 @@ namespace {
 // The file types by name, in the order of their numbers.
 constexpr std::array<const char *, 6> kFormatNames = {"jpg", "bmp", "png", "webp", "avif", "jxl"};
 // The ratio modes by name, in the order of their numbers.
-constexpr std::array<const char *, 6> kModeNames = {"keep-width", "keep-height", "fit",
-                                                    "stretch", "square-width", "square-height"};
+constexpr std::array<const char *, 7> kModeNames = {"keep-width", "keep-height", "fit", "stretch",
+                                                    "square-width", "square-height", "cover"};
 
 std::optional<int> integerIn(const QString &text, int low, int high)
 {
@@ -122,12 +122,12 @@ const std::vector<ValueOption> &valueOptions()
                      return std::nullopt;
                  }
              }
-             if (const auto mode = integerIn(value, 0, 5)) {
+             if (const auto mode = integerIn(value, 0, int(kModeNames.size()) - 1)) {
                  options.overlay.RatioMode = std::int16_t(*mode);
                  return std::nullopt;
              }
-             return QStringLiteral("takes 0 to 5 or keep-width, keep-height, fit, stretch, square-width, "
-                                   "square-height");
+             return QStringLiteral("takes 0 to 6 or keep-width, keep-height, fit, stretch, square-width, "
+                                   "square-height, cover");
          }},
         {"--quality", overlayNumber(&SettingsOverlay::Quality, 0, 3)},
         {"--format",

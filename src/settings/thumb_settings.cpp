@@ -32,9 +32,10 @@ QString captionOf(const std::array<const char16_t *, N> &captions, int index)
 
 QString ratioModeCaption(int mode)
 {
-    static const std::array<const char16_t *, 6> captions = {
+    static const std::array<const char16_t *, 7> captions = {
         u"幅のｻｲｽﾞで縦横比を保持", u"高さのｻｲｽﾞで縦横比を保持", u"幅と高さのｻｲｽﾞで縦横比を保持",
-        u"幅と高さのｻｲｽﾞでｽﾄﾚｯﾁ", u"幅のｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ", u"高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ"};
+        u"幅と高さのｻｲｽﾞでｽﾄﾚｯﾁ", u"幅のｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ", u"高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ",
+        u"幅と高さのｻｲｽﾞでﾄﾘﾐﾝｸﾞ"};
     return captionOf(captions, mode);
 }
 

@@ -11,6 +11,7 @@ enum RatioMode : std::int16_t {
     StretchToBoth = 3,
     NoStretchByWidth = 4,
     NoStretchByHeight = 5,
+    CropToFill = 6,
 };
 
 enum Quality : std::int16_t {

@@ -14,7 +14,7 @@ namespace tess {
 // (resize() clears it to its background, which the caller has set to the
 // margin colour), then draws the picture into it at the plan's quality, rows
 // fed band by band into the resampler so that no whole picture is held.
-// Modes 3 to 5 draw the intermediate picture the plan's maps describe over the
+// Modes 3 to 6 draw the intermediate picture the plan's maps describe over the
 // source. `sized` (optional) is called once the canvas has its size, before
 // any row is drawn.
 //

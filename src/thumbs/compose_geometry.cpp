@@ -28,6 +28,31 @@ double freeSide(int other, int fixed, int fixedSourceSide)
     return std::max(1.0, roundHalfEven(double(other) * double(fixed) / double(fixedSourceSide)));
 }
 
+// The centred W : H crop of a sw x sh source as maps. The side that is cut is
+// rounded as the stretch rounds its free side (at least one pixel, so that a
+// one-pixel line still gives a picture), and the cut is shared out as the
+// squares place their source: half each side, an odd pixel to the even offset.
+// Integer products decide which side is cut, so equal proportions cut nothing.
+void cropMaps(int sw, int sh, int W, int H, IntermediateMaps &maps)
+{
+    const long long wide = (long long)sw * H;
+    const long long tall = (long long)sh * W;
+    int cw = sw;
+    int ch = sh;
+    if (wide > tall)
+        cw = int(std::max(1.0, roundHalfEven(double(sh) * W / H)));
+    else if (wide < tall)
+        ch = int(std::max(1.0, roundHalfEven(double(sw) * H / W)));
+    const int left = int(roundHalfEven((double(sw) - cw) / 2.0));
+    const int top = int(roundHalfEven((double(sh) - ch) / 2.0));
+    maps.columns.resize(std::size_t(cw));
+    for (int x = 0; x < cw; ++x)
+        maps.columns[std::size_t(x)] = left + x;
+    maps.rows.resize(std::size_t(ch));
+    for (int y = 0; y < ch; ++y)
+        maps.rows[std::size_t(y)] = top + y;
+}
+
 } // namespace
 
 CanvasPlacement placeCanvas(int canvasWidth, int canvasHeight)
@@ -63,6 +88,7 @@ ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sw, int sh)
         break;
     case KeepRatioWithinBoth:
     case StretchToBoth:
+    case CropToFill:
         settingsOk = sideSetting(W) && sideSetting(H);
         cw = W;
         ch = H;
@@ -98,7 +124,7 @@ IntermediateMaps intermediateMaps(int sw, int sh, const ThumbSettings &settings)
     const int W = settings.Width;
     const int H = settings.Height;
     result.margin = Colour(settings.MarginColour) & 0xFFFFFF;
-    if (settings.RatioMode < StretchToBoth || settings.RatioMode > NoStretchByHeight)
+    if (settings.RatioMode < StretchToBoth || settings.RatioMode > CropToFill)
         return result; // the other modes draw the source itself
     result.used = true;
     if (sw <= 0 || sh <= 0) {
@@ -109,6 +135,10 @@ IntermediateMaps intermediateMaps(int sw, int sh, const ThumbSettings &settings)
     if ((settings.RatioMode != NoStretchByHeight && !sideSetting(W))
         || (settings.RatioMode != NoStretchByWidth && !sideSetting(H))) {
         result.failure = failureOf(kBadSize);
+        return result;
+    }
+    if (settings.RatioMode == CropToFill) {
+        cropMaps(sw, sh, W, H, result);
         return result;
     }
     // Stretch: one side of the source is kept, the other resized to give W : H.

@@ -43,13 +43,14 @@ struct ThumbnailLayout {
 
 ThumbnailLayout layoutThumbnail(const ThumbSettings &settings, int sourceWidth, int sourceHeight);
 
-// Ratio modes 3, 4 and 5 draw from an intermediate picture at the source's own
+// Ratio modes 3 to 6 draw from an intermediate picture at the source's own
 // resolution: the source stretched to the proportions W : H (nearest pixel, as
-// a colour-on-colour stretch), or the source centred on a square of margin
-// colour. It is never allocated, only described by its index tables over a
-// sw x sh source: for each column and row the source column and row it shows,
-// -1 for margin. Both only ever grow, so a source read top to bottom serves
-// them. `used` is false for the modes that draw the source itself.
+// a colour-on-colour stretch), the source centred on a square of margin
+// colour, or the source's centred crop to the proportions W : H. It is never
+// allocated, only described by its index tables over a sw x sh source: for
+// each column and row the source column and row it shows, -1 for margin. Both
+// only ever grow, so a source read top to bottom serves them. `used` is false
+// for the modes that draw the source itself.
 struct IntermediateMaps {
     bool used = false;
     std::vector<int> columns;

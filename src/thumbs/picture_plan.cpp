@@ -46,7 +46,10 @@ PicturePlan planPicture(const RowStream &rows, const ThumbSettings &settings, co
     } else {
         const int iw = plan.maps.used ? int(plan.maps.columns.size()) : plan.width;
         const int ih = plan.maps.used ? int(plan.maps.rows.size()) : plan.height;
-        plan.resample = planResample(iw, ih, plan.layout.width, plan.layout.height, settings.Quality);
+        // The crop has the canvas's proportions only to a rounded pixel, so it fills the canvas.
+        const ResampleFitting fitting =
+            settings.RatioMode == CropToFill ? ResampleFitting::Cover : ResampleFitting::Inside;
+        plan.resample = planResample(iw, ih, plan.layout.width, plan.layout.height, settings.Quality, fitting);
         plan.rowsHeld = rowsHeldFor(plan, ih);
         // The canvas, and its file about as large again.
         plan.cost.holding = std::size_t(plan.layout.width) * std::size_t(plan.layout.height) * 4 * 2;

@@ -24,7 +24,7 @@ struct WorkCost {
 
 // Everything making one picture's thumbnail needs, worked out once from the
 // picture's header and the settings before any pixel is read: the canvas, the
-// intermediate maps of modes 3 to 5, where the picture lands on the canvas and
+// intermediate maps of modes 3 to 6, where the picture lands on the canvas and
 // how it is sampled, the rows a streamed picture holds and what it costs in
 // memory. (Where the thumbnail goes depends on no header: the work knows it
 // from the start.)

@@ -64,15 +64,28 @@ struct Tables {
 
 constexpr int kRowsAhead = 3;
 
-Tables tablesFor(const ResampleInput &input, const ResampleWindow &window, int xBegin, int xEnd)
+// The first column or row of a window that starts at `start`. On a picture
+// that covers the canvas a window is moved inside it, so that it reads at
+// least its first position: the part of an edge window inside the picture may
+// hold none of the positions the sampling reads, and past the far edge of a
+// picture enlarged more than about three times there is no part inside at all.
+std::int64_t windowStart(std::int64_t start, std::int64_t radius, int side, bool covers)
 {
+    if (!covers)
+        return start;
+    return std::max<std::int64_t>(0, std::min<std::int64_t>(start, side - 1 - 2 * radius));
+}
+
+Tables tablesFor(const ResampleInput &input, const ResamplePlan &plan, int xBegin, int xEnd)
+{
+    const ResampleWindow &window = plan.window;
     const std::int64_t R = window.radius;
     // The inside part of each canvas column's window, as window columns a = dx + R.
     struct Span { std::int64_t left, aLo, aHi; };
     std::vector<Span> spans;
     Tables t;
     for (int x = xBegin; x < xEnd; ++x) {
-        const std::int64_t left = std::int64_t(window.centre(x)) - R;
+        const std::int64_t left = windowStart(std::int64_t(window.centre(x)) - R, R, input.width, plan.covers);
         const Span s{left, std::max<std::int64_t>(0, -left), std::min<std::int64_t>(2 * R, input.width - 1 - left)};
         spans.push_back(s);
         if (s.aLo <= s.aHi)
@@ -181,7 +194,7 @@ bool averageWindows(const ResampleInput &input, Picture &canvas, const ResampleP
     const std::int64_t R = window.radius;
     const int xBegin = std::max(0, -fit.x0);
     const int xEnd = std::max(xBegin, std::min(fit.width, canvas.width() - fit.x0));
-    const Tables tables = tablesFor(input, window, xBegin, xEnd);
+    const Tables tables = tablesFor(input, plan, xBegin, xEnd);
     std::vector<Sums> sums(std::size_t(xEnd - xBegin));
     for (int y = 0; y < fit.height; ++y) {
         if (progress.stopped())
@@ -189,7 +202,8 @@ bool averageWindows(const ResampleInput &input, Picture &canvas, const ResampleP
         const int canvasY = fit.y0 + y;
         if (canvasY >= 0 && canvasY < canvas.height()) {
             std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
-            const std::int64_t top = std::int64_t(window.centre(y)) - R; // source row of b = 0
+            // source row of b = 0
+            const std::int64_t top = windowStart(std::int64_t(window.centre(y)) - R, R, input.height, plan.covers);
             const std::int64_t bLo = std::max<std::int64_t>(0, -top);
             const std::int64_t bHi = std::min<std::int64_t>(2 * R, input.height - 1 - top);
             // Windows only move down: a source streaming its rows may let the
@@ -220,12 +234,15 @@ bool averageWindows(const ResampleInput &input, Picture &canvas, const ResampleP
 
 } // namespace
 
-ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality)
+ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality,
+                          ResampleFitting fitting)
 {
     ResamplePlan plan;
     if (inputWidth <= 0 || inputHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
         return plan;
-    plan.fit = fitPicture(inputWidth, inputHeight, canvasWidth, canvasHeight);
+    plan.covers = fitting == ResampleFitting::Cover;
+    plan.fit = plan.covers ? coverCanvas(inputWidth, inputHeight, canvasWidth, canvasHeight)
+                           : fitPicture(inputWidth, inputHeight, canvasWidth, canvasHeight);
     if (quality > 0)
         plan.window = resampleWindow(plan.fit.scale, quality);
     plan.quality = quality;

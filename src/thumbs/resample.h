@@ -39,8 +39,8 @@ public:
 
 // The picture the resampler draws: `width` x `height`, row y from `rows`, and
 // column x the source column columns[x] of that row (margin where negative),
-// or column x itself when there is no column map. The ratio modes' stretched
-// and squared intermediates are described so, without being allocated.
+// or column x itself when there is no column map. The ratio modes' stretched,
+// squared and cropped intermediates are described so, without being allocated.
 struct ResampleInput {
     int width = 0;
     int height = 0;
@@ -49,6 +49,10 @@ struct ResampleInput {
     Colour margin = 0;
 };
 
+// Whether the picture is fitted inside the canvas, or fills it (a picture
+// already cut to the canvas's proportions).
+enum class ResampleFitting { Inside, Cover };
+
 // Where a picture of that size lands on a canvas of that size, and which of
 // its pixels each canvas pixel averages at that quality (0 or less: a plain
 // nearest-pixel stretch, which has no window).
@@ -56,12 +60,16 @@ struct ResamplePlan {
     ResampleFit fit;
     ResampleWindow window;
     int quality = 0;
+    // The picture fills the canvas, and no canvas pixel may show margin: every
+    // window lies inside the picture, moved in from an edge it would cross.
+    bool covers = false;
 };
-ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality);
+ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality,
+                          ResampleFitting fitting = ResampleFitting::Inside);
 
 // Draws the input into the canvas as the plan (made for this input and
 // canvas) says: fitted inside it keeping its proportions and centred, the rest
-// of the canvas showing its background. Quality 1 and up average a box of
+// of the canvas showing its background, or filling it when the plan covers. Quality 1 and up average a box of
 // source pixels for each canvas pixel, reading every m-th window position.
 // False, the drawing unfinished, when the input or the canvas has zero size
 // (the canvas cleared), the source broke, or the progress's stop was set.

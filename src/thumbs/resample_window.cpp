@@ -22,6 +22,15 @@ ResampleFit fitPicture(int sw, int sh, int cw, int ch)
     return fit;
 }
 
+ResampleFit coverCanvas(int sw, int sh, int cw, int ch)
+{
+    ResampleFit fit;
+    fit.scale = float(std::max(double(cw) / double(sw), double(ch) / double(sh)));
+    fit.width = cw;
+    fit.height = ch;
+    return fit;
+}
+
 int ResampleWindow::centre(int i) const
 {
     return int(roundHalfEven(double(step) * i - double(half)));

@@ -20,6 +20,12 @@ struct ResampleFit {
 // 1000 x 1 line still shows in a 128 x 1 canvas instead of leaving it blank.
 ResampleFit fitPicture(int sw, int sh, int cw, int ch);
 
+// Fills the whole cw x ch canvas with a sw x sh picture that has the canvas's
+// proportions only up to a rounded pixel (all four > 0): fitting it inside
+// would leave a row or column of margin, so the fit is the canvas itself, at
+// the larger quotient, whose windows reach no further than the picture's edge.
+ResampleFit coverCanvas(int sw, int sh, int cw, int ch);
+
 // The averaging window of one canvas pixel: every source pixel within `radius`
 // of the window centre, read at every `interval`-th position.
 struct ResampleWindow {

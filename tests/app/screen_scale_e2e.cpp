@@ -28,7 +28,7 @@ constexpr int kTimeoutMs = 30000;
 // button, and the settings window's "設定" button.
 constexpr QRect kExit(456, 432, 85, 25);
 constexpr QPoint kSettingsButton(104, 444);
-constexpr QRect kSet(268, 416, 93, 25);
+constexpr QRect kSet(268, 432, 93, 25);
 
 struct Shots {
     QImage main;

@@ -184,7 +184,7 @@ void ChromePaintingTest::tilePositions_data()
     QTest::newRow("texture wider than panel") << QSize(5, 6) << QSize(20, 3) << 2 << 4; // x: 0 20; y: 0 3 6 9
     QTest::newRow("1x1 texture on 2x1") << QSize(2, 1) << QSize(1, 1) << 4 << 3;  // x: 0..3; y: 0 1 2
     QTest::newRow("main Pic_1 545x445") << QSize(545, 445) << QSize(1030, 23) << 2 << 21; // y up to 460
-    QTest::newRow("settings Pic_C 473x433") << QSize(473, 433) << QSize(1030, 23) << 2 << 20;
+    QTest::newRow("settings Pic_C 473x449") << QSize(473, 449) << QSize(1030, 23) << 2 << 21; // y up to 460
     QTest::newRow("empty panel") << QSize(0, 0) << QSize(4, 4) << 2 << 2;         // 0 then 4 > 0
 }
 

@@ -87,6 +87,26 @@ TEST_F(BatchRun, OptionsWinOverTheSettingsFileWhichStaysUnchanged)
     EXPECT_EQ(readBytes(ini()), iniBytes);
 }
 
+TEST_F(BatchRun, CoverCutsThePicturesCentreToTheThumbnailsProportions)
+{
+    // 40 x 30 at 20 x 30 keeps columns 10 to 29, drawn one to one: the blue
+    // square's columns 10 to 14 (rows 5 to 14) show at the left edge.
+    picture("a.bmp", 40, 30);
+    for (const char *mode : {"6", "cover"}) {
+        emptyOut();
+        const Outcome o = run({"--mode", mode, "--width", "20", "--height", "30", "--quality", "0"});
+        ASSERT_EQ(o.exitCode, 0) << mode << o.err.toStdString();
+        const DecodedPicture thumb = decodePictureFile(out("file_a.bmp"));
+        ASSERT_TRUE(thumb.ok()) << mode;
+        EXPECT_EQ(thumb.picture.width(), 20) << mode;
+        EXPECT_EQ(thumb.picture.height(), 30) << mode;
+        EXPECT_EQ(thumb.picture.pixel(0, 5), rgb(0, 0, 255)) << mode;
+        EXPECT_EQ(thumb.picture.pixel(4, 14), rgb(0, 0, 255)) << mode;
+        EXPECT_EQ(thumb.picture.pixel(5, 5), rgb(200, 100, 50)) << mode;
+        EXPECT_EQ(thumb.picture.pixel(0, 15), rgb(200, 100, 50)) << mode;
+    }
+}
+
 struct FormatCase {
     QStringList options;
     const char *thumbnail;
@@ -177,7 +197,7 @@ TEST_F(BatchRun, RefusedValuesExitTwoNamingTheOptionAndWriteNothing)
     picture("a.bmp");
     const QString newOut = work.filePath("never");
     const std::vector<QStringList> cases = {
-        {"--width", "15"},       {"--height", "641"},          {"--mode", "6"},      {"--quality", "4"},
+        {"--width", "15"},       {"--height", "641"},          {"--mode", "7"},      {"--quality", "4"},
         {"--format", "gif"},     {"--compression", "39"},      {"--margin-colour", "red"},
         {"--prefix", "../x_"},   {"--shard", "3/2"},           {"--jobs", "0"},
     };

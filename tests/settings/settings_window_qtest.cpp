@@ -331,8 +331,8 @@ private slots:
         ThumbSettings record = sampleRecord();
         record.RatioMode = 9;
         open(record);
-        QCOMPARE(selectedCount(QStringLiteral("Img_Pr_"), 6), 0);
-        for (int i = 0; i < 6; ++i)
+        QCOMPARE(selectedCount(QStringLiteral("Img_Pr_"), 7), 0);
+        for (int i = 0; i < 7; ++i)
             QCOMPARE(mark(QStringLiteral("Img_Pr_%1").arg(i)), OptionImage::Mark::Unselected);
         QVERIFY(!button("Cmd_Color")->enabledFlag());
         clickButton("Cmd_Set");
@@ -422,20 +422,26 @@ private slots:
         QCOMPARE(int(m_record.Compression), 85);
     }
 
-    void fileTypeOptionsLieInTheirGroupClearOfEveryOtherControl_data()
+    void optionsLieInTheirGroupClearOfEveryOtherControl_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("frame");
         for (int i = 0; i < 6; ++i) {
-            QTest::addRow("Img_Extension_%d", i) << QStringLiteral("Img_Extension_%1").arg(i);
-            QTest::addRow("lbl_Extension_%d", i) << QStringLiteral("lbl_Extension_%1").arg(i);
+            QTest::addRow("Img_Extension_%d", i) << QStringLiteral("Img_Extension_%1").arg(i) << "Label3";
+            QTest::addRow("lbl_Extension_%d", i) << QStringLiteral("lbl_Extension_%1").arg(i) << "Label3";
+        }
+        for (int i = 0; i < 7; ++i) {
+            QTest::addRow("Img_Pr_%d", i) << QStringLiteral("Img_Pr_%1").arg(i) << "Label1";
+            QTest::addRow("lbl_Pr_%d", i) << QStringLiteral("lbl_Pr_%1").arg(i) << "Label1";
         }
     }
-    void fileTypeOptionsLieInTheirGroupClearOfEveryOtherControl()
+    void optionsLieInTheirGroupClearOfEveryOtherControl()
     {
         QFETCH(QString, name);
+        QFETCH(QString, frame);
         open(sampleRecord());
         QWidget *option = child<QWidget>(name);
-        const QRect group = child<QWidget>("Label3")->geometry().adjusted(1, 1, -1, -1); // inside the border
+        const QRect group = child<QWidget>(frame)->geometry().adjusted(1, 1, -1, -1); // inside the border
         QVERIFY2(group.contains(option->geometry()), qPrintable(name));
         // The frames are the groups themselves; whatever else lies on the panel is another control.
         const QSet<QString> frames = {"lbl_11", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"};
@@ -451,6 +457,20 @@ private slots:
         }
     }
 
+    void groupsAndButtonsLieApartOnThePanel()
+    {
+        open(sampleRecord());
+        const QStringList parts = {"lbl_11", "Label1", "Label2", "Label3", "Label4",
+                                   "Label5", "Label6", "Label7", "Cmd_Set", "Cmd_Can"};
+        const QRect panel = child<QWidget>("Pic_C")->rect();
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const QRect r = child<QWidget>(parts[i])->geometry();
+            QVERIFY2(panel.contains(r), qPrintable(parts[i]));
+            for (qsizetype j = i + 1; j < parts.size(); ++j)
+                QVERIFY2(!r.intersects(child<QWidget>(parts[j])->geometry()), qPrintable(parts[i] + " " + parts[j]));
+        }
+    }
+
     void ratioOptionsSwitchTheColourButton_data()
     {
         QTest::addColumn<int>("from");
@@ -458,7 +478,7 @@ private slots:
         QTest::addColumn<bool>("onCaption");
         QTest::addColumn<int>("mouseButton");
         QTest::addColumn<bool>("colourEnabled");
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             const bool enabled = i == 2 || i == 4 || i == 5;
             QTest::addRow("3 -> %d, image", i) << 3 << i << false << int(Qt::LeftButton) << enabled;
             QTest::addRow("0 -> %d, caption, right button", i) << 0 << i << true << int(Qt::RightButton) << enabled;
@@ -478,7 +498,7 @@ private slots:
         pressAndRelease(child<QWidget>(name), Qt::MouseButton(mouseButton));
         QCOMPARE(int(w->workingCopy().RatioMode), pressed);
         QCOMPARE(button("Cmd_Color")->enabledFlag(), colourEnabled);
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 7; ++i)
             QCOMPARE(mark(QStringLiteral("Img_Pr_%1").arg(i)),
                      i == pressed ? OptionImage::Mark::Selected : OptionImage::Mark::Unselected);
         QCOMPARE(w->workingCopy().MarginColour, record.MarginColour);
@@ -495,7 +515,7 @@ private slots:
         pressAndRelease(child<OptionCaption>("lbl_Pr_2"));
         QCOMPARE(touched.count(), 0); // the colour button was not even set again
         QVERIFY(colour->enabledFlag());
-        QCOMPARE(selectedCount(QStringLiteral("Img_Pr_"), 6), 1);
+        QCOMPARE(selectedCount(QStringLiteral("Img_Pr_"), 7), 1);
         pressAndRelease(child<OptionImage>("Img_Pr_3"));
         QCOMPARE(touched.count(), 1);
     }
@@ -799,32 +819,36 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("pixels");
         // design twips / 15, inside Pic_C
-        QTest::newRow("Pic_C") << "Pic_C" << QRect(0, 20, 473, 433);
+        QTest::newRow("Pic_C") << "Pic_C" << QRect(0, 20, 473, 449);
         QTest::newRow("size frame") << "lbl_11" << QRect(12, 16, 241, 73);
-        QTest::newRow("save folder frame") << "Label7" << QRect(12, 324, 445, 65);
+        QTest::newRow("ratio frame, seven rows") << "Label1" << QRect(12, 100, 241, 149);
+        QTest::newRow("file type frame, ending with the ratio frame") << "Label3" << QRect(264, 124, 193, 125);
+        QTest::newRow("colour frame") << "Label4" << QRect(12, 260, 113, 69);
+        QTest::newRow("same name frame") << "Label5" << QRect(264, 260, 193, 69);
+        QTest::newRow("save folder frame") << "Label7" << QRect(12, 340, 445, 65);
         QTest::newRow("HS_w") << "HS_w" << QRect(68, 44, 117, 17);
         QTest::newRow("HS_h") << "HS_h" << QRect(68, 64, 117, 17);
         QTest::newRow("lbl_w") << "lbl_w" << QRect(192, 48, 21, 13);
         QTest::newRow("HS_Press") << "HS_Press" << QRect(360, 164, 81, 17);
         QTest::newRow("lbl_Press") << "lbl_Press" << QRect(360, 148, 81, 13);
         QTest::newRow("quality frame") << "Label2" << QRect(264, 16, 193, 97);
-        QTest::newRow("file type frame") << "Label3" << QRect(264, 124, 193, 109);
-        QTest::newRow("Cmd_Color") << "Cmd_Color" << QRect(44, 272, 25, 25);
-        QTest::newRow("lbl_Color") << "lbl_Color" << QRect(72, 272, 33, 25);
-        QTest::newRow("txt_Moji") << "txt_Moji" << QRect(144, 284, 101, 18);
-        QTest::newRow("Cmd_Save_F") << "Cmd_Save_F" << QRect(44, 352, 25, 25);
-        QTest::newRow("lbl_Save_Folder") << "lbl_Save_Folder" << QRect(72, 352, 373, 29);
-        QTest::newRow("Cmd_Set") << "Cmd_Set" << QRect(268, 396, 93, 25);
-        QTest::newRow("Cmd_Can") << "Cmd_Can" << QRect(364, 396, 93, 25);
+        QTest::newRow("Cmd_Color") << "Cmd_Color" << QRect(44, 288, 25, 25);
+        QTest::newRow("lbl_Color") << "lbl_Color" << QRect(72, 288, 33, 25);
+        QTest::newRow("txt_Moji") << "txt_Moji" << QRect(144, 300, 101, 18);
+        QTest::newRow("Cmd_Save_F") << "Cmd_Save_F" << QRect(44, 368, 25, 25);
+        QTest::newRow("lbl_Save_Folder") << "lbl_Save_Folder" << QRect(72, 368, 373, 29);
+        QTest::newRow("Cmd_Set") << "Cmd_Set" << QRect(268, 412, 93, 25);
+        QTest::newRow("Cmd_Can") << "Cmd_Can" << QRect(364, 412, 93, 25);
         QTest::newRow("Img_Pr_0") << "Img_Pr_0" << QRect(36, 128, 13, 13);
         QTest::newRow("Img_Pr_5") << "Img_Pr_5" << QRect(36, 208, 13, 13);
+        QTest::newRow("Img_Pr_6 (16 below the sixth)") << "Img_Pr_6" << QRect(36, 224, 13, 13);
         QTest::newRow("Img_Sel_3") << "Img_Sel_3" << QRect(296, 92, 13, 13);
         QTest::newRow("Img_Extension_1") << "Img_Extension_1" << QRect(296, 196, 13, 13);
         QTest::newRow("Img_Extension_2 (PNG, in BMP's row)") << "Img_Extension_2" << QRect(344, 196, 13, 13);
         QTest::newRow("Img_Extension_3 (WebP)") << "Img_Extension_3" << QRect(392, 196, 13, 13);
         QTest::newRow("Img_Extension_4 (AVIF, under BMP)") << "Img_Extension_4" << QRect(296, 212, 13, 13);
         QTest::newRow("Img_Extension_5 (JXL, under PNG)") << "Img_Extension_5" << QRect(344, 212, 13, 13);
-        QTest::newRow("Img_Dup_1 (grows to its mark)") << "Img_Dup_1" << QRect(292, 288, 13, 13);
+        QTest::newRow("Img_Dup_1 (grows to its mark)") << "Img_Dup_1" << QRect(292, 304, 13, 13);
         QTest::newRow("title strip") << "Image1" << QRect(0, 0, 473, 22);
         QTest::newRow("close image") << "ImgExit" << QRect(452, 4, 15, 15);
     }
@@ -833,7 +857,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QRect, pixels);
         SettingsWindow *w = open(sampleRecord());
-        QCOMPARE(w->size(), QSize(473, 455));
+        QCOMPARE(w->size(), QSize(473, 471));
         QCOMPARE(child<QWidget>(name)->geometry(), pixels);
     }
 
@@ -844,8 +868,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("lbl_Pr_0") << "lbl_Pr_0" << QPoint(52, 128) << "幅のｻｲｽﾞで縦横比を保持";
         QTest::newRow("lbl_Pr_5") << "lbl_Pr_5" << QPoint(52, 208) << "高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ";
+        QTest::newRow("lbl_Pr_6") << "lbl_Pr_6" << QPoint(52, 224) << "幅と高さのｻｲｽﾞでﾄﾘﾐﾝｸﾞ";
         QTest::newRow("lbl_Sel_1") << "lbl_Sel_1" << QPoint(312, 60) << "中低画質";
-        QTest::newRow("lbl_Dup_1") << "lbl_Dup_1" << QPoint(308, 288) << "ｽｷｯﾌﾟ";
+        QTest::newRow("lbl_Dup_1") << "lbl_Dup_1" << QPoint(308, 304) << "ｽｷｯﾌﾟ";
         QTest::newRow("lbl_Extension_0") << "lbl_Extension_0" << QPoint(312, 148) << "JPG";
         QTest::newRow("lbl_Extension_1") << "lbl_Extension_1" << QPoint(312, 196) << "BMP";
         QTest::newRow("lbl_Extension_2") << "lbl_Extension_2" << QPoint(360, 196) << "PNG";
@@ -906,12 +931,12 @@ private slots:
         SettingsWindow *w = open(sampleRecord());
         // (screen - created size) rounded, \ 2 and \ 3 in twips, then pixels
         const int leftTwips = (screen.width() * 15 - 7455) / 2;
-        const int topTwips = (screen.height() * 15 - 7185) / 3;
+        const int topTwips = (screen.height() * 15 - 7425) / 3;
         const QPoint expected = screen.topLeft()
             + QPoint(qRound(leftTwips / 15.0), qRound(topTwips / 15.0));
         QCOMPARE(w->pos(), expected);
         // centring with the final size would have put it elsewhere
-        QVERIFY(w->pos() != screen.topLeft() + QPoint((screen.width() - 473) / 2, (screen.height() - 455) / 3));
+        QVERIFY(w->pos() != screen.topLeft() + QPoint((screen.width() - 473) / 2, (screen.height() - 471) / 3));
     }
 
     void opensFromTheCursorIntoSlotOne()

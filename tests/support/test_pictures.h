@@ -75,6 +75,20 @@ inline Picture quadrantPicture(int width, int height)
     return picture;
 }
 
+// Random colours whose blue stays within [low, high]: an average of them does
+// too, so a drawn pixel whose blue lies outside took in some margin.
+inline Picture bluesWithin(int width, int height, int low, int high, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> blue(low, high);
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.setPixel(x, y, rgb(byte(rng), byte(rng), blue(rng)));
+    return p;
+}
+
 inline Picture solidPicture(int width, int height, Colour colour)
 {
     Picture picture(width, height);

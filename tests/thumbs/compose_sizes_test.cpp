@@ -112,7 +112,7 @@ TEST_P(SeveralSizes, EachSizeIsWhatItsOwnRunMakes)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryModeQualityAndSource, SeveralSizes,
-                         ::testing::Combine(::testing::Range(0, 6), ::testing::Range(0, 4), ::testing::Range(0, 2)));
+                         ::testing::Combine(::testing::Range(0, 7), ::testing::Range(0, 4), ::testing::Range(0, 2)));
 
 // Readers of a shared band that go down the picture with windows of 1, 21 and
 // 60 rows, each row checked as it is read.

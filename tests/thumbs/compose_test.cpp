@@ -263,7 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"RatioMode9", 9, 128, 128, 40, 30, u"比率構成の値が正しくありません。"},
         FailureCase{"RatioModeMinus1", -1, 128, 128, 40, 30, u"比率構成の値が正しくありません。"},
-        FailureCase{"RatioMode6", 6, 128, 128, 40, 30, u"比率構成の値が正しくありません。"},
+        FailureCase{"RatioMode7", 7, 128, 128, 40, 30, u"比率構成の値が正しくありません。"},
+        FailureCase{"HeightZeroCrop", 6, 128, 0, 40, 30, u"サムネイルの幅または高さの値が正しくありません。"},
+        FailureCase{"WidthAbsurdCrop", 6, 30000, 16, 40, 30, u"サムネイルの幅または高さの値が正しくありません。"},
         FailureCase{"WidthZero", 2, 0, 128, 40, 30, u"サムネイルの幅または高さの値が正しくありません。"},
         FailureCase{"HeightNegative", 3, 128, -5, 40, 30, u"サムネイルの幅または高さの値が正しくありません。"},
         FailureCase{"WidthAbsurd", 0, 30000, 128, 40, 30, u"サムネイルの幅または高さの値が正しくありません。"},

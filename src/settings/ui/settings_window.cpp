@@ -30,11 +30,11 @@ namespace {
 
 // Design sizes, in twips.
 constexpr int kPanelWidth = 7095;      // Pic_C
-constexpr int kPanelHeight = 6495;
+constexpr int kPanelHeight = 6735;
 constexpr int kPanelTop = 300;
 constexpr int kTitleHeight = 330;      // the strip the panel lies under
 constexpr int kCreatedWidth = 7455;    // the client area the window is created with
-constexpr int kCreatedHeight = 7185;
+constexpr int kCreatedHeight = 7425;
 
 constexpr int kSizeMin = 16;
 constexpr int kSizeMax = 640;
@@ -237,16 +237,18 @@ void SettingsWindow::buildControls()
     // Frames first, so that every control lies over them.
     makeFrame(panel, QStringLiteral("lbl_11"), QStringLiteral("ｻﾑﾈｲﾙのｻｲｽﾞ （範囲　16～640 ﾋﾟｸｾﾙ）"),
               180, 240, 3615, 1095);
-    makeFrame(panel, QStringLiteral("Label1"), QStringLiteral("ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 1995);
+    // The ratio group's seven options set the height of the row it shares
+    // with the file types.
+    makeFrame(panel, QStringLiteral("Label1"), QStringLiteral("ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 2235);
     // The quality group ends 120 twips below its last option, as the size
     // group does, which leaves the file-type group under it room for a third
     // row of options.
     makeFrame(panel, QStringLiteral("Label2"), QStringLiteral("ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1455);
-    makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1635);
-    makeFrame(panel, QStringLiteral("Label4"), QStringLiteral("余白部分の色"), 180, 3660, 1695, 1035);
-    makeFrame(panel, QStringLiteral("Label6"), QStringLiteral("保存時に先頭に\n付ける文字"), 2040, 3660, 1755, 1035);
-    makeFrame(panel, QStringLiteral("Label5"), QStringLiteral("保存時の同一ﾌｧｲﾙ名"), 3960, 3660, 2895, 1035);
-    makeFrame(panel, QStringLiteral("Label7"), QStringLiteral("保存時のﾌｫﾙﾀﾞ..."), 180, 4860, 6675, 975);
+    makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1875);
+    makeFrame(panel, QStringLiteral("Label4"), QStringLiteral("余白部分の色"), 180, 3900, 1695, 1035);
+    makeFrame(panel, QStringLiteral("Label6"), QStringLiteral("保存時に先頭に\n付ける文字"), 2040, 3900, 1755, 1035);
+    makeFrame(panel, QStringLiteral("Label5"), QStringLiteral("保存時の同一ﾌｧｲﾙ名"), 3960, 3900, 2895, 1035);
+    makeFrame(panel, QStringLiteral("Label7"), QStringLiteral("保存時のﾌｫﾙﾀﾞ..."), 180, 5100, 6675, 975);
 
     // Size.
     makeLabel(panel, QStringLiteral("lbl_Width"), QStringLiteral("幅"), 600, 720);
@@ -289,8 +291,8 @@ void SettingsWindow::buildControls()
     makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2730);
 
     // Margin colour.
-    Cmd_Color = makeButton(panel, QStringLiteral("Cmd_Color"), QStringLiteral("..."), 660, 4080, 375, 375);
-    lbl_Color = makeLabel(panel, QStringLiteral("lbl_Color"), QString(), 1080, 4080, 495, 375);
+    Cmd_Color = makeButton(panel, QStringLiteral("Cmd_Color"), QStringLiteral("..."), 660, 4320, 375, 375);
+    lbl_Color = makeLabel(panel, QStringLiteral("lbl_Color"), QString(), 1080, 4320, 495, 375);
     lbl_Color->setFrameStyle(QFrame::Box | QFrame::Plain);
     setBackColour(lbl_Color, Qt::black);
 
@@ -302,15 +304,15 @@ void SettingsWindow::buildControls()
     txt_Moji->setTextMargins(0, 0, 0, 0);
     txt_Moji->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid rgb(64, 64, 64);"
                                            " background: white; padding: 0px 1px; }"));
-    txt_Moji->setGeometry(twipsRect(2160, 4260, 1515, 270));
+    txt_Moji->setGeometry(twipsRect(2160, 4500, 1515, 270));
 
     // Same name.
     makeOptions(panel, QStringLiteral("Img_Dup"), QStringLiteral("lbl_Dup"), Img_Dup, lbl_Dup,
-                duplicateModeCaption, 4380, 4620, 4080, 240, 180);
+                duplicateModeCaption, 4380, 4620, 4320, 240, 180);
 
     // Save folder.
-    Cmd_Save_F = makeButton(panel, QStringLiteral("Cmd_Save_F"), QStringLiteral("..."), 660, 5280, 375, 375);
-    lbl_Save_Folder = makeLabel(panel, QStringLiteral("lbl_Save_Folder"), QString(), 1080, 5280, 5595, 435);
+    Cmd_Save_F = makeButton(panel, QStringLiteral("Cmd_Save_F"), QStringLiteral("..."), 660, 5520, 375, 375);
+    lbl_Save_Folder = makeLabel(panel, QStringLiteral("lbl_Save_Folder"), QString(), 1080, 5520, 5595, 435);
     lbl_Save_Folder->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbl_Save_Folder->setWordWrap(true);
     setBackColour(lbl_Save_Folder, kPanelColour);
@@ -318,8 +320,8 @@ void SettingsWindow::buildControls()
     // "..." says nothing read aloud: the two pickers answer to their frames' headings.
     Cmd_Color->setAccessibleName(QStringLiteral("余白部分の色"));
     Cmd_Save_F->setAccessibleName(QStringLiteral("保存時のﾌｫﾙﾀﾞ"));
-    Cmd_Set = makeButton(panel, QStringLiteral("Cmd_Set"), QStringLiteral("設定"), 4020, 5940, 1395, 375);
-    Cmd_Can = makeButton(panel, QStringLiteral("Cmd_Can"), QStringLiteral("ｷｬﾝｾﾙ"), 5460, 5940, 1395, 375);
+    Cmd_Set = makeButton(panel, QStringLiteral("Cmd_Set"), QStringLiteral("設定"), 4020, 6180, 1395, 375);
+    Cmd_Can = makeButton(panel, QStringLiteral("Cmd_Can"), QStringLiteral("ｷｬﾝｾﾙ"), 5460, 6180, 1395, 375);
 
     // The two marks every option copies, kept out of sight below the panel's visible part.
     Img_Opt_On = new QLabel(panel);

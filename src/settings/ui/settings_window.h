@@ -93,8 +93,8 @@ private:
     QLabel *lbl_w = nullptr;
     QLabel *lbl_h = nullptr;
     QLabel *lbl_Press = nullptr;
-    std::array<OptionImage *, 6> Img_Pr{};
-    std::array<OptionCaption *, 6> lbl_Pr{};
+    std::array<OptionImage *, 7> Img_Pr{};
+    std::array<OptionCaption *, 7> lbl_Pr{};
     std::array<OptionImage *, 4> Img_Sel{};
     std::array<OptionCaption *, 4> lbl_Sel{};
     std::array<OptionImage *, 6> Img_Extension{};
