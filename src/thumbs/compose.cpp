@@ -3,6 +3,7 @@
 #include "thumbs/shared_band.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace tess {
 
@@ -88,29 +89,6 @@ long long bandSpan(const std::vector<ComposeTarget> &targets)
     return span;
 }
 
-// Draws one target from its rows; the failure it ends with, if any.
-std::optional<Failure> drawTarget(RowStream &stream, ResampleRows &source, ComposeTarget &target,
-                                  const ResampleProgress &progress, const std::function<void()> &sized)
-{
-    const PicturePlan &plan = *target.plan;
-    target.canvas->resize(plan.layout.width, plan.layout.height);
-    if (sized)
-        sized();
-    ResampleInput input{plan.width, plan.height, &source, nullptr, plan.maps.margin};
-    if (plan.maps.used) {
-        input.width = int(plan.maps.columns.size());
-        input.height = int(plan.maps.rows.size());
-        input.columns = &plan.maps.columns;
-    }
-    if (!ResamplePicture(input, *target.canvas, plan.resample, progress)) {
-        if (source.failed())
-            return Failure{plan.source, stream.message()};
-        if (progress.stopped())
-            return stoppedFailure(plan.source);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 Failure stoppedFailure(const QString &source)
@@ -129,25 +107,85 @@ void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, c
     // Only the first target is followed; every one stops with the run.
     ResampleProgress quiet;
     quiet.stop = progress.stop;
-    bool stopped = false; // the turns never overlap
-    const auto draw = [&](int i) {
-        ComposeTarget &target = targets[std::size_t(i)];
-        if (target.plan->failure)
-            return;
-        const std::vector<int> *rowMap = target.plan->maps.used ? &target.plan->maps.rows : nullptr;
-        BandSource shared(band, i, rowMap);
-        HeldSource held(stream, rowMap);
-        ResampleRows &source = whole ? static_cast<ResampleRows &>(held) : shared;
-        target.failure = drawTarget(stream, source, target, i == 0 ? progress : quiet, i == 0 ? sized : nullptr);
-        if (target.failure && !source.failed())
-            stopped = true;
+
+    struct Drawing {
+        ComposeTarget *target;
+        std::unique_ptr<ResampleRows> rows;
+        std::unique_ptr<Resampling> resampling;
+        std::vector<int> lastRowBy; // of each input row: the last stream row it or one above reads
     };
-    if (whole) {
-        // The picture is in memory already: the targets draw from it in turn.
-        for (int i = 0; i < int(targets.size()); ++i)
-            draw(i);
-    } else {
-        band.drawTogether(draw);
+    std::vector<Drawing> drawings;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        ComposeTarget &target = targets[i];
+        const PicturePlan &plan = *target.plan;
+        if (plan.failure) {
+            band.done(int(i));
+            continue;
+        }
+        const std::vector<int> *rowMap = plan.maps.used ? &plan.maps.rows : nullptr;
+        Drawing d{&target, nullptr, nullptr, {}};
+        if (whole)
+            d.rows = std::make_unique<HeldSource>(stream, rowMap);
+        else
+            d.rows = std::make_unique<BandSource>(band, int(i), rowMap);
+        target.canvas->resize(plan.layout.width, plan.layout.height);
+        if (i == 0 && sized)
+            sized();
+        ResampleInput input{plan.width, plan.height, d.rows.get(), nullptr, plan.maps.margin};
+        if (plan.maps.used) {
+            input.width = int(plan.maps.columns.size());
+            input.height = int(plan.maps.rows.size());
+            input.columns = &plan.maps.columns;
+            int last = -1;
+            for (const int r : plan.maps.rows)
+                d.lastRowBy.push_back(last = std::max(last, r));
+        }
+        d.resampling = std::make_unique<Resampling>(input, *target.canvas, plan.resample, i == 0 ? progress : quiet);
+        drawings.push_back(std::move(d));
+    }
+
+    // Each drawing goes as far as the rows read allow; then the next band is
+    // read. A picture held whole has every row already.
+    for (;;) {
+        bool drawing = false;
+        for (std::size_t k = 0; k < drawings.size(); ++k) {
+            Drawing &d = drawings[k];
+            Resampling &r = *d.resampling;
+            while (!r.finished()) {
+                const int input = r.nextInputRow();
+                const int last = input < 0 || d.lastRowBy.empty() ? input : d.lastRowBy[std::size_t(input)];
+                if (!whole && last >= band.rowsRead() && !band.failed()) {
+                    // What the step would let go first, so the band read next
+                    // may take its place.
+                    if (const int first = r.nextFirstInputRow(); first >= 0)
+                        d.rows->release(first);
+                    break;
+                }
+                r.step();
+            }
+            if (r.finished())
+                band.done(int(d.target - targets.data()));
+            else
+                drawing = true;
+        }
+        if (!drawing || !band.readMore())
+            break;
+    }
+
+    bool stopped = false;
+    for (Drawing &d : drawings) {
+        // A stream that failed ends every drawing at the row in hand.
+        while (!d.resampling->finished())
+            d.resampling->step();
+        if (d.resampling->ok())
+            continue;
+        const PicturePlan &plan = *d.target->plan;
+        if (d.rows->failed()) {
+            d.target->failure = Failure{plan.source, stream.message()};
+        } else if (progress.stopped()) {
+            d.target->failure = stoppedFailure(plan.source);
+            stopped = true;
+        }
     }
     // A file stopped while it was drawn reads no further, whatever size stopped.
     if (stopped) {

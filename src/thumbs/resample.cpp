@@ -17,31 +17,6 @@ int sourceColumn(const ResampleInput &input, std::int64_t x)
     return input.columns ? (*input.columns)[std::size_t(x)] : int(x);
 }
 
-bool plainStretch(const ResampleInput &input, Picture &canvas, const ResampleFit &fit, const ResampleProgress &progress)
-{
-    // The pixel choice of stretchBlt, read through the row source.
-    const std::vector<int> columns = stretchMap(input.width, fit.width, StretchAxis::Columns);
-    const std::vector<int> rows = stretchMap(input.height, fit.height, StretchAxis::Rows);
-    const int xBegin = std::max(0, -fit.x0);
-    const int xEnd = std::min(fit.width, canvas.width() - fit.x0);
-    const int yBegin = std::max(0, -fit.y0);
-    const int yEnd = std::min(fit.height, canvas.height() - fit.y0);
-    std::vector<int> from;
-    for (int x = xBegin; x < xEnd; ++x)
-        from.push_back(sourceColumn(input, columns[std::size_t(x)]));
-    for (int y = yBegin; y < yEnd; ++y) {
-        const int r = rows[std::size_t(y)];
-        input.rows->release(r);
-        const Colour *in = input.rows->row(r);
-        Colour *out = canvas.row(fit.y0 + y) + fit.x0 + xBegin;
-        for (std::size_t i = 0; i < from.size(); ++i)
-            out[i] = in && from[i] >= 0 ? in[from[i]] : input.margin;
-        if (input.rows->failed() || progress.stopped())
-            return false;
-    }
-    return !input.rows->failed();
-}
-
 // What one window row reads, worked out once per picture: window rows whose
 // sampled columns start at the same place read the same source columns for
 // every canvas column. Column i reads at[bounds[i] .. bounds[i + 1]) and
@@ -186,26 +161,90 @@ Colour averageOf(const Sums &sum, Colour margin)
                channel(sum.blue, blueOf(margin)));
 }
 
-bool averageWindows(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
-                    const ResampleProgress &progress)
+} // namespace
+
+ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality,
+                          ResampleFitting fitting)
 {
-    const ResampleFit &fit = plan.fit;
-    const ResampleWindow &window = plan.window;
-    const std::int64_t R = window.radius;
-    const int xBegin = std::max(0, -fit.x0);
-    const int xEnd = std::max(xBegin, std::min(fit.width, canvas.width() - fit.x0));
-    const Tables tables = tablesFor(input, plan, xBegin, xEnd);
-    std::vector<Sums> sums(std::size_t(xEnd - xBegin));
-    for (int y = 0; y < fit.height; ++y) {
+    ResamplePlan plan;
+    if (inputWidth <= 0 || inputHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
+        return plan;
+    plan.covers = fitting == ResampleFitting::Cover;
+    plan.fit = plan.covers ? coverCanvas(inputWidth, inputHeight, canvasWidth, canvasHeight)
+                           : fitPicture(inputWidth, inputHeight, canvasWidth, canvasHeight);
+    if (quality > 0)
+        plan.window = resampleWindow(plan.fit.scale, quality);
+    plan.quality = quality;
+    return plan;
+}
+
+// The drawing's state between two canvas rows. The plain stretch reads one
+// input row per canvas row, through the choice of stretchBlt; the averaging
+// reads the window rows of each canvas row.
+struct Resampling::State {
+    const ResampleInput input;
+    Picture &canvas;
+    const ResamplePlan plan;
+    const ResampleProgress progress;
+    bool finished = false;
+    bool ok = false;
+    int y = 0;
+    int yEnd = 0;
+    int xBegin = 0;
+    // Plain stretch.
+    std::vector<int> rows;
+    std::vector<int> from;
+    // Averaging.
+    Tables tables;
+    std::vector<Sums> sums;
+
+    State(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan, const ResampleProgress &progress)
+        : input(input), canvas(canvas), plan(plan), progress(progress)
+    {
+    }
+
+    void end(bool drawn)
+    {
+        finished = true;
+        ok = drawn;
+    }
+
+    // The window rows canvas row y reads: source rows top + [bLo, bHi].
+    struct WindowRows {
+        std::int64_t top, bLo, bHi;
+    };
+    WindowRows windowRows(int row) const
+    {
+        const std::int64_t R = plan.window.radius;
+        // source row of b = 0
+        const std::int64_t top = windowStart(std::int64_t(plan.window.centre(row)) - R, R, input.height, plan.covers);
+        return {top, std::max<std::int64_t>(0, -top), std::min<std::int64_t>(2 * R, input.height - 1 - top)};
+    }
+
+    void plainRow()
+    {
+        const ResampleFit &fit = plan.fit;
+        const int r = rows[std::size_t(y)];
+        input.rows->release(r);
+        const Colour *in = input.rows->row(r);
+        Colour *out = canvas.row(fit.y0 + y) + fit.x0 + xBegin;
+        for (std::size_t i = 0; i < from.size(); ++i)
+            out[i] = in && from[i] >= 0 ? in[from[i]] : input.margin;
+        if (input.rows->failed() || progress.stopped())
+            return end(false);
+        if (++y == yEnd)
+            end(!input.rows->failed());
+    }
+
+    void averagedRow()
+    {
         if (progress.stopped())
-            return false;
+            return end(false);
+        const ResampleFit &fit = plan.fit;
         const int canvasY = fit.y0 + y;
         if (canvasY >= 0 && canvasY < canvas.height()) {
             std::fill(sums.begin(), sums.end(), Sums{0, 0, 0, 0, 0});
-            // source row of b = 0
-            const std::int64_t top = windowStart(std::int64_t(window.centre(y)) - R, R, input.height, plan.covers);
-            const std::int64_t bLo = std::max<std::int64_t>(0, -top);
-            const std::int64_t bHi = std::min<std::int64_t>(2 * R, input.height - 1 - top);
+            const auto [top, bLo, bHi] = windowRows(y);
             // Windows only move down: a source streaming its rows may let the
             // rows above this one go.
             if (bLo <= bHi)
@@ -225,38 +264,102 @@ bool averageWindows(const ResampleInput &input, Picture &canvas, const ResampleP
         }
         // A source that broke gave margin for its missing rows: the picture ends here.
         if (input.rows->failed())
-            return false;
+            return end(false);
+        ++y;
         if (progress.rowDone)
-            progress.rowDone(y + 1, fit.height);
+            progress.rowDone(y, fit.height);
+        if (y == fit.height)
+            end(true);
     }
-    return true;
+};
+
+Resampling::Resampling(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
+                       const ResampleProgress &progress)
+    : m(std::make_unique<State>(input, canvas, plan, progress))
+{
+    canvas.clear();
+    if (input.width <= 0 || input.height <= 0 || canvas.isEmpty() || plan.fit.width <= 0) {
+        m->end(false);
+        return;
+    }
+    const ResampleFit &fit = plan.fit;
+    if (plan.quality <= 0) {
+        const std::vector<int> columns = stretchMap(input.width, fit.width, StretchAxis::Columns);
+        m->rows = stretchMap(input.height, fit.height, StretchAxis::Rows);
+        m->xBegin = std::max(0, -fit.x0);
+        const int xEnd = std::min(fit.width, canvas.width() - fit.x0);
+        for (int x = m->xBegin; x < xEnd; ++x)
+            m->from.push_back(sourceColumn(input, columns[std::size_t(x)]));
+        m->y = std::max(0, -fit.y0);
+        m->yEnd = std::min(fit.height, canvas.height() - fit.y0);
+        if (m->y >= m->yEnd)
+            m->end(!input.rows->failed());
+        return;
+    }
+    m->xBegin = std::max(0, -fit.x0);
+    const int xEnd = std::max(m->xBegin, std::min(fit.width, canvas.width() - fit.x0));
+    m->tables = tablesFor(input, plan, m->xBegin, xEnd);
+    m->sums.resize(std::size_t(xEnd - m->xBegin));
+    m->yEnd = fit.height;
+    if (fit.height <= 0)
+        m->end(true);
 }
 
-} // namespace
+Resampling::~Resampling() = default;
 
-ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int canvasHeight, int quality,
-                          ResampleFitting fitting)
+bool Resampling::finished() const
 {
-    ResamplePlan plan;
-    if (inputWidth <= 0 || inputHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
-        return plan;
-    plan.covers = fitting == ResampleFitting::Cover;
-    plan.fit = plan.covers ? coverCanvas(inputWidth, inputHeight, canvasWidth, canvasHeight)
-                           : fitPicture(inputWidth, inputHeight, canvasWidth, canvasHeight);
-    if (quality > 0)
-        plan.window = resampleWindow(plan.fit.scale, quality);
-    plan.quality = quality;
-    return plan;
+    return m->finished;
+}
+
+bool Resampling::ok() const
+{
+    return m->ok;
+}
+
+int Resampling::nextFirstInputRow() const
+{
+    if (m->finished)
+        return -1;
+    if (m->plan.quality <= 0)
+        return m->rows[std::size_t(m->y)];
+    const int canvasY = m->plan.fit.y0 + m->y;
+    if (canvasY < 0 || canvasY >= m->canvas.height())
+        return -1;
+    const auto [top, bLo, bHi] = m->windowRows(m->y);
+    return bLo <= bHi ? int(top + bLo) : -1;
+}
+
+int Resampling::nextInputRow() const
+{
+    if (m->finished)
+        return -1;
+    if (m->plan.quality <= 0)
+        return m->rows[std::size_t(m->y)];
+    const int canvasY = m->plan.fit.y0 + m->y;
+    if (canvasY < 0 || canvasY >= m->canvas.height())
+        return -1;
+    const auto [top, bLo, bHi] = m->windowRows(m->y);
+    return bLo <= bHi ? int(top + bHi) : -1;
+}
+
+void Resampling::step()
+{
+    if (m->finished)
+        return;
+    if (m->plan.quality <= 0)
+        m->plainRow();
+    else
+        m->averagedRow();
 }
 
 bool ResamplePicture(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
                      const ResampleProgress &progress)
 {
-    canvas.clear();
-    if (input.width <= 0 || input.height <= 0 || canvas.isEmpty() || plan.fit.width <= 0)
-        return false;
-    return plan.quality <= 0 ? plainStretch(input, canvas, plan.fit, progress)
-                             : averageWindows(input, canvas, plan, progress);
+    Resampling drawing(input, canvas, plan, progress);
+    while (!drawing.finished())
+        drawing.step();
+    return drawing.ok();
 }
 
 } // namespace tess

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tess {
@@ -75,5 +76,31 @@ ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int 
 // (the canvas cleared), the source broke, or the progress's stop was set.
 bool ResamplePicture(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
                      const ResampleProgress &progress = {});
+
+// The same drawing a canvas row at a time, for a caller that feeds several
+// drawings from one stream: before each step it reads on until the input row
+// nextInputRow() names is in memory. ResamplePicture is the steps run through.
+class Resampling {
+public:
+    // Clears the canvas; finished (and not ok) at once when there is nothing to draw.
+    Resampling(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
+               const ResampleProgress &progress = {});
+    ~Resampling();
+    Resampling(const Resampling &) = delete;
+    Resampling &operator=(const Resampling &) = delete;
+
+    bool finished() const;
+    // Finished with every row drawn (what ResamplePicture returns).
+    bool ok() const;
+    // The first and the last input row the next step reads; -1 when it
+    // reads none. The rows above the first are no longer wanted.
+    int nextFirstInputRow() const;
+    int nextInputRow() const;
+    void step();
+
+private:
+    struct State;
+    std::unique_ptr<State> m;
+};
 
 } // namespace tess
