@@ -152,12 +152,12 @@ void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, c
             Drawing &d = drawings[k];
             Resampling &r = *d.resampling;
             while (!r.finished()) {
-                const int input = r.nextInputRow();
+                const auto [first, input] = r.nextInputRows();
                 const int last = input < 0 || d.lastRowBy.empty() ? input : d.lastRowBy[std::size_t(input)];
                 if (!whole && last >= band.rowsRead() && !band.failed()) {
                     // What the step would let go first, so the band read next
                     // may take its place.
-                    if (const int first = r.nextFirstInputRow(); first >= 0)
+                    if (first >= 0)
                         d.rows->release(first);
                     break;
                 }

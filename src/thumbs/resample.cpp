@@ -317,30 +317,19 @@ bool Resampling::ok() const
     return m->ok;
 }
 
-int Resampling::nextFirstInputRow() const
+std::pair<int, int> Resampling::nextInputRows() const
 {
     if (m->finished)
-        return -1;
-    if (m->plan.quality <= 0)
-        return m->rows[std::size_t(m->y)];
+        return {-1, -1};
+    if (m->plan.quality <= 0) {
+        const int row = m->rows[std::size_t(m->y)];
+        return {row, row};
+    }
     const int canvasY = m->plan.fit.y0 + m->y;
     if (canvasY < 0 || canvasY >= m->canvas.height())
-        return -1;
+        return {-1, -1};
     const auto [top, bLo, bHi] = m->windowRows(m->y);
-    return bLo <= bHi ? int(top + bLo) : -1;
-}
-
-int Resampling::nextInputRow() const
-{
-    if (m->finished)
-        return -1;
-    if (m->plan.quality <= 0)
-        return m->rows[std::size_t(m->y)];
-    const int canvasY = m->plan.fit.y0 + m->y;
-    if (canvasY < 0 || canvasY >= m->canvas.height())
-        return -1;
-    const auto [top, bLo, bHi] = m->windowRows(m->y);
-    return bLo <= bHi ? int(top + bHi) : -1;
+    return bLo <= bHi ? std::pair{int(top + bLo), int(top + bHi)} : std::pair{-1, -1};
 }
 
 void Resampling::step()

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -92,10 +93,9 @@ public:
     bool finished() const;
     // Finished with every row drawn (what ResamplePicture returns).
     bool ok() const;
-    // The first and the last input row the next step reads; -1 when it
+    // The first and the last input row the next step reads; both -1 when it
     // reads none. The rows above the first are no longer wanted.
-    int nextFirstInputRow() const;
-    int nextInputRow() const;
+    std::pair<int, int> nextInputRows() const;
     void step();
 
 private:

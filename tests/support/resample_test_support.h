@@ -18,6 +18,18 @@
 
 namespace tess::testing {
 
+// The default settings with a thumbnail's ratio mode, size, quality and margin.
+inline ThumbSettings thumbSettings(int mode, int width, int height, int quality, Colour margin)
+{
+    ThumbSettings s = defaultSettings(QString());
+    s.RatioMode = std::int16_t(mode);
+    s.Width = std::int16_t(width);
+    s.Height = std::int16_t(height);
+    s.Quality = std::int16_t(quality);
+    s.MarginColour = std::int32_t(margin);
+    return s;
+}
+
 inline int columnOf(Colour c) { return redOf(c) | (greenOf(c) << 8); }
 
 // The nearest integer, halves to even (the default floating-point rounding mode).

@@ -20,24 +20,9 @@ using tess::testing::firstDifference;
 
 namespace {
 
-Picture busyPicture(int width, int height)
-{
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y, rgb((x * 37 + y * 3) & 0xFF, (y * 29 + x / 3) & 0xFF, (x * y + 11 * (x ^ y)) & 0xFF));
-    return p;
-}
-
 ThumbSettings sized(int mode, int quality, QSize size)
 {
-    ThumbSettings s = defaultSettings(QString());
-    s.RatioMode = std::int16_t(mode);
-    s.Quality = std::int16_t(quality);
-    s.Width = std::int16_t(size.width());
-    s.Height = std::int16_t(size.height());
-    s.MarginColour = std::int32_t(rgb(1, 2, 250));
-    return s;
+    return tess::testing::thumbSettings(mode, size.width(), size.height(), quality, rgb(1, 2, 250));
 }
 
 const QSize kSizes[] = {{64, 64}, {200, 90}, {24, 300}};
@@ -60,7 +45,7 @@ protected:
     {
         s_dir = new QTemporaryDir;
         s_jpeg = s_dir->filePath(QStringLiteral("busy.jpg"));
-        test_files::writeBytes(s_jpeg, *encodeJpeg(busyPicture(301, 217), {}, s_jpeg));
+        test_files::writeBytes(s_jpeg, *encodeJpeg(tess::testing::patterned(301, 217), {}, s_jpeg));
     }
     static void TearDownTestSuite() { delete s_dir; }
     static inline QTemporaryDir *s_dir = nullptr;
@@ -69,7 +54,7 @@ protected:
     static std::vector<Source> sources()
     {
         return {{"streamed JPEG", [] { return Opened{nullptr, openPicture(s_jpeg)}; }},
-                {"held picture", [] { return Opened{pictureRows(busyPicture(233, 301)), {}}; }}};
+                {"held picture", [] { return Opened{pictureRows(tess::testing::patterned(233, 301)), {}}; }}};
     }
 };
 

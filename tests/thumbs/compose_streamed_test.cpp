@@ -99,13 +99,7 @@ QByteArray fileFor(Kind kind, const Picture &p)
 
 ThumbSettings settingsFor(int mode, int width, int height, int quality)
 {
-    ThumbSettings s = defaultSettings(QString());
-    s.RatioMode = std::int16_t(mode);
-    s.Width = std::int16_t(width);
-    s.Height = std::int16_t(height);
-    s.Quality = std::int16_t(quality);
-    s.MarginColour = std::int32_t(rgb(1, 2, 250));
-    return s;
+    return tess::testing::thumbSettings(mode, width, height, quality, rgb(1, 2, 250));
 }
 
 struct Drawn {

@@ -20,13 +20,7 @@ constexpr Colour kPicture = rgb(200, 100, 50);
 
 ThumbSettings settingsFor(int mode, int width, int height, int quality)
 {
-    ThumbSettings s = defaultSettings(QString());
-    s.RatioMode = std::int16_t(mode);
-    s.Width = std::int16_t(width);
-    s.Height = std::int16_t(height);
-    s.Quality = std::int16_t(quality);
-    s.MarginColour = std::int32_t(kMargin);
-    return s;
+    return tess::testing::thumbSettings(mode, width, height, quality, kMargin);
 }
 
 // ---------------------------------------------------------------- canvas sizes and bands

@@ -13,13 +13,7 @@ namespace {
 
 ThumbSettings cropSettings(int width, int height, int quality, Colour margin)
 {
-    ThumbSettings s = defaultSettings(QString());
-    s.RatioMode = CropToFill;
-    s.Width = std::int16_t(width);
-    s.Height = std::int16_t(height);
-    s.Quality = std::int16_t(quality);
-    s.MarginColour = std::int32_t(margin);
-    return s;
+    return tess::testing::thumbSettings(CropToFill, width, height, quality, margin);
 }
 
 // ---------------------------------------------------------------- the crop's maps
