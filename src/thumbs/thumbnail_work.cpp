@@ -22,7 +22,7 @@ WorkCost together(const std::vector<WorkCost> &costs)
 
 } // namespace
 
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads, RawSource raw,
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &admission, int threads, RawSource raw,
                    const EncodeOptions &encode)
 {
     std::vector<const ThumbSettings *> sizes{&work.settings};
@@ -47,7 +47,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
     };
     const OpenedPicture opened = openPicture(work.job.source, options);
     if (!opened.ok()) {
-        start(WorkCost{});
+        admission.admit(WorkCost{});
         work.failure = Failure{work.job.source, opened.message};
         return;
     }
@@ -62,7 +62,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
             each.push_back(now ? plan.costNow(rows) : plan.cost);
         return together(each);
     };
-    if (!start(costs(false))) {
+    if (!admission.admit(costs(false))) {
         work.failure = stoppedFailure(work.job.source);
         return;
     }
@@ -76,7 +76,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
     progress.rowDone = [&](int rowsDone, int rowsTotal) {
         if (!lowered) {
             lowered = true;
-            start(costs(true));
+            admission.lower(costs(true));
         }
         work.rowsTotal.store(rowsTotal, std::memory_order_relaxed);
         work.rowsDone.store(rowsDone, std::memory_order_release);

@@ -75,17 +75,21 @@ struct ThumbnailWork {
     std::atomic<bool> abandoned{false};
 };
 
-// Told what making a file will take, before any pixel is read; may block
-// until the memory is there. False: the run no longer wants the file.
-using WorkAdmission = std::function<bool(const WorkCost &)>;
+// How a file's memory is let in. `admit` is told what making the file will
+// take, before any pixel is read, and may block until the memory is there;
+// false: the run no longer wants the file. `lower` is told the smaller cost
+// once a picture decoded whole has let its decoder's memory go.
+struct WorkAdmission {
+    std::function<bool(const WorkCost &)> admit;
+    std::function<void(const WorkCost &)> lower;
+};
 
-// Opens the file (its header only), plans its thumbnails and asks `start` for
-// the plan's cost; `start` is asked again, with less, once a picture decoded
-// whole has let its decoder's memory go. Composes and encodes into `work`
+// Opens the file (its header only), plans its thumbnails and has them
+// admitted at the plan's cost. Composes and encodes into `work`
 // (decoding with `threads` for the libraries that start their own, a camera
 // raw from `raw`, encoding with `encode`). The caller publishes it finished.
 // A file the run abandons fails as stopped.
-void makeThumbnail(ThumbnailWork &work, const WorkAdmission &start, int threads,
+void makeThumbnail(ThumbnailWork &work, const WorkAdmission &admission, int threads,
                    RawSource raw = RawSource::Preview, const EncodeOptions &encode = {});
 
 } // namespace tess

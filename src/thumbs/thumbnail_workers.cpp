@@ -20,11 +20,11 @@ void failWork(ThumbnailWork &work, const std::exception_ptr &error)
 ThumbnailWorkers::ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
                                    std::size_t memoryBudget, Maker maker, ThumbnailSizes sizes)
     : m_jobs(std::move(jobs))
-    , m_budget(memoryBudget)
     , m_maker(std::move(maker))
     , m_lookahead(2 * std::max(1, threads))
     , m_sizes(std::move(sizes))
     , m_settings(settings)
+    , m_memory(memoryBudget)
 {
     const int count = std::clamp(threads, 1, std::max(1, int(m_jobs.size())));
     m_threads.reserve(std::size_t(count));
@@ -51,12 +51,9 @@ void ThumbnailWorkers::cancel()
 
 void ThumbnailWorkers::dropFrom(int index)
 {
-    for (auto it = m_slots.lower_bound(index); it != m_slots.end();) {
-        it->second.work->abandoned = true;
-        if (it->second.admitted)
-            m_inFlight -= it->second.cost.making + it->second.cost.holding;
-        it = m_slots.erase(it);
-    }
+    for (auto it = m_slots.lower_bound(index); it != m_slots.end(); it = m_slots.erase(it))
+        it->second->abandoned = true;
+    m_memory.releaseFrom(index);
 }
 
 void ThumbnailWorkers::changeSettings(int index, const ThumbSettings &settings)
@@ -70,59 +67,27 @@ void ThumbnailWorkers::changeSettings(int index, const ThumbSettings &settings)
     m_changed.notify_all();
 }
 
-void ThumbnailWorkers::admit(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost,
-                             std::unique_lock<std::mutex> &lock)
+WorkAdmission ThumbnailWorkers::admissionOf(const std::shared_ptr<ThumbnailWork> &work)
 {
-    const std::size_t total = cost.making + cost.holding;
-    // Files are let in in list order, so a later one never takes the memory
-    // an earlier one waits for.
-    const auto firstInLine = [&] {
-        for (const auto &[index, slot] : m_slots) {
-            if (index >= work->index)
-                return true;
-            if (!slot.admitted)
-                return false;
+    WorkAdmission admission;
+    admission.admit = [this, work](const WorkCost &cost) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] {
+            return m_cancelled || !m_memory.knows(*work) || m_memory.mayAdmit(*work, cost, m_followed);
+        });
+        if (m_cancelled || !m_memory.admit(*work, cost)) {
+            work->abandoned = true;
+            return false;
         }
-        return true;
+        m_changed.notify_all(); // the file after it may have waited only for its turn
+        return !work->abandoned.load();
     };
-    m_changed.wait(lock, [&] {
-        const auto slot = m_slots.find(work->index);
-        const bool dropped = slot == m_slots.end() || slot->second.work != work;
-        return m_cancelled || dropped || work->index == m_followed
-            || (m_inFlight + total <= m_budget && firstInLine());
-    });
-    const auto slot = m_slots.find(work->index);
-    if (m_cancelled || slot == m_slots.end() || slot->second.work != work) {
-        work->abandoned = true;
-        return;
-    }
-    slot->second.cost = cost;
-    slot->second.admitted = true;
-    m_inFlight += total;
-    m_peak = std::max(m_peak, m_inFlight);
-    m_changed.notify_all(); // the file after it may have waited only for its turn
-}
-
-void ThumbnailWorkers::lower(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost)
-{
-    const auto slot = m_slots.find(work->index);
-    if (slot == m_slots.end() || slot->second.work != work || !slot->second.admitted
-        || cost.making >= slot->second.cost.making)
-        return;
-    m_inFlight -= slot->second.cost.making - cost.making;
-    slot->second.cost.making = cost.making;
-    m_changed.notify_all(); // a file waiting for memory may fit now
-}
-
-void ThumbnailWorkers::finish(const std::shared_ptr<ThumbnailWork> &work)
-{
-    std::lock_guard lock(m_mutex);
-    const auto slot = m_slots.find(work->index);
-    if (slot != m_slots.end() && slot->second.work == work && slot->second.admitted) {
-        // Its rows are gone; its canvas and bytes wait for the run.
-        m_inFlight -= slot->second.cost.making;
-        slot->second.cost.making = 0;
-    }
+    admission.lower = [this, work](const WorkCost &cost) {
+        std::lock_guard lock(m_mutex);
+        if (m_memory.lower(*work, cost.making))
+            m_changed.notify_all(); // a file waiting for memory may fit now
+    };
+    return admission;
 }
 
 void ThumbnailWorkers::run()
@@ -137,58 +102,35 @@ void ThumbnailWorkers::run()
         const int index = m_next++;
         auto work = std::make_shared<ThumbnailWork>(index, m_jobs[std::size_t(index)],
                                                     settingsPerSize(m_settings, m_sizes));
-        m_slots[index] = Slot{work, {}, false};
+        m_slots[index] = work;
+        m_memory.enter(*work);
         m_changed.notify_all(); // the run may be waiting for this file to be taken up
         lock.unlock();
         try {
-            bool admitted = false;
-            m_maker(*work, [&](const WorkCost &cost) {
-                std::unique_lock admitting(m_mutex);
-                if (admitted) {
-                    lower(work, cost);
-                    return true;
-                }
-                admit(work, cost, admitting);
-                admitted = true;
-                return !work->abandoned.load();
-            });
+            m_maker(*work, admissionOf(work));
         } catch (...) {
             failWork(*work, std::current_exception());
         }
         work->finished.store(true, std::memory_order_release);
-        finish(work);
         lock.lock();
+        // Its rows are gone; its canvas and bytes wait for the run.
+        m_memory.lower(*work, 0);
         m_changed.notify_all();
     }
 }
 
-std::shared_ptr<ThumbnailWork> ThumbnailWorkers::follow(int index, const std::function<void()> &whileWaiting,
-                                                        std::chrono::milliseconds interval)
+std::shared_ptr<ThumbnailWork> ThumbnailWorkers::follow(int index)
 {
     std::unique_lock lock(m_mutex);
     // Everything before the file is written or failed: let it go.
-    for (auto it = m_slots.begin(); it != m_slots.end() && it->first < index;) {
-        if (it->second.admitted)
-            m_inFlight -= it->second.cost.making + it->second.cost.holding;
-        it->second.work->abandoned = !it->second.work->finished;
-        it = m_slots.erase(it);
-    }
+    for (auto it = m_slots.begin(); it != m_slots.end() && it->first < index; it = m_slots.erase(it))
+        it->second->abandoned = !it->second->finished;
+    m_memory.releaseBefore(index);
     m_followed = index;
     m_next = std::max(m_next, index);
     m_changed.notify_all();
-    for (;;) {
-        const auto slot = m_slots.find(index);
-        if (slot != m_slots.end())
-            return slot->second.work;
-        if (whileWaiting) {
-            m_changed.wait_for(lock, interval);
-            lock.unlock();
-            whileWaiting();
-            lock.lock();
-        } else {
-            m_changed.wait(lock);
-        }
-    }
+    m_changed.wait(lock, [&] { return m_slots.count(index) > 0; });
+    return m_slots[index];
 }
 
 void ThumbnailWorkers::wait(const ThumbnailWork &work, std::optional<std::chrono::milliseconds> timeout)
@@ -206,9 +148,8 @@ void ThumbnailWorkers::done(const ThumbnailWork &work)
     {
         std::lock_guard lock(m_mutex);
         const auto slot = m_slots.find(work.index);
-        if (slot != m_slots.end() && slot->second.work.get() == &work) {
-            if (slot->second.admitted)
-                m_inFlight -= slot->second.cost.making + slot->second.cost.holding;
+        if (slot != m_slots.end() && slot->second.get() == &work) {
+            m_memory.release(work);
             m_slots.erase(slot);
         }
     }
@@ -218,7 +159,7 @@ void ThumbnailWorkers::done(const ThumbnailWork &work)
 std::size_t ThumbnailWorkers::peakCost() const
 {
     std::lock_guard lock(m_mutex);
-    return m_peak;
+    return m_memory.peak();
 }
 
 } // namespace tess

@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/thumb_settings.h"
+#include "thumbs/memory_admission.h"
 #include "thumbs/thumbnail_sizes.h"
 #include "thumbs/thumbnail_work.h"
 
@@ -30,7 +31,7 @@ inline constexpr std::size_t kDefaultMemoryBudget = std::size_t(256) << 20;
 class ThumbnailWorkers {
 public:
     // Makes one file's thumbnail into the work (see makeThumbnail).
-    using Maker = std::function<void(ThumbnailWork &, const WorkAdmission &start)>;
+    using Maker = std::function<void(ThumbnailWork &, const WorkAdmission &admission)>;
 
     // Each file is made at every one of `sizes` (none: the settings' own).
     ThumbnailWorkers(std::vector<ThumbnailJob> jobs, const ThumbSettings &settings, int threads,
@@ -42,11 +43,9 @@ public:
     // Files from `index` on are made (again) with these settings.
     void changeSettings(int index, const ThumbSettings &settings);
 
-    // The work for file `index`, started if it was not (indexes go up); the
-    // files before it are let go. whileWaiting, if given, is called every
-    // `interval` until a worker has taken the file up.
-    std::shared_ptr<ThumbnailWork> follow(int index, const std::function<void()> &whileWaiting = {},
-                                          std::chrono::milliseconds interval = std::chrono::milliseconds(16));
+    // The work for file `index`, once a worker has taken it up (indexes go
+    // up); the files before it are let go.
+    std::shared_ptr<ThumbnailWork> follow(int index);
     // Waits until work is finished, or at most `timeout` when given.
     void wait(const ThumbnailWork &work, std::optional<std::chrono::milliseconds> timeout);
     // The run is done with the file it follows: its memory is free.
@@ -58,19 +57,11 @@ public:
     std::size_t peakCost() const;
 
 private:
-    struct Slot {
-        std::shared_ptr<ThumbnailWork> work;
-        WorkCost cost;
-        bool admitted = false;
-    };
     void run();
-    void admit(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost, std::unique_lock<std::mutex> &lock);
-    void lower(const std::shared_ptr<ThumbnailWork> &work, const WorkCost &cost);
+    WorkAdmission admissionOf(const std::shared_ptr<ThumbnailWork> &work);
     void dropFrom(int index);
-    void finish(const std::shared_ptr<ThumbnailWork> &work);
 
     const std::vector<ThumbnailJob> m_jobs;
-    const std::size_t m_budget;
     const Maker m_maker;
     const int m_lookahead;
     const ThumbnailSizes m_sizes;
@@ -78,9 +69,8 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::map<int, Slot> m_slots;     // files started and not yet let go
-    std::size_t m_inFlight = 0;      // their reckoned memory
-    std::size_t m_peak = 0;
+    std::map<int, std::shared_ptr<ThumbnailWork>> m_slots; // files started and not yet let go
+    MemoryAdmission m_memory;        // their reckoned memory
     int m_next = 0;                  // the next file to start
     int m_followed = 0;              // the file the run is at
     bool m_cancelled = false;

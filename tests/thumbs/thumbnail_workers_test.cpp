@@ -33,10 +33,10 @@ struct CostMaker {
 
     ThumbnailWorkers::Maker maker()
     {
-        return [this](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
-            start(cost);
+        return [this](ThumbnailWork &work, const WorkAdmission &admission) {
+            admission.admit(cost);
             if (loweredTo != SIZE_MAX)
-                start({loweredTo, cost.holding});
+                admission.lower({loweredTo, cost.holding});
             const int now = ++making;
             int seen = mostAtOnce.load();
             while (now > seen && !mostAtOnce.compare_exchange_weak(seen, now)) {
@@ -111,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ThumbnailWorkers, NewSettingsRemakeTheFilesFromThereOn)
 {
     std::atomic<int> made{0};
-    auto maker = [&](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
-        start({});
+    auto maker = [&](ThumbnailWork &work, const WorkAdmission &admission) {
+        admission.admit({});
         ++made;
         work.canvas = Picture(1, 1, Colour(work.settings.Width));
         work.finished = true;
@@ -145,10 +145,10 @@ TEST(ThumbnailWorkers, AFileWaitingForItsTurnStartsOnceTheOneBeforeItIsLetIn)
     std::condition_variable changed;
     bool secondDone = false;
     bool secondDoneWhileFirstMade = false;
-    auto maker = [&](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
+    auto maker = [&](ThumbnailWork &work, const WorkAdmission &admission) {
         if (work.index == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        start({10, 0});
+        admission.admit({10, 0});
         std::unique_lock lock(mutex);
         if (work.index == 0) {
             secondDoneWhileFirstMade = changed.wait_for(lock, std::chrono::seconds(3), [&] { return secondDone; });
@@ -168,8 +168,8 @@ TEST(ThumbnailWorkers, CancelStopsWorkUnderWayAtItsNextRow)
 {
     std::atomic<bool> sawAbandon{false};
     std::atomic<bool> underWay{false};
-    auto maker = [&](ThumbnailWork &work, const std::function<void(const WorkCost &)> &start) {
-        start({});
+    auto maker = [&](ThumbnailWork &work, const WorkAdmission &admission) {
+        admission.admit({});
         underWay = true;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (!work.abandoned && std::chrono::steady_clock::now() < until)
