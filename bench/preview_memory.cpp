@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     window.ListFolder(QString::fromLocal8Bit(argv[2]));
-    while (window.previewing())
+    while (window.scanning() || window.previewing())
         app.processEvents(QEventLoop::WaitForMoreEvents, 50);
     app.processEvents();
     const double ms = double(clock.nsecsElapsed()) / 1e6;

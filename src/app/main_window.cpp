@@ -4,6 +4,8 @@
 #include "app/list_box.h"
 #include "app/preview_fit.h"
 #include "app/preview_loader.h"
+#include "app/run_announcer.h"
+#include "app/window_run.h"
 #include "app/shape_outline.h"
 #include "chrome/close_image.h"
 #include "chrome/picture_box.h"
@@ -18,6 +20,7 @@
 #include "platform/ui/fonts.h"
 #include "settings/settings_file.h"
 #include "settings/ui/settings_window.h"
+#include "thumbs/failure_of.h"
 #include "thumbs/source_listing.h"
 
 #include <QApplication>
@@ -114,6 +117,10 @@ MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The threads first, while everything they report to is still there.
+    delete m_run;
+    if (m_scan.joinable())
+        m_scan.join();
     m_previews.reset();
     if (m_previewCursor)
         QApplication::restoreOverrideCursor();
@@ -280,13 +287,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // message box is up; it goes first, as if cancelled.
     if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
         modal->close();
-    // A run or a scan lets events in while it works; it cannot be torn down
-    // under its own feet. The run is asked to stop after the file in hand, a
-    // scan to finish, and the window then closes the ordinary way.
+    // The run is asked to stop after the file in hand, a scan to finish, and
+    // the window then closes the ordinary way, its thumbnails whole.
     if (running() || m_scanning) {
         m_closeWhenIdle = true;
-        if (m_engine)
-            m_engine->requestStop();
+        if (m_run)
+            m_run->requestStop();
         event->ignore();
         return;
     }
@@ -300,11 +306,6 @@ void MainWindow::unload()
     m_unloaded = true;
     ::unlink(nativePath(appLocations().workFolder + QStringLiteral("/Dumy.bmp")).constData());
     animateClose(this, kMainWindowSlot);
-}
-
-void MainWindow::yieldToEvents()
-{
-    QCoreApplication::processEvents();
 }
 
 // --- Source folder and previews ---
@@ -327,7 +328,26 @@ bool MainWindow::ListFolder(const QString &folder)
 
     m_scanning = true;
     Cmd_InFolder->setEnabled(false);
-    const SourceListing listing = ListSourceFolder(folder, [this] { yieldToEvents(); });
+    if (m_scan.joinable())
+        m_scan.join(); // the last scan's thread, which has nothing left to do
+    // The thread reaches the window only through the queued call, which the
+    // window's destructor outlasts by joining it first.
+    m_scan = std::thread([this, folder] {
+        SourceListing listing;
+        try {
+            listing = ListSourceFolder(folder);
+        } catch (...) {
+            listing.failure = failureOf(std::current_exception(), folder);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, folder, listing = std::move(listing)] { showListing(folder, listing); },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void MainWindow::showListing(const QString &folder, const SourceListing &listing)
+{
     Cmd_InFolder->setEnabled(true);
     m_scanning = false;
 
@@ -343,10 +363,10 @@ bool MainWindow::ListFolder(const QString &folder)
         Cmd_Thumb->setEnabled(true);
     }
     List_Thumb->clear();
+    emit folderListed();
 
     if (m_closeWhenIdle)
         close();
-    return true;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -438,10 +458,15 @@ void MainWindow::showPreview(PreviewPicture loaded)
 
 void MainWindow::Cmd_Setting_Click()
 {
+    // A run in hand waits before its next file while the settings are edited,
+    // and makes the files after the one on the canvas with them.
+    if (m_run)
+        m_run->hold();
+    m_settingsOpen = true;
     m_openSettings(m_settings, this);
-    // A run in hand makes the files after the one on the canvas with them.
-    if (m_engine)
-        m_engine->changeSettings(m_settings);
+    m_settingsOpen = false;
+    if (m_run)
+        m_run->release(m_settings);
     // A new background clears the canvas: in the middle of a run that would
     // wipe the rows already drawn of the thumbnail about to be written, so the
     // run's canvas keeps its picture and takes the colour from its next file.
@@ -449,6 +474,8 @@ void MainWindow::Cmd_Setting_Click()
         picHigh->picture().setBackground(Colour(m_settings.MarginColour));
     else
         picHigh->setBackground(Colour(m_settings.MarginColour));
+    if (const std::optional<BatchResult> ended = std::exchange(m_endWhileSettingsOpen, std::nullopt))
+        endRun(*ended);
 }
 
 } // namespace tess

@@ -4,13 +4,17 @@
 #include "platform/picture.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
+#include "thumbs/source_listing.h"
 
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
 
 class QLabel;
+class QTimer;
 
 namespace tess {
 
@@ -19,8 +23,10 @@ class Command;
 class ListBox;
 class PictureBox;
 class PreviewLoader;
+class RunAnnouncer;
 class ShapeOutline;
 class TitleStrip;
+class WindowRun;
 
 // Tessarolith_Main: the startup window. It lists the pictures of a source
 // folder, previews a source picture or a written thumbnail, runs the thumbnail
@@ -48,7 +54,8 @@ public:
     // Handlers, named after their control and event.
     void SelectSourceFolder();   // Cmd_InFolder
     // Lists folder as a folder chosen in the browser is listed: the path shown,
-    // its pictures listed, the first previewed, the run button enabled, the
+    // then, once its scan on a thread of its own ends (folderListed()), its
+    // pictures listed, the first previewed, the run button enabled, the
     // thumbnail list emptied. The command line's folder and a dropped folder
     // (or picture, for its folder) come here. False, with nothing changed,
     // while a scan or a run is under way.
@@ -56,10 +63,10 @@ public:
     void List_Pic_Click();       // preview of the selected source picture
     void List_Thumb_Click();     // preview of the selected thumbnail, from the save folder
     void Cmd_Setting_Click();    // the settings window, modal
-    void Cmd_Thumb_Click();      // the batch run
+    void Cmd_Thumb_Click();      // starts the batch run; runEnded() says when it ends
     void Cmd_Stop_Click();       // asks the run to stop after the file in hand
 
-    bool running() const { return m_engine != nullptr; }
+    bool running() const { return m_run != nullptr; }
     bool scanning() const { return m_scanning; }
     // Whether a preview is still loading; previewShown() comes when it ends.
     bool previewing() const;
@@ -107,6 +114,8 @@ signals:
     void runEnded(tess::BatchEnd end);
     // A preview's load ended and the box shows what it shows for it.
     void previewShown();
+    // A folder's scan ended and the lists show its outcome.
+    void folderListed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -120,9 +129,10 @@ private:
     void unload();
     void preview(const QString &path, bool thumbnail);
     void showPreview(PreviewPicture loaded);
+    void showListing(const QString &folder, const SourceListing &listing);
     void drawProgress(int rowsDone, int rowsTotal);
+    void endRun(const BatchResult &result);
     void finishRun(const BatchResult &result);
-    void yieldToEvents();
 
     ThumbSettings &m_settings;
     WindowChrome m_chrome;
@@ -133,7 +143,14 @@ private:
     bool m_scanning = false;
     bool m_closeWhenIdle = false;
     bool m_unloaded = false;
-    BatchEngine *m_engine = nullptr;
+    // The run in hand (a child of the window), what it tells the desktop, and
+    // the repaints that bring its canvas and bar to the screen.
+    WindowRun *m_run = nullptr;
+    std::unique_ptr<RunAnnouncer> m_announcer;
+    QTimer *m_repaint = nullptr;
+    bool m_settingsOpen = false;
+    std::optional<BatchResult> m_endWhileSettingsOpen;
+    std::thread m_scan;
     SettingsOpener m_openSettings;
     // The preview in hand: which fit it is for, whether the hourglass is up,
     // and the runs it started beside, so that a run begun after the click

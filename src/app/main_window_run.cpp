@@ -1,19 +1,20 @@
 // The thumbnail run as the main window shows it: the canvas fills row by row
 // inside its frame, the progress bar follows the rows of the file in hand, and
-// every written name joins List_Thumb.
+// every written name joins List_Thumb. The run works on its own thread
+// (WindowRun); the window only shows what it hears.
 #include "app/main_window.h"
 
-#include "app/frame_pacer.h"
 #include "app/list_box.h"
 #include "app/run_announcer.h"
+#include "app/window_run.h"
 #include "chrome/picture_box.h"
 #include "chrome/twips.h"
 #include "controls/command.h"
 #include "platform/ui/dialogs.h"
 #include "thumbs/compose_geometry.h"
 
-#include <QCoreApplication>
 #include <QLabel>
+#include <QTimer>
 #include <algorithm>
 
 namespace tess {
@@ -21,7 +22,10 @@ namespace tess {
 namespace {
 constexpr Colour kWhite = rgb(255, 255, 255);
 constexpr Colour kProgressColour = rgb(192, 255, 192);
-constexpr double kRunFramesPerSecond = 20.0;
+// The canvas, the bar and the list reach the screen twenty times a second:
+// each repaint takes its time from the workers on a busy machine, and a
+// canvas filling at that rate still reads as smooth.
+constexpr int kRepaintIntervalMs = 50;
 } // namespace
 
 void MainWindow::Cmd_Thumb_Click()
@@ -40,67 +44,64 @@ void MainWindow::Cmd_Thumb_Click()
     lbl_PreSize->setText(QString());
 
     const QStringList entries = m_listedNames;
-
-    BatchEngine engine;
-    m_engine = &engine;
-
-    // The canvas, the bar and the list are marked for repainting as they
-    // change and reach the screen when the run serves the event loop, twenty
-    // times a second: each repaint takes its time from the workers on a busy
-    // machine, and a canvas filling at that rate still reads as smooth. The
-    // workers never wait for either.
-    FramePacer pacer(kRunFramesPerSecond);
-    const auto serveEvents = [this, &pacer] {
-        if (pacer.due())
-            yieldToEvents();
-    };
     // The whole run's progress on the desktop's task bar, and a notice at its end.
-    RunAnnouncer announcer;
-    announcer.started(int(entries.size()));
-    BatchCallbacks callbacks;
-    callbacks.canvasSized = [this](int width, int height, Colour background) {
+    m_announcer = std::make_unique<RunAnnouncer>();
+    m_announcer->started(int(entries.size()));
+
+    if (!m_repaint) {
+        m_repaint = new QTimer(this);
+        m_repaint->setInterval(kRepaintIntervalMs);
+        connect(m_repaint, &QTimer::timeout, this, [this] {
+            picHigh->update();
+            PicProgress->update();
+        });
+    }
+    m_repaint->start();
+
+    m_run = new WindowRun(jobsForFolder(m_listedFolder, entries), m_settings, this);
+    connect(m_run, &WindowRun::canvasSized, this, [this](int width, int height, Colour background) {
         Picture &canvas = picHigh->picture();
         canvas.setBackground(background);
         canvas.resize(width, height);
         const CanvasPlacement placement = placeCanvas(width, height);
         picHigh->setGeometry(placement.left, placement.top, width, height);
-        picHigh->update();
-    };
-    callbacks.rowsDrawn = [this](const Picture &drawn, int first, int end) {
+    });
+    connect(m_run, &WindowRun::rowsDrawn, this, [this](const Picture &rows, int first) {
         Picture &canvas = picHigh->picture();
-        if (canvas.width() != drawn.width() || canvas.height() != drawn.height())
+        if (canvas.width() != rows.width() || first + rows.height() > canvas.height())
             return;
-        std::copy(drawn.row(first), drawn.row(first) + std::size_t(end - first) * std::size_t(drawn.width()),
+        std::copy(rows.row(0), rows.row(0) + std::size_t(rows.height()) * std::size_t(rows.width()),
                   canvas.row(first));
-    };
-    callbacks.rowDone = [this](int rowsDone, int rowsTotal) {
-        picHigh->update();
+    });
+    connect(m_run, &WindowRun::rowDone, this, [this](int rowsDone, int rowsTotal) {
         drawProgress(rowsDone, rowsTotal);
         emit runRowDone(rowsDone, rowsTotal);
-    };
-    callbacks.fileDone = [this, &announcer](int index, const QString &outputName, bool written) {
-        announcer.fileDone(index + 1);
-        picHigh->update();
+    });
+    connect(m_run, &WindowRun::fileDone, this, [this](int index, const QString &outputName, bool written) {
+        m_announcer->fileDone(index + 1);
         PicProgress->setBackground(kWhite);
-        PicProgress->update();
         if (written)
             List_Thumb->addItemKeepingTheView(outputName);
-        List_Thumb->update();
         emit runFileDone(index, outputName, written);
-    };
-    callbacks.serve = serveEvents;
-
-    const BatchResult result = engine.run(jobsForFolder(m_listedFolder, entries), m_settings, callbacks);
-    m_engine = nullptr;
-    // A window being closed needs no notice of the run it waited for.
-    announcer.ended(result, isActiveWindow() || m_closeWhenIdle);
-    finishRun(result);
+    });
+    connect(m_run, &WindowRun::ended, this, [this](const BatchResult &result) {
+        m_run->deleteLater();
+        m_run = nullptr;
+        m_repaint->stop();
+        // The settings window's own loop may hear the end; the run is
+        // finished once it has closed.
+        if (m_settingsOpen)
+            m_endWhileSettingsOpen = result;
+        else
+            endRun(result);
+    });
+    m_run->start();
 }
 
 void MainWindow::Cmd_Stop_Click()
 {
-    if (m_engine)
-        m_engine->requestStop();
+    if (m_run)
+        m_run->requestStop();
 }
 
 void MainWindow::drawProgress(int rowsDone, int rowsTotal)
@@ -112,13 +113,21 @@ void MainWindow::drawProgress(int rowsDone, int rowsTotal)
     const float unit = float(bar.width()) / float(rowsTotal);
     const int right = int(roundHalfEven(double(float(rowsDone) * unit)));
     bar.fillBox(0, 0, right, bar.height(), kProgressColour);
-    PicProgress->update();
+}
+
+void MainWindow::endRun(const BatchResult &result)
+{
+    // A window being closed needs no notice of the run it waited for.
+    m_announcer->ended(result, isActiveWindow() || m_closeWhenIdle);
+    m_announcer.reset();
+    finishRun(result);
 }
 
 void MainWindow::finishRun(const BatchResult &result)
 {
     picHigh->clear();
     PicProgress->setBackground(kWhite);
+    PicProgress->update();
     Cmd_Stop->setEnabled(false);
     Cmd_InFolder->setEnabled(true);
     emit runEnded(result.end);

@@ -10,16 +10,15 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
-#include <future>
 
 namespace tess {
 
 namespace {
 
-// How often the run serves a front end that follows it while it waits: about
-// a frame of the screen. The wait ends at once when the file is done; waking
-// more often only takes a core from the workers, as the front end shows
-// nothing new between two frames.
+// How often the run looks at the rows of the file in hand for a front end that
+// follows them: about a frame of the screen. The wait ends at once when the
+// file is done; waking more often only takes a core from the workers, as the
+// front end shows nothing new between two frames.
 constexpr std::chrono::milliseconds kFollowInterval(16);
 
 // The output folders below the save folder made so far in this run.
@@ -69,7 +68,7 @@ private:
 
 bool follows(const BatchCallbacks &callbacks)
 {
-    return callbacks.rowDone || callbacks.canvasSized || callbacks.rowsDrawn || callbacks.serve;
+    return callbacks.rowDone || callbacks.canvasSized || callbacks.rowsDrawn;
 }
 
 // One thumbnail file of a finished work.
@@ -109,28 +108,18 @@ WriteOutcome writeOutput(const ThumbnailWork &work, const Output &output, bool o
     }
 }
 
-// The writes of the file in hand, in size order up to the first that fails:
-// on a thread of their own while the front end serves its events, so a slow
-// disk never holds the window still; otherwise where the run is.
+// The writes of the file in hand, in size order up to the first that fails.
 std::vector<WriteOutcome> writeInTurn(const ThumbnailWork &work, bool sizeFolders, const SourceFiles &sources,
-                                      FoldersMade &foldersMade, const std::function<void()> &serve)
+                                      FoldersMade &foldersMade)
 {
-    const auto writeAll = [&] {
-        std::vector<WriteOutcome> outcomes;
-        for (const Output &output : outputsOf(work)) {
-            outcomes.push_back(
-                writeOutput(work, output, sizeFolders || !work.job.outputFolder.isEmpty(), sources, foldersMade));
-            if (!outcomes.back().ok())
-                break;
-        }
-        return outcomes;
-    };
-    if (!serve)
-        return writeAll();
-    std::future<std::vector<WriteOutcome>> writing = std::async(std::launch::async, writeAll);
-    while (writing.wait_for(kFollowInterval) != std::future_status::ready)
-        serve();
-    return writing.get();
+    std::vector<WriteOutcome> outcomes;
+    for (const Output &output : outputsOf(work)) {
+        outcomes.push_back(
+            writeOutput(work, output, sizeFolders || !work.job.outputFolder.isEmpty(), sources, foldersMade));
+        if (!outcomes.back().ok())
+            break;
+    }
+    return outcomes;
 }
 
 } // namespace
@@ -142,8 +131,8 @@ int defaultDecodeThreads()
 
 BatchEngine::BatchEngine(int decodeThreads)
     : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
-    , m_maker([this](ThumbnailWork &work, const WorkAdmission &start) {
-        makeThumbnail(work, start, m_decodeThreads, m_rawSource, m_encodeOptions);
+    , m_maker([this](ThumbnailWork &work, const WorkAdmission &admission) {
+        makeThumbnail(work, admission, m_decodeThreads, m_rawSource, m_encodeOptions);
     })
 {
 }
@@ -197,7 +186,7 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
         sourcePaths.append(job.source);
     const SourceFiles sources(sourcePaths);
     const FreedMemoryKept keptForNextPicture;
-    ThumbnailWorkers workers(jobs, settings, m_decodeThreads, m_memoryBudget, m_maker, m_sizes);
+    ThumbnailWorkers workers(jobs, settings, m_decodeThreads, kDefaultMemoryBudget, m_maker, m_sizes);
     const bool sizeFolders = m_sizes.size() > 1;
     const bool following = follows(callbacks);
     FoldersMade foldersMade;
@@ -207,7 +196,7 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
         if (const std::optional<ThumbSettings> changed = takeSettingsChange())
             workers.changeSettings(i, *changed);
 
-        const std::shared_ptr<ThumbnailWork> work = workers.follow(i, callbacks.serve, kFollowInterval);
+        const std::shared_ptr<ThumbnailWork> work = workers.follow(i);
         CanvasFollower follower(callbacks);
         for (;;) {
             const bool finished = work->finished.load(std::memory_order_acquire);
@@ -215,21 +204,13 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
                 follower.update(*work, finished);
             if (finished)
                 break;
-            if (following) {
-                // Rows of a large picture may come slower than the front end
-                // wants to serve its events.
-                workers.wait(*work, kFollowInterval);
-                if (callbacks.serve)
-                    callbacks.serve();
-            } else {
-                workers.wait(*work, std::nullopt);
-            }
+            workers.wait(*work, following ? std::optional(kFollowInterval) : std::nullopt);
         }
 
         std::vector<WriteOutcome> outcomes;
         std::optional<Failure> failure = work->failure;
         if (!failure) {
-            outcomes = writeInTurn(*work, sizeFolders, sources, foldersMade, callbacks.serve);
+            outcomes = writeInTurn(*work, sizeFolders, sources, foldersMade);
             failure = outcomes.back().failure;
         }
         workers.done(*work);
@@ -255,8 +236,8 @@ BatchResult BatchEngine::runJobs(const std::vector<ThumbnailJob> &jobs, const Th
                 callbacks.fileFailed(i, *failure);
         }
 
-        if (callbacks.serve)
-            callbacks.serve();
+        if (callbacks.fileEnded)
+            callbacks.fileEnded(i);
         if (m_stopRequested) {
             workers.cancel();
             result.end = BatchEnd::Stopped;

@@ -19,7 +19,8 @@
 namespace tess {
 
 // What the front end hears from a run. Every callback is optional and runs on
-// the thread that called run(). The front end owns whatever it shows: the
+// the thread that called run(), never a GUI's: a window hands on what it
+// hears by queued signals. The front end owns whatever it shows: the
 // canvas rows come to it, the engine keeps no picture of its.
 struct BatchCallbacks {
     // The file in hand has its canvas: its size and its background (the
@@ -38,11 +39,10 @@ struct BatchCallbacks {
     // With keep-going on: the file failed, nothing was written for it, and the
     // run goes on.
     std::function<void(int index, const Failure &failure)> fileFailed;
-    // Every few milliseconds while the run waits (for a picture being made,
-    // for a file being written), and after each file before the stop request
-    // is looked at: where a GUI serves its events. Given one, the run writes
-    // its files on a thread of their own, so that it never waits on the disk.
-    std::function<void()> serve;
+    // After each file, once its thumbnails are reported and before the stop
+    // request is looked at. It may block: a window holds the run here until
+    // it has caught up with the file, or while its settings are being edited.
+    std::function<void(int index)> fileEnded;
 };
 
 enum class BatchEnd { Completed, Stopped, Failed };
@@ -71,8 +71,6 @@ public:
     // Failed. On: a failing file is reported through fileFailed, counted in
     // `failed`, nothing is written for it, and the run goes on.
     void setKeepGoing(bool keepGoing) { m_keepGoing = keepGoing; }
-    // Bytes the pictures in flight may take together (see ThumbnailWorkers).
-    void setMemoryBudget(std::size_t bytes) { m_memoryBudget = bytes; }
     // Where camera raws' pictures come from (the camera's preview by default).
     // Set before run().
     void setRawSource(RawSource raw) { m_rawSource = raw; }
@@ -115,7 +113,6 @@ private:
 
     const int m_decodeThreads;
     bool m_keepGoing = false;
-    std::size_t m_memoryBudget = kDefaultMemoryBudget;
     RawSource m_rawSource = RawSource::Preview;
     ThumbnailSizes m_sizes;
     EncodeOptions m_encodeOptions;

@@ -40,10 +40,8 @@ bool listable(int attributes)
 }
 
 // The folder's entries that match a wildcard and whose attributes one of the
-// passes takes, or the error that stopped the read. perFile runs as each is
-// found, so a slow folder doesn't hold the window still until the end.
-std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries,
-                                  const QStringList &wildcards, const std::function<void()> &perFile)
+// passes takes, or the error that stopped the read.
+std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &entries, const QStringList &wildcards)
 {
     DIR *dir = ::opendir(nativePath(folder).constData());
     if (dir == nullptr)
@@ -73,8 +71,6 @@ std::optional<Failure> readFolder(const QString &folder, std::vector<Entry> &ent
         if (!attributes || !listable(*attributes))
             continue;
         entries.push_back({name, *attributes});
-        if (perFile)
-            perFile();
     }
 }
 
@@ -108,12 +104,12 @@ bool matchesWildcard(const QString &name, const QString &wildcard)
     return pattern.match(subject).hasMatch();
 }
 
-SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile)
+SourceListing ListSourceFolder(const QString &folder)
 {
     const QStringList &wildcards = pictureWildcards();
     SourceListing listing;
     std::vector<Entry> entries;
-    if (auto failure = readFolder(folder, entries, wildcards, perFile)) {
+    if (auto failure = readFolder(folder, entries, wildcards)) {
         listing.failure = std::move(failure);
         return listing;
     }

@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 namespace tess {
@@ -31,8 +30,8 @@ const QStringList &pictureWildcards();
 // can't be listed twice. There is no limit on the count besides memory.
 // Names come as nameFromNative maps the folder's bytes, so a name that is not
 // UTF-8 is listed too, sorted by what displayName shows for it.
-// perFile is called once per collected file, so a window can stay responsive.
-SourceListing ListSourceFolder(const QString &folder, const std::function<void()> &perFile = {});
+// A window scans on a thread of its own: a large folder takes a while.
+SourceListing ListSourceFolder(const QString &folder);
 
 // True when a bare name matches a wildcard name such as "*.jpg", ignoring case.
 bool matchesWildcard(const QString &name, const QString &wildcard);

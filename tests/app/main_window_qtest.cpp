@@ -299,16 +299,13 @@ private slots:
         for (int i = 0; i < 5; ++i)
             QVERIFY(writeBmp(picturePath(QStringLiteral("p%1.bmp").arg(i)), quadrantPicture(8, 8)));
         MainWindow &w = open();
-        bool offDuringScan = false;
-        // Runs at the scan's first yield: the handler is called straight away
-        // below, so no event is processed before the scan begins.
-        QTimer::singleShot(0, this, [&] {
-            offDuringScan = w.scanning() && !w.Cmd_InFolder->enabledFlag();
-            clickCommand(w.Cmd_InFolder);
-        });
         fake->folderAnswers.push_back(pictures->path());
         w.SelectSourceFolder();
-        QVERIFY(offDuringScan);
+        // The scan's outcome reaches the window through its event loop, so
+        // no scan has ended before it runs again.
+        QVERIFY(w.scanning() && !w.Cmd_InFolder->enabledFlag());
+        clickCommand(w.Cmd_InFolder);
+        QVERIFY(waitForListing(w));
         QCOMPARE(fake->folderTitles.size(), 1);
         QCOMPARE(w.List_Pic->count(), 5);
         QVERIFY(w.Cmd_InFolder->enabledFlag());
@@ -319,11 +316,10 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY(writeBmp(picturePath(QStringLiteral("p%1.bmp").arg(i)), quadrantPicture(8, 8)));
         MainWindow &w = open();
-        bool closedAtOnce = true;
-        QTimer::singleShot(0, this, [&] { closedAtOnce = w.close(); });
         fake->folderAnswers.push_back(pictures->path());
         w.SelectSourceFolder();
-        QVERIFY(!closedAtOnce);
+        QVERIFY(!w.close());
+        QVERIFY(waitForListing(w));
         QCOMPARE(w.List_Pic->count(), 3);
         QVERIFY(!w.isVisible());
         QVERIFY(QFile::exists(program->file(QStringLiteral("Tessarolith.ini"))));
@@ -595,7 +591,7 @@ private slots:
     void disabledRunButtonDoesNothing()
     {
         MainWindow &w = open();
-        clickCommand(w.Cmd_Thumb);
+        QVERIFY(clickRunAndWait(w));
         QVERIFY(!w.running());
         QVERIFY(fake->messages.isEmpty());
         QVERIFY(!w.Cmd_Stop->enabledFlag());

@@ -122,7 +122,7 @@ private slots:
     void theRunWritesEveryThumbnailUnderItsSourcesBytes()
     {
         MainWindow &w = openAndList();
-        clickCommand(w.Cmd_Thumb);
+        QVERIFY(clickRunAndWait(w));
         QVERIFY(!w.running());
         QCOMPARE(fake->messages, QStringList{QStringLiteral("正常終了しました！！")});
 
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(test_files::writeRaw(sourceFolder, "\x01" "bad\xE9.bmp", "not a picture"));
         MainWindow &w = openAndList();
         QCOMPARE(entries(w.List_Pic).first(), QStringLiteral("\\x01bad\\xE9.bmp"));
-        clickCommand(w.Cmd_Thumb);
+        QVERIFY(clickRunAndWait(w));
         QCOMPARE(fake->messages.size(), 1);
         QVERIFY2(fake->messages[0].contains(QString::fromUtf8("/src写真/\\x01bad\\xE9.bmp\n")),
                  qPrintable(fake->messages[0]));

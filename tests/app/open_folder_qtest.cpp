@@ -136,7 +136,7 @@ private slots:
     {
         window->List_Thumb->addItem(QStringLiteral("Thumb_old.jpg"));
         QVERIFY(!window->Cmd_Thumb->enabledFlag());
-        QVERIFY(window->ListFolder(pictures->path()));
+        QVERIFY(listAndWait(*window, pictures->path()));
         QCOMPARE(window->Folder_Path->text(), pictures->path());
         QCOMPARE(entries(window->List_Pic), (QStringList{"A.jpg", "b.bmp"}));
         QCOMPARE(window->List_Pic->currentRow(), 0);
@@ -162,6 +162,7 @@ private slots:
         QFETCH(QString, listed);
         QFETCH(QStringList, names);
         QVERIFY(dropOnto(window.get(), {QUrl::fromLocalFile(at(dropped))}));
+        QVERIFY(waitForListing(*window));
         const QString folder = QDir::cleanPath(listed.isEmpty() ? pictures->path() : at(listed));
         QCOMPARE(window->Folder_Path->text(), folder);
         QCOMPARE(entries(window->List_Pic), names);
@@ -183,7 +184,7 @@ private slots:
             if (url.isLocalFile())
                 url = QUrl::fromLocalFile(at(url.toLocalFile()));
         }
-        QVERIFY(window->ListFolder(at(QStringLiteral("sub"))));
+        QVERIFY(listAndWait(*window, at(QStringLiteral("sub"))));
         QVERIFY(!dropOnto(window.get(), urls));
         QCOMPARE(window->Folder_Path->text(), QDir::cleanPath(at(QStringLiteral("sub"))));
         QCOMPARE(entries(window->List_Pic), QStringList{"c.BMP"});
@@ -192,6 +193,7 @@ private slots:
     void dropOnAListReachesTheWindow()
     {
         QVERIFY(dropOnto(window->List_Pic->viewport(), {QUrl::fromLocalFile(pictures->path())}));
+        QVERIFY(waitForListing(*window));
         QCOMPARE(entries(window->List_Pic), (QStringList{"A.jpg", "b.bmp"}));
     }
 };

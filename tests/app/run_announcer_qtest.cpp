@@ -84,7 +84,7 @@ private slots:
         ThumbSettings settings;
         std::unique_ptr<MainWindow> window = showMainWindow(settings);
         settings.SaveFolder = output.path();
-        QVERIFY(window->ListFolder(sources.path()));
+        QVERIFY(listAndWait(*window, sources.path()));
         QWidget other;
         if (!windowActive) {
             other.show();

@@ -137,7 +137,7 @@ private slots:
                 return {};
             });
         });
-        clickCommand(w.Cmd_Thumb);
+        QVERIFY(clickRunAndWait(w));
         QVERIFY2(lastRowProblem.isEmpty(), qPrintable(lastRowProblem));
         QCOMPARE(fake->messages, QStringList{MainWindow::completedMessage()});
 

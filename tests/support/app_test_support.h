@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QImage>
 #include <QList>
+#include <QMouseEvent>
+#include <QApplication>
 #include <QListWidget>
 #include <QPair>
 #include <QStringEncoder>
@@ -96,6 +98,33 @@ inline void clickCommand(Command *button)
     QTest::mouseMove(button->window(), QPoint(1, 1));
     QTest::mouseMove(button);
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A click with the pointer already there, for a handler of the run's reports:
+// unlike a move, it lets no other event in before it lands, so the run is
+// still at the file whose report the handler hears.
+inline void clickCommandInPlace(Command *button)
+{
+    const QPoint centre = button->rect().center();
+    QMouseEvent over(QEvent::MouseMove, centre, button->mapToGlobal(centre), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(button, &over);
+    QTest::mouseClick(button, Qt::LeftButton, {}, centre);
+}
+
+// The window scans folders and runs batches on threads of its own: these
+// wait for the end, false when it does not come within the time given.
+[[nodiscard]] inline bool waitForListing(const MainWindow &window, int timeoutMs = 20000)
+{
+    return QTest::qWaitFor([&] { return !window.scanning(); }, timeoutMs);
+}
+[[nodiscard]] inline bool listAndWait(MainWindow &window, const QString &folder)
+{
+    return window.ListFolder(folder) && waitForListing(window);
+}
+[[nodiscard]] inline bool clickRunAndWait(MainWindow &window, int timeoutMs = 60000)
+{
+    clickCommand(window.Cmd_Thumb);
+    return QTest::qWaitFor([&] { return !window.running(); }, timeoutMs);
 }
 
 } // namespace tess::testing

@@ -46,12 +46,13 @@ protected:
         return *window;
     }
 
-    // Lists a folder through the real button; the first picture's preview
-    // may still be loading.
+    // Lists a folder through the real button and waits for its scan; the
+    // first picture's preview may still be loading.
     void listFolder(const QString &folder)
     {
         fake->folderAnswers.push_back(folder);
         clickCommand(window->Cmd_InFolder);
+        QVERIFY(waitForListing(*window));
     }
 };
 

@@ -92,16 +92,18 @@ struct SlowFirstMaker {
 
     ThumbnailWorkers::Maker maker()
     {
-        return [this](ThumbnailWork &work, const WorkAdmission &start) {
+        return [this](ThumbnailWork &work, const WorkAdmission &admission) {
             // Slow once it has its memory, as a large picture being decoded is.
-            makeThumbnail(work, [&](const WorkCost &cost) {
-                const bool admitted = start(cost);
+            WorkAdmission slowed = admission;
+            slowed.admit = [&](const WorkCost &cost) {
+                const bool admitted = admission.admit(cost);
                 if (work.index == slowIndex) {
                     std::unique_lock lock(mutex);
                     changed.wait_for(lock, std::chrono::seconds(5), [&] { return finishedAfterSlow() >= waitFor; });
                 }
                 return admitted;
-            }, 1);
+            };
+            makeThumbnail(work, slowed, 1);
             std::lock_guard lock(mutex);
             made.emplace_back(work.index, work.settings.Width);
             changed.notify_all();
@@ -495,13 +497,13 @@ TEST_F(BatchEngineTest, StreamedAndWholeFilesWriteWhatTheWholePathComposes)
     }
 }
 
-enum class Thrower { CanvasSized, RowDone, FileDone, Serve };
+enum class Thrower { CanvasSized, RowDone, FileDone, FileEnded };
 enum class Thrown { BadAlloc, RuntimeError, NotAnException };
 
 struct ThrowCase {
     Thrower where;
     Thrown what;
-    int written; // thumbnails counted before the throw; -1: either of the files around it
+    int written; // thumbnails counted before the throw
     const char *message;
 };
 
@@ -514,7 +516,7 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
         addPicture(QStringLiteral("p%1.bmp").arg(i), 20, 20, i);
     int file = 0;
     const auto maybeThrow = [&](Thrower here) {
-        if (here != c.where || (file != 1 && here != Thrower::Serve))
+        if (here != c.where || (file != 1 && here != Thrower::FileEnded))
             return;
         switch (c.what) {
         case Thrown::BadAlloc: throw std::bad_alloc();
@@ -523,21 +525,16 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
         }
     };
     BatchCallbacks callbacks;
-    bool secondInHand = false;
-    callbacks.canvasSized = [&](int, int, Colour) {
-        secondInHand = file == 1;
-        maybeThrow(Thrower::CanvasSized);
-    };
+    callbacks.canvasSized = [&](int, int, Colour) { maybeThrow(Thrower::CanvasSized); };
     callbacks.rowDone = [&](int, int) { maybeThrow(Thrower::RowDone); };
     callbacks.fileDone = [&](int, const QString &, bool) {
         maybeThrow(Thrower::FileDone);
         ++file;
     };
-    // Called while the run waits and after each file: the throw comes once
-    // the second file is on the canvas, before or after its write.
-    callbacks.serve = [&] {
-        if (secondInHand)
-            maybeThrow(Thrower::Serve);
+    // After the second file is written and reported.
+    callbacks.fileEnded = [&](int index) {
+        if (index == 1)
+            maybeThrow(Thrower::FileEnded);
     };
     BatchResult result;
     EXPECT_NO_THROW(result = run({"p0.bmp", "p1.bmp", "p2.bmp"}, callbacks));
@@ -545,9 +542,7 @@ TEST_P(ExceptionInARun, EndsTheRunAsAFailureNamingTheFile)
     ASSERT_TRUE(result.failure.has_value());
     EXPECT_EQ(result.failure->file, source("p1.bmp"));
     EXPECT_EQ(result.failure->message, QString::fromUtf8(c.message));
-    if (c.written >= 0) {
-        EXPECT_EQ(result.written, c.written);
-    }
+    EXPECT_EQ(result.written, c.written);
     EXPECT_FALSE(QFileInfo::exists(saved("Thumb_p2.bmp"))) << "the run ended at the file";
 }
 
@@ -556,7 +551,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ThrowCase{Thrower::CanvasSized, Thrown::BadAlloc, 1, "メモリが足りません。"},
                       ThrowCase{Thrower::RowDone, Thrown::RuntimeError, 1, "処理中にエラーが発生しました。"},
                       ThrowCase{Thrower::FileDone, Thrown::NotAnException, 2, "処理中にエラーが発生しました。"},
-                      ThrowCase{Thrower::Serve, Thrown::BadAlloc, -1, "メモリが足りません。"}));
+                      ThrowCase{Thrower::FileEnded, Thrown::BadAlloc, 2, "メモリが足りません。"}));
 
 TEST_F(BatchEngineTest, AHugeCanvasThatCannotBeAllocatedFailsTheFile)
 {
