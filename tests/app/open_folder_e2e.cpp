@@ -54,13 +54,12 @@ private slots:
 
         QProcess tessarolith;
         tessarolith.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        tessarolith.start(program, {source});
-        QVERIFY(tessarolith.waitForStarted());
-        const std::optional<QPoint> corner = windowCorner(QStringLiteral("Tessarolith"));
-        QVERIFY2(corner, "the main window did not show");
+        const std::optional<QRect> shown = startWithWindow(tessarolith, program, {source}, QStringLiteral("Tessarolith"));
+        QVERIFY2(shown, "the main window did not show");
+        const QPoint corner = shown->topLeft();
         QTest::qWait(500); // the open animation and the listing
 
-        QVERIFY(clickAt(runButtonCentre(*corner), [](int ms) { QTest::qWait(ms); }));
+        QVERIFY(clickAt(runButtonCentre(corner), [](int ms) { QTest::qWait(ms); }));
 
         QElapsedTimer clock;
         clock.start();

@@ -83,10 +83,9 @@ public:
         env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
         tessarolith.setProcessEnvironment(env);
         tessarolith.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        tessarolith.start(m_program, {m_source});
         std::optional<Shots> shots;
-        if (tessarolith.waitForStarted()) {
-            shots = shootWindows(scale);
+        if (const std::optional<QRect> main = startWithWindow(tessarolith, m_program, {m_source}, QStringLiteral("Tessarolith"))) {
+            shots = shootWindows(scale, *main);
             ::kill(pid_t(tessarolith.processId()), SIGTERM);
         }
         if (!tessarolith.waitForFinished(kTimeoutMs))
@@ -95,15 +94,12 @@ public:
     }
 
 private:
-    std::optional<Shots> shootWindows(qreal scale)
+    std::optional<Shots> shootWindows(qreal scale, const QRect &main)
     {
-        const std::optional<QRect> main = windowGeometry(QStringLiteral("Tessarolith"));
-        if (!main)
-            return std::nullopt;
         QTest::qWait(800); // the open animation and the listing
         Shots shots;
-        shots.main = grabScreen(*main);
-        const QPoint button = main->topLeft() + (QPointF(kSettingsButton) * scale).toPoint();
+        shots.main = grabScreen(main);
+        const QPoint button = main.topLeft() + (QPointF(kSettingsButton) * scale).toPoint();
         if (!clickAt(button, [](int ms) { QTest::qWait(ms); }))
             return std::nullopt;
         const std::optional<QRect> settings = windowGeometry(QStringLiteral("各種設定"));

@@ -1,10 +1,12 @@
 #pragma once
 // A person's mouse on the Xvfb display, played by xdotool, for the end-to-end tests.
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <optional>
 
 namespace xdotool_support {
@@ -41,6 +43,28 @@ inline std::optional<QRect> windowGeometry(const QString &text)
     if (x < 0 || y < 0)
         return std::nullopt;
     return QRect(x, y, w, h);
+}
+
+// Starts the program and waits for its visible window whose title holds
+// text. About one start in ten of any Qt program on Xvfb fails to reach the
+// display and shows no window: such a start is ended and the program started
+// again, three times at most. The window's place and size, or nothing.
+inline std::optional<QRect> startWithWindow(QProcess &process, const QString &program, const QStringList &args,
+                                            const QString &text, int timeoutMs = 20000)
+{
+    for (int tries = 0; tries < 3; ++tries) {
+        process.start(program, args);
+        QElapsedTimer clock;
+        clock.start();
+        while (process.waitForStarted() && process.state() == QProcess::Running && clock.elapsed() < timeoutMs) {
+            if (xdotool({"search", "--onlyvisible", "--name", text}).value_or(QString()).trimmed().size() > 0)
+                return windowGeometry(text);
+            QThread::msleep(100);
+        }
+        process.kill();
+        process.waitForFinished();
+    }
+    return std::nullopt;
 }
 
 // The top-left corner of the visible window whose title holds text.
