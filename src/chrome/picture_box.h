@@ -35,13 +35,11 @@ public:
     void clear();
 
     // Auto-size: the box follows the size of every picture it is given (off by default).
-    bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool on);
 
     // On (the default), the retained picture is kept at the size of the box's
     // contents: a resize keeps what overlaps and fills the new part with the
     // background. Off, the picture keeps its own size whatever the box's size.
-    bool pictureFollowsSize() const { return m_followSize; }
     void setPictureFollowsSize(bool on);
 
     // A background drawn from artwork or a formula (a texture, a gradient) is
@@ -52,8 +50,7 @@ public:
     using DenseDrawing = std::function<void(Picture &dense, int density)>;
     void setDenseDrawing(DenseDrawing drawing);
 
-    // Repaints now rather than at the next turn of the event loop, for long
-    // operations that draw and yield.
+    // Repaints now rather than at the next turn of the event loop.
     void refresh() { repaint(); }
 
 signals:

@@ -23,12 +23,6 @@ TitleStrip::TitleStrip(QWidget *parent, std::unique_ptr<WindowPlacement> placeme
     }
 }
 
-void TitleStrip::setImage(const QImage &image)
-{
-    m_art = Artwork(image);
-    update();
-}
-
 void TitleStrip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

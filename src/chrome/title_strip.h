@@ -19,11 +19,6 @@ public:
     // The strip drags the widget's top-level window unless a placement is given.
     explicit TitleStrip(QWidget *parent = nullptr, std::unique_ptr<WindowPlacement> placement = {});
 
-    // A picture of the program's own artwork has a twin for dense screens;
-    // one given here is stretched at every density.
-    void setImage(const QImage &image);
-    const QImage &image() const { return m_art.normal(); }
-
     // Where the window system moves windows itself (Wayland), a drag is handed
     // to it through this call once the pointer moves with the left button held;
     // it returns whether the window system took the drag. Empty where windows

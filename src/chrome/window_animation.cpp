@@ -188,6 +188,5 @@ std::optional<ZoomRects> animateClose(QWidget *window, int slot)
 }
 
 void setWindowAnimationsEnabled(bool enabled) { g_animationsEnabled = enabled; }
-bool windowAnimationsEnabled() { return g_animationsEnabled; }
 
 } // namespace tess

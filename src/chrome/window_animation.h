@@ -42,6 +42,5 @@ std::optional<ZoomRects> animateClose(QWidget *window, int slot);
 
 // Switches the drawing off (program-wide), e.g. for tests that drive real windows.
 void setWindowAnimationsEnabled(bool enabled);
-bool windowAnimationsEnabled();
 
 } // namespace tess

@@ -79,8 +79,8 @@ bool ResamplePicture(const ResampleInput &input, Picture &canvas, const Resample
                      const ResampleProgress &progress = {});
 
 // The same drawing a canvas row at a time, for a caller that feeds several
-// drawings from one stream: before each step it reads on until the input row
-// nextInputRow() names is in memory. ResamplePicture is the steps run through.
+// drawings from one stream: before each step it reads on until the input rows
+// nextInputRows() names are in memory. ResamplePicture is the steps run through.
 class Resampling {
 public:
     // Clears the canvas; finished (and not ok) at once when there is nothing to draw.

@@ -144,7 +144,7 @@ TEST(Intermediate, OtherModesDrawTheSourceItself)
     }
 }
 
-// The intermediate as the original builds it: a real picture filled, copied or
+// The intermediate built the plain way: a real picture filled, copied or
 // stretched into, then passed through a bitmap file's bytes and read back.
 Picture literalIntermediate(const Picture &source, int mode, int W, int H)
 {
