@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-release}
 
 source bench/common.sh
-install_missing libjpeg-turbo-progs libvips-tools imagemagick time
+install_missing libjpeg-turbo-progs libvips-tools imagemagick time xvfb xdotool
 build_targets "$build" tessarolith-batch make_photos window_run preview_memory
 
 cores=$(nproc)
@@ -45,7 +45,9 @@ echo "16 bitmaps of 1600 x 1200, all cores: $bmp ms per picture (target <= 4)"
 
 display=(env QT_QPA_PLATFORM=offscreen)
 command -v xvfb-run >/dev/null && display=(xvfb-run -a -s "-screen 0 1280x1024x24")
-echo "window against the engine alone, same folder: $("${display[@]}" "$build/bin/window_run" "$ini" "$photos" 3 2>/dev/null) (target ratio <= 1.05)"
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+  echo "window against tessarolith-batch, same folder: $("${display[@]}" "$build/bin/window_run" "$build/bin" "$ini" "$photos" 3 2>/dev/null) (target ratio <= 1.05)"
+fi
 echo "window previewing a 16000 x 8000 JPEG, peak memory: $("${display[@]}" "$build/bin/preview_memory" "$ini" "$panoramas" 2>/dev/null) (target <= 65536 KB)"
 
 echo "peak resident memory, all cores:"
