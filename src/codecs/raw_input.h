@@ -3,6 +3,7 @@
 
 #include <libraw/libraw.h>
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -18,7 +19,8 @@ namespace tess {
 // picture whose data ran out is refused, not drawn.
 class RawInput final : public LibRaw_abstract_datastream {
 public:
-    explicit RawInput(PictureFile &file) : m_file(file) {}
+    // LibRaw reads a stream from where it stands: the start of the file.
+    explicit RawInput(PictureFile &file) : m_file(file) { m_file.seek(0, SEEK_SET); }
 
     void startCounting() { m_counting = true; }
     long long bytesMissing() const { return m_missing; }
