@@ -1,7 +1,9 @@
 #include "codecs/exif_orientation.h"
 
+#include "codecs/tiff_directories.h"
+
 #include <algorithm>
-#include <cstdint>
+#include <cstring>
 
 namespace tess {
 
@@ -27,56 +29,34 @@ QImageIOHandler::Transformations exifOrientation(const QByteArray &exif)
 
 std::optional<QImageIOHandler::Transformations> exifOrientationEntry(const QByteArray &exif)
 {
-    using T = QImageIOHandler;
-    const std::nullopt_t none = std::nullopt;
     QByteArrayView tiff(exif);
     if (tiff.startsWith(QByteArrayView("Exif\0\0", 6)))
         tiff = tiff.sliced(6);
-    if (tiff.size() < 8)
-        return none;
-    const bool little = tiff.startsWith("II");
-    if (!little && !tiff.startsWith("MM"))
-        return none;
-    const auto byteAt = [&](qsizetype i) { return unsigned(std::uint8_t(tiff[i])); };
-    const auto u16 = [&](qsizetype i) {
-        return little ? byteAt(i) | byteAt(i + 1) << 8 : byteAt(i) << 8 | byteAt(i + 1);
-    };
-    const auto u32 = [&](qsizetype i) {
-        return little ? u16(i) | std::uint32_t(u16(i + 2)) << 16 : std::uint32_t(u16(i)) << 16 | u16(i + 2);
-    };
-    if (u16(2) != 42)
-        return none;
+    const TiffDirectories directories([tiff](long long offset, void *into, std::size_t length) -> long long {
+        if (offset < 0 || offset >= tiff.size())
+            return 0;
+        const qsizetype n = std::min(qsizetype(length), tiff.size() - qsizetype(offset));
+        std::memcpy(into, tiff.data() + offset, std::size_t(n));
+        return n;
+    });
     // As Qt's JPEG reader reads it, so that every photo turns the same way:
-    // directories are followed forward only (a loop can't hold us), at most
-    // ten of them, and the first orientation entry decides, even a bad one.
-    constexpr int kMaxDirectories = 10;
-    qsizetype end = 8; // of what has been read so far
-    std::uint32_t directory = u32(4);
-    for (int n = 0; n < kMaxDirectories; ++n) {
-        if (directory < end || directory > std::uint32_t(tiff.size()) - 2)
-            return none;
-        const unsigned entries = u16(directory);
-        const qsizetype first = qsizetype(directory) + 2;
-        for (unsigned i = 0; i < entries; ++i) {
-            const qsizetype entry = first + qsizetype(i) * 12;
-            if (entry + 12 > tiff.size())
-                return none;
-            constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
-            if (u16(entry) != kOrientationTag)
-                continue;
-            if (u16(entry + 2) != kShort || u32(entry + 4) != 1)
-                return T::TransformationNone;
-            return orientationOfExifValue(int(u16(entry + 8)));
-        }
-        const qsizetype next = first + qsizetype(entries) * 12;
-        if (next + 4 > tiff.size())
-            return none;
-        directory = u32(next);
-        end = next + 4;
-        if (directory == 0)
-            break;
-    }
-    return none;
+    // at most ten directories of the chain, and the first orientation entry
+    // decides, even a bad one.
+    constexpr unsigned kOrientationTag = 0x0112, kShort = 3;
+    std::optional<QImageIOHandler::Transformations> found;
+    directories.any({.maxChain = 10, .maxEntries = 0xFFFF, .subDirectories = false},
+                    [&](const TiffDirectories::Directory &directory, bool) {
+                        for (const TiffEntry &entry : directory.entries) {
+                            if (entry.tag != kOrientationTag)
+                                continue;
+                            found = entry.type == kShort && entry.count == 1
+                                ? orientationOfExifValue(int(directories.single(entry)))
+                                : QImageIOHandler::TransformationNone;
+                            return true;
+                        }
+                        return false;
+                    });
+    return found;
 }
 
 void applyOrientation(Picture &picture, QImageIOHandler::Transformations transformation)

@@ -10,8 +10,6 @@
 
 #include <libraw/libraw.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -49,17 +47,6 @@ void ignoreDataError(void *, const char *, const int) {}
 // LibRaw reports running out of memory as a status too; by default it also
 // prints it.
 void ignoreMemoryError(void *, const char *, const char *) {}
-
-// LibRaw runs its loops on OpenMP's threads. The count is set for the
-// calling thread alone; the symbol is looked up where LibRaw loaded it, so
-// that we link no OpenMP runtime of our own.
-void setLibraryThreads(int threads)
-{
-    using SetThreads = void (*)(int);
-    static const auto set = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
-    if (set)
-        set(std::max(1, threads));
-}
 
 // LibRaw's flip (1 mirrors, 2 flips, 4 swaps the axes) as the EXIF value.
 QImageIOHandler::Transformations orientationOfFlip(int flip)
@@ -99,12 +86,14 @@ std::optional<QString> dataProblem(const RawSession &session)
     return std::nullopt;
 }
 
-// Where LibRaw starts reading the raw's data, beyond the end of the file.
-// (How far the data goes each format reckons its own way; a TIFF's strips
-// are looked at by rawDataLiesPastTheEnd.)
-bool dataStartsPastTheEnd(LibRaw &raw, long long fileBytes)
+// Whether the raw's data runs past the end of the file, told alike for every
+// maker's container from where LibRaw found it: as far as LibRaw says it
+// goes, and never shorter than any coding packs the sensor into.
+bool dataRunsPastTheEnd(LibRaw &raw, const PictureLimits &limits, long long sensorPixels, long long fileBytes)
 {
-    return raw.get_internal_data_pointer()->unpacker_data.data_offset >= fileBytes;
+    const unpacker_data_t &data = raw.get_internal_data_pointer()->unpacker_data;
+    const long long left = fileBytes - data.data_offset;
+    return left <= 0 || (long long)data.data_size > left || limits.claimsMoreThanTheFileHolds(sensorPixels, left);
 }
 
 bool previewLiesPastTheEnd(LibRaw &raw, long long fileBytes)
@@ -114,24 +103,30 @@ bool previewLiesPastTheEnd(LibRaw &raw, long long fileBytes)
     return offset > 0 && length > 0 && (offset > fileBytes || length > fileBytes - offset);
 }
 
-QSize wanted(const ReadOptions &options, int width, int height, QSize whole)
+// Whether a picture of the given size covers the size it is wanted at.
+bool covers(const ReadOptions &options, int width, int height, QSize whole)
 {
-    return options.wantedSize ? options.wantedSize(width, height) : whole;
+    const QSize size = options.wantedSize ? options.wantedSize(width, height) : whole;
+    return width >= size.width() && height >= size.height();
 }
-
-bool covers(int width, int height, QSize size) { return width >= size.width() && height >= size.height(); }
 
 // The raw's size upright, as developed at full or half size. LibRaw works it
 // out (a rotated sensor, pixels that aren't square) on a second processor,
 // since doing so leaves a processor unfit to develop.
 std::optional<QSize> developedSize(RawSession &session, bool half)
 {
+    // The probe reads from the file's position; the processor's own reading
+    // goes on from where it was.
+    const long long position = session.file.position();
     RawInput input(session.file);
     auto probe = std::make_unique<LibRaw>();
     probe->set_memerror_handler(ignoreMemoryError, nullptr);
     probe->set_dataerror_handler(ignoreDataError, nullptr);
     probe->imgdata.params.half_size = half ? 1 : 0;
-    if (probe->open_datastream(&input) != LIBRAW_SUCCESS || probe->adjust_sizes_info_only() != LIBRAW_SUCCESS)
+    const bool sized =
+        probe->open_datastream(&input) == LIBRAW_SUCCESS && probe->adjust_sizes_info_only() == LIBRAW_SUCCESS;
+    session.file.seek(position, SEEK_SET);
+    if (!sized)
         return std::nullopt;
     const libraw_image_sizes_t &sizes = probe->imgdata.sizes;
     return QSize(sizes.iwidth, sizes.iheight);
@@ -159,7 +154,7 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
             return std::nullopt;
         const int width = jpeg.rows->width();
         const int height = jpeg.rows->height();
-        if (!covers(width, height, wanted(options, width, height, whole)))
+        if (!covers(options, width, height, whole))
             return std::nullopt;
         return jpeg;
     }
@@ -171,7 +166,7 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
         return std::nullopt;
     const bool turned = orientation & QImageIOHandler::TransformationRotate90;
     const QSize upright = turned ? QSize(height, width) : QSize(width, height);
-    if (!covers(upright.width(), upright.height(), wanted(options, upright.width(), upright.height(), whole)))
+    if (!covers(options, upright.width(), upright.height(), whole))
         return std::nullopt;
     session->input.startCounting();
     if (const int status = raw.unpack_thumb(); status != LIBRAW_SUCCESS)
@@ -211,8 +206,7 @@ OpenedPicture develop(const std::shared_ptr<RawSession> &session, const ReadOpti
     const std::optional<QSize> halfSize = developedSize(*session, true);
     if (!halfSize)
         return OpenedPicture::refused(codecmessages::corrupt());
-    bool half = covers(halfSize->width(), halfSize->height(),
-                       wanted(options, halfSize->width(), halfSize->height(), whole));
+    const bool half = covers(options, halfSize->width(), halfSize->height(), whole);
     std::optional<QSize> size = halfSize;
     if (!half)
         size = developedSize(*session, false);
@@ -236,7 +230,6 @@ OpenedPicture develop(const std::shared_ptr<RawSession> &session, const ReadOpti
     const int threads = options.threads;
     auto decode = [session, width, height, threads](Picture &picture) -> std::optional<QString> {
         LibRaw &raw = session->processor;
-        setLibraryThreads(threads);
         session->input.startCounting();
         int status = raw.unpack();
         if (status == LIBRAW_SUCCESS)
@@ -287,12 +280,10 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
     const long long sensorPixels = (long long)sizes.raw_width * sizes.raw_height;
     if (sensorPixels > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
-    if (limits.claimsMoreThanTheFileHolds(sensorPixels, session->file.size()))
-        return OpenedPicture::refused(codecmessages::cut());
     // A file cut short, or stripped of its data, is refused whichever picture
     // it would give: its preview could lie as its data does.
     const long long fileBytes = session->file.size();
-    if (rawDataLiesPastTheEnd(session->file) || dataStartsPastTheEnd(raw, fileBytes)
+    if (rawDataLiesPastTheEnd(session->file) || dataRunsPastTheEnd(raw, limits, sensorPixels, fileBytes)
         || previewLiesPastTheEnd(raw, fileBytes))
         return OpenedPicture::refused(codecmessages::cut());
     const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);

@@ -1,5 +1,6 @@
 #include "thumbs/batch_engine.h"
 
+#include "codecs/library_threads.h"
 #include "platform/file_services.h"
 #include "thumbs/freed_memory.h"
 #include "thumbs/failure_of.h"
@@ -132,6 +133,7 @@ int defaultDecodeThreads()
 BatchEngine::BatchEngine(int decodeThreads)
     : m_decodeThreads(decodeThreads > 0 ? decodeThreads : defaultDecodeThreads())
     , m_maker([this](ThumbnailWork &work, const WorkAdmission &admission) {
+        setLibraryThreads(m_decodeThreads); // kept for each thread: set on the worker
         makeThumbnail(work, admission, m_decodeThreads, m_rawSource, m_encodeOptions);
     })
 {

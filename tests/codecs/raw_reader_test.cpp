@@ -1,6 +1,7 @@
 // The camera-raw reader on DNGs written here from known pictures (which of
 // preview and development serves, at what size, turned how), on broken raws,
 // and on the corpus's raws against their photos.
+#include "codecs/codec_messages.h"
 #include "codecs/open_picture.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
@@ -275,6 +276,62 @@ INSTANTIATE_TEST_SUITE_P(Dng, BadRaws, ::testing::Values(
     BadRaw{"previewPastTheEndAndRawCut", [](const DngFile &, const DngFile &p) {
                return previewPastEnd(p).left(p.rawStart + p.rawLength / 2);
            }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A Phase One IIQ, the maker's own container: a directory of the sensor's
+// size and where its data starts, a block standing for the metadata, then
+// 16-bit samples; the data's start as second.
+std::pair<QByteArray, qsizetype> phaseOneRaw(int width, int height)
+{
+    QByteArray bytes("IIII\0waR\x10\0\0\0\0\0\0\0", 16);
+    const auto put32 = [&bytes](std::uint32_t v) { bytes.append(reinterpret_cast<const char *>(&v), 4); };
+    const std::uint32_t dataStart = 16 + 8 + 9 * 16 + 4096;
+    const std::uint32_t entries[][2] = {{0x108, std::uint32_t(width)}, {0x109, std::uint32_t(height)},
+                                        {0x10a, 0}, {0x10b, 0}, {0x10c, std::uint32_t(width)},
+                                        {0x10d, std::uint32_t(height)}, {0x10e, 0}, {0x10f, dataStart}, {0x112, 0}};
+    put32(9);
+    put32(0);
+    for (const auto &[tag, value] : entries)
+        for (const std::uint32_t v : {tag, 1u, 4u, value})
+            put32(v);
+    bytes.append(QByteArray(dataStart - bytes.size(), '\x11'));
+    for (int i = 0; i < width * height; ++i)
+        bytes.append(char(i * 7), 1).append(char(i * 3 % 61), 1);
+    return {bytes, dataStart};
+}
+
+// Makers' raws refused with the cut file's message when their data is not
+// all there, whichever picture is asked for; whole, they develop.
+struct MakerRaw {
+    const char *name;
+    std::function<QByteArray(const QByteArray &whole, qsizetype dataStart)> make;
+    bool whole = false;
+};
+
+void PrintTo(const MakerRaw &c, std::ostream *out) { *out << c.name; }
+
+class MakerRaws : public ::testing::TestWithParam<MakerRaw> {};
+
+TEST_P(MakerRaws, WithoutTheirDataAreRefusedAsCut)
+{
+    const auto [raw, dataStart] = phaseOneRaw(512, 384);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("raw.iiq"));
+    writeBytes(path, GetParam().make(raw, dataStart));
+    for (const RawSource source : {RawSource::Preview, RawSource::Develop}) {
+        ReadOptions read;
+        read.raw = source;
+        const ReadOutcome out = readFile(openByContent, path, read);
+        EXPECT_EQ(out.complete, GetParam().whole) << out.message.toStdString();
+        if (!GetParam().whole)
+            EXPECT_EQ(out.message, codecmessages::cut());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PhaseOne, MakerRaws, ::testing::Values(
+    MakerRaw{"whole", [](const QByteArray &raw, qsizetype) { return raw; }, true},
+    MakerRaw{"strippedOfItsData", [](const QByteArray &raw, qsizetype data) { return raw.left(data); }},
+    MakerRaw{"keepingItsFirstRow", [](const QByteArray &raw, qsizetype data) { return raw.left(data + 1024); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Every raw of the corpus, from its preview and developed, looks like its
