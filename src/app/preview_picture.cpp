@@ -2,6 +2,7 @@
 
 #include "app/preview_fit.h"
 #include "codecs/codec_messages.h"
+#include "codecs/library_threads.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 #include "platform/blit.h"
@@ -68,6 +69,9 @@ bool previewKeepsWhole(int pictureWidth, int pictureHeight)
 
 PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl &control)
 {
+    // A preview shares the machine with a run: its libraries decode on the
+    // calling thread alone.
+    setLibraryThreads(1);
     PreviewPicture result;
     const auto fail = [&](QString message) {
         PreviewPicture failed;
