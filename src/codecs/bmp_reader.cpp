@@ -2,7 +2,6 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -87,9 +86,8 @@ long long pixelDataSize(const BmpHeader &h)
 
 // Whether the rows can be read straight from the file: only the plain layout,
 // whose pixel data must be wholly there.
-bool streams(const BmpHeader &h, long long fileSize)
+bool streams(const BmpHeader &h, long long fileSize, int maxSide)
 {
-    const int maxSide = limitsOf(PictureKindId::Bmp).maxStreamedSide;
     const bool plain = h.infoSize == 40 && h.planes == 1 && (h.bitsPerPixel == 24 || h.bitsPerPixel == 32)
         && h.compression == 0 && h.offsetField >= 54 && h.width >= 1 && h.height >= 1
         && h.width <= maxSide && h.height <= maxSide;
@@ -149,14 +147,14 @@ private:
     std::vector<unsigned char> m_buffer;
 };
 
-void allowOurLargestPicture()
+void allowOurLargestPicture(long long maxPixels)
 {
     // Qt's default cap (128 MB) is below our own; we size the buffer ourselves
     // and check it against the kind's pixel cap, so Qt's cap must not be the
     // tighter one. A 16384 x 16384 picture at 4 bytes a pixel is 1024 MB.
     static std::once_flag once;
-    std::call_once(once, [] {
-        QImageReader::setAllocationLimit(int(limitsOf(PictureKindId::Bmp).maxPixels * 4 / (1024 * 1024)));
+    std::call_once(once, [maxPixels] {
+        QImageReader::setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)));
     });
 }
 
@@ -283,24 +281,24 @@ std::optional<QString> decodeWhole(QtBmp &bmp, Picture &picture)
 
 } // namespace
 
-OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &)
+OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &, const PictureLimits &limits)
 {
     const BmpHeader header = readHeader(file.head(), file.headSize());
     if (!header.valid)
         return OpenedPicture::refused(codecmessages::corrupt());
     // Never held whole, so only the format bounds its size.
-    if (streams(header, file.size())) {
+    if (streams(header, file.size(), limits.maxStreamedSide)) {
         OpenedPicture opened;
         opened.rows = std::make_unique<BmpRows>(std::move(file), header);
         return opened;
     }
-    if (header.width * header.height > limitsOf(PictureKindId::Bmp).maxPixels)
+    if (header.width * header.height > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
     const long long pixelBytes = pixelDataSize(header);
     if (pixelBytes > 0 && file.size() < header.pixelOffset + pixelBytes)
         return OpenedPicture::refused(codecmessages::corrupt()); // cut short: the last rows are missing
 
-    allowOurLargestPicture();
+    allowOurLargestPicture(limits.maxPixels);
     auto bmp = std::make_shared<QtBmp>(std::move(file));
     if (!bmp->device.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return OpenedPicture::refused(codecmessages::cannotOpen());

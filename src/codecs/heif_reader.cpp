@@ -3,7 +3,6 @@
 #include "codecs/codec_messages.h"
 #include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 #include "codecs/one_core.h"
 
@@ -262,11 +261,10 @@ bool isHeif(const unsigned char *head, std::size_t size)
     return false;
 }
 
-OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
     if (!loadedHeif())
         return OpenedPicture::refused(codecmessages::unsupported());
-    const PictureLimits &limits = limitsOf(PictureKindId::Heif);
     auto file = std::make_shared<HeifFile>();
     switch (picture.readAll(file->bytes, limits.maxFileBytes)) {
     case PictureFile::Whole::Read: break;

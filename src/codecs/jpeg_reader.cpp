@@ -5,7 +5,6 @@
 #include "codecs/jpeg_errors.h"
 #include "codecs/jpeg_memory.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <jerror.h>
@@ -358,15 +357,14 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
 
 } // namespace
 
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options)
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits)
 {
-    return openJpegPicture(std::move(file), options, QImageIOHandler::TransformationNone);
+    return openJpegPicture(std::move(file), options, limits, QImageIOHandler::TransformationNone);
 }
 
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits,
                               QImageIOHandler::Transformations untagged)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Jpeg);
     const long long fileBytes = file.size();
     auto r = std::make_unique<JpegReading>(std::move(file));
     JpegFile &d = r->file;

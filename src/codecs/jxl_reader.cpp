@@ -3,7 +3,6 @@
 #include "codecs/codec_messages.h"
 #include "codecs/late_library.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <jxl/decode.h>
@@ -155,7 +154,7 @@ QByteArray outputProfile(JxlDecoder *decoder)
 }
 
 std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Colour matte, int width, int height,
-                                        Picture &picture)
+                                        long long maxFileBytes, Picture &picture)
 {
     const bool alpha = file.info.alpha_bits > 0;
     const bool grey = file.info.num_color_channels == 1;
@@ -173,7 +172,7 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
     // what it holds and starts over on the frame with every chunk.
     const PictureFile &source = file.file;
     file.chunk = std::clamp(std::size_t(std::max(source.size() - source.position(), 0LL)), kChunk,
-                            std::size_t(limitsOf(PictureKindId::Jxl).maxFileBytes));
+                            std::size_t(maxFileBytes));
     // Into one buffer of samples, then converted row by row: libjxl's pixel
     // callback costs it more than the copy does. In pixel memory, which a
     // photo's worth fills in a few page faults.
@@ -217,7 +216,7 @@ bool isJxl(const unsigned char *head, std::size_t size)
         || (size >= sizeof container && std::memcmp(head, container, sizeof container) == 0);
 }
 
-OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
     if (!loadedJxl())
         return OpenedPicture::refused(codecmessages::unsupported());
@@ -266,8 +265,9 @@ OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options)
     const Colour matte = options.matte;
     const std::size_t extra = std::size_t(width) * std::size_t(height) * kLibraryBytesPerPixel
         + std::size_t(std::max(file->file.size(), 0LL));
-    return wholePictureRows(width, height, [file, icc, matte, width, height](Picture &picture) {
-        return decodeFirstFrame(*file, icc, matte, width, height, picture);
+    const long long maxFileBytes = limits.maxFileBytes;
+    return wholePictureRows(width, height, [file, icc, matte, width, height, maxFileBytes](Picture &picture) {
+        return decodeFirstFrame(*file, icc, matte, width, height, maxFileBytes, picture);
     }, extra);
 }
 

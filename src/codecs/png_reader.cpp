@@ -3,7 +3,6 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <QtEndian>
@@ -217,9 +216,8 @@ bool isPng(const unsigned char *head, std::size_t size)
     return size >= 8 && png_sig_cmp(head, 0, 8) == 0;
 }
 
-OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Png);
     // The IHDR chunk always comes first: its size is known before libpng
     // sees the file, so an absurd one is told apart from a broken one.
     const unsigned char *head = picture.head();

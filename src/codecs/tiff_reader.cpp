@@ -2,7 +2,6 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <tiffio.h>
@@ -43,6 +42,7 @@ using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 // the file were cut under us.
 struct TiffSource {
     PictureFile file;
+    long long maxFileBytes = 0;
     std::vector<std::uint8_t> copy;
 };
 
@@ -74,7 +74,7 @@ int mapSource(thandle_t handle, void **base, toff_t *size)
 {
     TiffSource &source = sourceOf(handle);
     if (source.copy.empty()) {
-        if (source.file.readAll(source.copy, limitsOf(PictureKindId::Tiff).maxFileBytes) != PictureFile::Whole::Read) {
+        if (source.file.readAll(source.copy, source.maxFileBytes) != PictureFile::Whole::Read) {
             source.copy = {};
             return 0;
         }
@@ -470,9 +470,8 @@ std::optional<QString> decodeRgba(TIFF *tif, const TiffLayout &l, Colour matte, 
 
 // What libtiff holds while it decodes: a strip or tile of decoded samples
 // (one per plane) and the compressed bytes behind it, no more than the file.
-std::size_t libtiffBytes(TIFF *tif, const TiffLayout &l, long long fileSize)
+std::size_t libtiffBytes(TIFF *tif, const TiffLayout &l, long long fileSize, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Tiff);
     const std::uint64_t unit = TIFFIsTiled(tif) ? std::uint64_t(TIFFTileSize64(tif)) : std::uint64_t(TIFFStripSize64(tif));
     const std::uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
     const std::uint64_t raw = std::min<std::uint64_t>(unit * planes, std::uint64_t(std::max(fileSize, 0LL)));
@@ -491,10 +490,9 @@ bool isTiff(const unsigned char *head, std::size_t size)
         || (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43));
 }
 
-OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options)
+OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits)
 {
     silenceLibtiff();
-    const PictureLimits &limits = limitsOf(PictureKindId::Tiff);
     const long long fileBytes = file.size();
     const bool tiff = isTiff(file.head(), file.headSize());
     const QByteArray name = file.name().toUtf8();
@@ -502,7 +500,7 @@ OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options)
     TIFFOpenOptionsSetMaxSingleMemAlloc(openOptions, tmsize_t(limits.maxLibraryAllocation));
     TIFFOpenOptionsSetErrorHandlerExtR(openOptions, ignoreMessage, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(openOptions, ignoreMessage, nullptr);
-    auto *source = new TiffSource{std::move(file), {}};
+    auto *source = new TiffSource{std::move(file), limits.maxFileBytes, {}};
     TiffPtr tif(TIFFClientOpenExt(name.isEmpty() ? "picture.tif" : name.constData(), "r", source, readSource,
                                   writeNothing, seekSource, closeSource, sizeOfSource, mapSource, unmapSource,
                                   openOptions));
@@ -538,7 +536,7 @@ OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options)
     const QImageIOHandler::Transformations orientation = transformationOf(l.orientation);
     const int width = int(l.width);
     const int height = int(l.height);
-    const std::size_t libraryBytes = libtiffBytes(tif.get(), l, fileBytes);
+    const std::size_t libraryBytes = libtiffBytes(tif.get(), l, fileBytes, limits);
 
     l.scanlines = hasPhotometric && chooseScanlines(tif.get(), l);
     if (l.scanlines) {
