@@ -2,6 +2,7 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/row_by_row_stream.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -94,32 +95,28 @@ bool streams(const BmpHeader &h, long long fileSize, int maxSide)
     return plain && fileSize >= h.offsetField + pixelDataSize(h);
 }
 
-class BmpRows final : public RowStream {
+class BmpRows final : public RowByRowStream {
 public:
     BmpRows(PictureFile file, const BmpHeader &h)
-        : m_file(std::move(file)), m_width(int(h.width)), m_height(int(h.height)), m_bottomUp(h.bottomUp)
+        : RowByRowStream(int(h.width), int(h.height)), m_file(std::move(file)), m_bottomUp(h.bottomUp)
         , m_bytesPerPixel(h.bitsPerPixel / 8)
-        , m_stride((std::size_t(m_width) * std::size_t(m_bytesPerPixel) + 3) & ~std::size_t(3))
+        , m_stride((std::size_t(h.width) * std::size_t(m_bytesPerPixel) + 3) & ~std::size_t(3))
         , m_offset(h.offsetField)
     {
     }
 
-    int width() const override { return m_width; }
-    int height() const override { return m_height; }
-    QString message() const override { return codecmessages::corrupt(); }
     // Its band buffer, once the first band is read.
     std::size_t workingBytes() const override { return sizeof(*this) + m_buffer.capacity(); }
-    bool finish() override { return true; }
 
-    bool readRows(Colour *const *rows, int count) override
+protected:
+    bool readBand(Colour *const *rows, int count) override
     {
         if (count <= 0)
             return true;
-        if (m_next + count > m_height)
-            return false;
         // The band's rows lie next to each other in the file, in reverse order
         // when the file is bottom-up.
-        const long long firstFileRow = m_bottomUp ? m_height - m_next - count : m_next;
+        const int next = nextRow();
+        const long long firstFileRow = m_bottomUp ? height() - next - count : next;
         const std::size_t bytes = m_stride * std::size_t(count);
         m_buffer.resize(bytes);
         if (m_file.readAt(m_offset + firstFileRow * (long long)m_stride, m_buffer.data(), bytes) != (long long)bytes)
@@ -128,22 +125,18 @@ public:
             const int fileRow = m_bottomUp ? count - 1 - i : i;
             const unsigned char *in = m_buffer.data() + std::size_t(fileRow) * m_stride;
             Colour *out = rows[i];
-            for (int x = 0; x < m_width; ++x, in += m_bytesPerPixel)
+            for (int x = 0, width = this->width(); x < width; ++x, in += m_bytesPerPixel)
                 out[x] = rgb(in[2], in[1], in[0]);
         }
-        m_next += count;
         return true;
     }
 
 private:
     const PictureFile m_file;
-    const int m_width;
-    const int m_height;
     const bool m_bottomUp;
     const int m_bytesPerPixel;
     const std::size_t m_stride;
     const long long m_offset;
-    int m_next = 0;
     std::vector<unsigned char> m_buffer;
 };
 

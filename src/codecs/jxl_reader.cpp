@@ -161,10 +161,7 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
     // Samples that still go through a profile keep 16 bits, so that a
     // linear or wide-gamut picture keeps its shadows.
     const bool wide = !icc.isEmpty();
-    const SampleLayout layout = grey ? (alpha ? (wide ? SampleLayout::GreyAlpha16 : SampleLayout::GreyAlpha8)
-                                              : (wide ? SampleLayout::Grey16 : SampleLayout::Grey8))
-                                     : (alpha ? (wide ? SampleLayout::Rgba16 : SampleLayout::Rgba8)
-                                              : (wide ? SampleLayout::Rgb16 : SampleLayout::Rgb8));
+    const SampleLayout layout = sampleLayoutOf(grey ? 1 : 3, alpha, wide);
     const RowConverter converter(layout, icc, matte);
     const JxlPixelFormat format{std::uint32_t(file.info.num_color_channels + (alpha ? 1 : 0)),
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
