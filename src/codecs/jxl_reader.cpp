@@ -1,12 +1,9 @@
 #include "codecs/jxl_reader.h"
 
 #include "codecs/codec_messages.h"
-#include "codecs/late_library.h"
+#include "codecs/jxl_library.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
-
-#include <jxl/decode.h>
-#include <jxl/thread_parallel_runner.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,49 +13,6 @@
 namespace tess {
 
 namespace {
-
-// The functions of libjxl and of its thread runner this reader calls.
-#define TESS_JXL_CALLS(X) \
-    X(Jxl, DecoderCloseInput) \
-    X(Jxl, DecoderCreate) \
-    X(Jxl, DecoderDestroy) \
-    X(Jxl, DecoderGetBasicInfo) \
-    X(Jxl, DecoderGetColorAsEncodedProfile) \
-    X(Jxl, DecoderGetColorAsICCProfile) \
-    X(Jxl, DecoderGetICCProfileSize) \
-    X(Jxl, DecoderImageOutBufferSize) \
-    X(Jxl, DecoderProcessInput) \
-    X(Jxl, DecoderReleaseInput) \
-    X(Jxl, DecoderSetImageOutBuffer) \
-    X(Jxl, DecoderSetInput) \
-    X(Jxl, DecoderSetKeepOrientation) \
-    X(Jxl, DecoderSetParallelRunner) \
-    X(Jxl, DecoderSetUnpremultiplyAlpha) \
-    X(Jxl, DecoderSubscribeEvents) \
-    X(Jxl, SignatureCheck)
-#define TESS_JXL_THREAD_CALLS(X) \
-    X(Jxl, ThreadParallelRunner) \
-    X(Jxl, ThreadParallelRunnerCreate) \
-    X(Jxl, ThreadParallelRunnerDestroy)
-
-struct JxlCalls {
-    TESS_JXL_CALLS(TESS_LATE_MEMBER)
-    TESS_JXL_THREAD_CALLS(TESS_LATE_MEMBER)
-};
-
-// Null when libjxl is not installed (or is not the version built against).
-const JxlCalls *loadedJxl()
-{
-    static const JxlCalls *const loaded = []() -> const JxlCalls * {
-        static JxlCalls calls;
-        void *library = openLateLibrary(TESS_LIBJXL_SONAME);
-        if (!(library TESS_JXL_CALLS(TESS_LATE_BIND)))
-            return nullptr;
-        library = openLateLibrary(TESS_LIBJXL_THREADS_SONAME);
-        return library TESS_JXL_THREAD_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
-    }();
-    return loaded;
-}
 
 // Once a file is known for JPEG XL, libjxl is there.
 const JxlCalls &jxl()
@@ -92,7 +46,6 @@ struct JxlFile {
     std::size_t chunk = kChunk;
     bool inputClosed = false;
     JxlBasicInfo info{};
-    // The frame's pixels, as the callback lays them into the picture.
 
     explicit JxlFile(PictureFile picture) : file(std::move(picture)) {}
     JxlFile(const JxlFile &) = delete;
@@ -215,7 +168,7 @@ bool isJxl(const unsigned char *head, std::size_t size)
 
 OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    if (!loadedJxl())
+    if (!loadedJxl() || !loadedJxl()->threads)
         return OpenedPicture::refused(codecmessages::unsupported());
     auto file = std::make_shared<JxlFile>(std::move(picture));
     file->decoder.reset(jxl().DecoderCreate(nullptr));
