@@ -3,6 +3,8 @@
 // the picture it produces.
 #include "codecs/picture_codecs.h"
 
+#include "support/decoded_picture.h"
+
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>

@@ -4,6 +4,7 @@
 // the others go to FOLDER/plain.
 //   make_raws SOURCE_FOLDER FOLDER
 #include "codecs/picture_codecs.h"
+#include "support/decoded_picture.h"
 #include "support/dng_writer.h"
 
 #include <QCoreApplication>

@@ -11,6 +11,8 @@
 #include "codecs/picture_reader.h"
 #include "thumbs/compose.h"
 
+#include "support/decoded_picture.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

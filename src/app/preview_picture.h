@@ -39,8 +39,8 @@ struct PreviewLoadControl {
 };
 
 // Reads path through the reader of its kind, top to bottom a band of rows at
-// a time, keeping only the rows and columns the preview shows. Fails as
-// decodePictureFile does: a missing, broken or cut file, or one over
+// a time, keeping only the rows and columns the preview shows. Fails where a
+// read of every row would: a missing, broken or cut file, or one over
 // kMaxPicturePixels.
 PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl &control = {});
 

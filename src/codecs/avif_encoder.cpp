@@ -1,8 +1,6 @@
 #include "codecs/codec_messages.h"
-#include "codecs/late_library.h"
+#include "codecs/heif_library.h"
 #include "codecs/picture_codecs.h"
-
-#include <libheif/heif.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,43 +10,6 @@
 namespace tess {
 
 namespace {
-
-// The functions of libheif this encoder calls; opened as the HEIF reader
-// opens it, so that a run writing other kinds never maps libheif.
-#define TESS_HEIF_ENCODE_CALLS(X) \
-    X(heif_, context_alloc) \
-    X(heif_, context_encode_image) \
-    X(heif_, context_free) \
-    X(heif_, context_get_encoder_for_format) \
-    X(heif_, context_write) \
-    X(heif_, encoder_release) \
-    X(heif_, encoder_set_lossy_quality) \
-    X(heif_, encoder_set_parameter_integer) \
-    X(heif_, encoder_set_parameter_string) \
-    X(heif_, encoding_options_alloc) \
-    X(heif_, encoding_options_free) \
-    X(heif_, image_add_plane) \
-    X(heif_, image_create) \
-    X(heif_, image_get_plane) \
-    X(heif_, image_release) \
-    X(heif_, image_set_nclx_color_profile) \
-    X(heif_, nclx_color_profile_alloc) \
-    X(heif_, nclx_color_profile_free)
-
-struct HeifEncodeCalls {
-    TESS_HEIF_ENCODE_CALLS(TESS_LATE_MEMBER)
-};
-
-// Null when libheif is not installed (or is not the version built against).
-const HeifEncodeCalls *loadedHeifEncoder()
-{
-    static const HeifEncodeCalls *const loaded = []() -> const HeifEncodeCalls * {
-        static HeifEncodeCalls calls;
-        void *library = openLateLibrary(TESS_LIBHEIF_SONAME);
-        return library TESS_HEIF_ENCODE_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
-    }();
-    return loaded;
-}
 
 // aom's speed, 0 (slowest) to 9. At 9 a run writing 128 x 128 AVIF
 // thumbnails of 12-megapixel photos takes about as long as one writing JPEGs
@@ -77,7 +38,7 @@ std::optional<QByteArray> encodeAvif(const Picture &picture, int quality, bool f
             *failure = Failure{nameForMessages, cause};
         return std::nullopt;
     };
-    const HeifEncodeCalls *heif = loadedHeifEncoder();
+    const HeifCalls *heif = loadedHeif();
     if (!heif)
         return fail(codecmessages::noEncoder());
     if (picture.isEmpty())
@@ -87,12 +48,12 @@ std::optional<QByteArray> encodeAvif(const Picture &picture, int quality, bool f
         return [heif, function](auto *object) { (heif->*function)(object); };
     };
     std::unique_ptr<heif_context, std::function<void(heif_context *)>> context(
-        heif->context_alloc(), release(&HeifEncodeCalls::context_free));
+        heif->context_alloc(), release(&HeifCalls::context_free));
     heif_encoder *rawEncoder = nullptr;
     if (!context || !ok(heif->context_get_encoder_for_format(context.get(), heif_compression_AV1, &rawEncoder)))
         return fail(codecmessages::noEncoder());
     std::unique_ptr<heif_encoder, std::function<void(heif_encoder *)>> encoder(
-        rawEncoder, release(&HeifEncodeCalls::encoder_release));
+        rawEncoder, release(&HeifCalls::encoder_release));
 
     // libheif's quality runs 0 to 100 like JPEG's; it maps it onto aom's
     // quantizer range (100: the finest quantizer, not lossless), so
@@ -109,7 +70,7 @@ std::optional<QByteArray> encodeAvif(const Picture &picture, int quality, bool f
                                &rawImage)))
         return fail(codecmessages::tooLarge());
     std::unique_ptr<heif_image, std::function<void(heif_image *)>> image(rawImage,
-                                                                        release(&HeifEncodeCalls::image_release));
+                                                                        release(&HeifCalls::image_release));
     if (!ok(heif->image_add_plane(image.get(), heif_channel_interleaved, picture.width(), picture.height(), 8)))
         return fail(codecmessages::tooLarge());
     int stride = 0;
@@ -129,9 +90,9 @@ std::optional<QByteArray> encodeAvif(const Picture &picture, int quality, bool f
     // sRGB as nclx: BT.709 primaries, sRGB's transfer, BT.601's matrix (the
     // one JPEG's YCbCr uses) over the full range.
     std::unique_ptr<heif_color_profile_nclx, std::function<void(heif_color_profile_nclx *)>> nclx(
-        heif->nclx_color_profile_alloc(), release(&HeifEncodeCalls::nclx_color_profile_free));
+        heif->nclx_color_profile_alloc(), release(&HeifCalls::nclx_color_profile_free));
     std::unique_ptr<heif_encoding_options, std::function<void(heif_encoding_options *)>> options(
-        heif->encoding_options_alloc(), release(&HeifEncodeCalls::encoding_options_free));
+        heif->encoding_options_alloc(), release(&HeifCalls::encoding_options_free));
     if (!nclx || !options)
         return fail(codecmessages::tooLarge());
     nclx->color_primaries = heif_color_primaries_ITU_R_BT_709_5;

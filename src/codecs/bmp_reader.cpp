@@ -2,7 +2,7 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
+#include "codecs/row_by_row_stream.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -87,41 +87,36 @@ long long pixelDataSize(const BmpHeader &h)
 
 // Whether the rows can be read straight from the file: only the plain layout,
 // whose pixel data must be wholly there.
-bool streams(const BmpHeader &h, long long fileSize)
+bool streams(const BmpHeader &h, long long fileSize, int maxSide)
 {
-    const int maxSide = limitsOf(PictureKindId::Bmp).maxStreamedSide;
     const bool plain = h.infoSize == 40 && h.planes == 1 && (h.bitsPerPixel == 24 || h.bitsPerPixel == 32)
         && h.compression == 0 && h.offsetField >= 54 && h.width >= 1 && h.height >= 1
         && h.width <= maxSide && h.height <= maxSide;
     return plain && fileSize >= h.offsetField + pixelDataSize(h);
 }
 
-class BmpRows final : public RowStream {
+class BmpRows final : public RowByRowStream {
 public:
     BmpRows(PictureFile file, const BmpHeader &h)
-        : m_file(std::move(file)), m_width(int(h.width)), m_height(int(h.height)), m_bottomUp(h.bottomUp)
+        : RowByRowStream(int(h.width), int(h.height)), m_file(std::move(file)), m_bottomUp(h.bottomUp)
         , m_bytesPerPixel(h.bitsPerPixel / 8)
-        , m_stride((std::size_t(m_width) * std::size_t(m_bytesPerPixel) + 3) & ~std::size_t(3))
+        , m_stride((std::size_t(h.width) * std::size_t(m_bytesPerPixel) + 3) & ~std::size_t(3))
         , m_offset(h.offsetField)
     {
     }
 
-    int width() const override { return m_width; }
-    int height() const override { return m_height; }
-    QString message() const override { return codecmessages::corrupt(); }
     // Its band buffer, once the first band is read.
     std::size_t workingBytes() const override { return sizeof(*this) + m_buffer.capacity(); }
-    bool finish() override { return true; }
 
-    bool readRows(Colour *const *rows, int count) override
+protected:
+    bool readBand(Colour *const *rows, int count) override
     {
         if (count <= 0)
             return true;
-        if (m_next + count > m_height)
-            return false;
         // The band's rows lie next to each other in the file, in reverse order
         // when the file is bottom-up.
-        const long long firstFileRow = m_bottomUp ? m_height - m_next - count : m_next;
+        const int next = nextRow();
+        const long long firstFileRow = m_bottomUp ? height() - next - count : next;
         const std::size_t bytes = m_stride * std::size_t(count);
         m_buffer.resize(bytes);
         if (m_file.readAt(m_offset + firstFileRow * (long long)m_stride, m_buffer.data(), bytes) != (long long)bytes)
@@ -130,33 +125,29 @@ public:
             const int fileRow = m_bottomUp ? count - 1 - i : i;
             const unsigned char *in = m_buffer.data() + std::size_t(fileRow) * m_stride;
             Colour *out = rows[i];
-            for (int x = 0; x < m_width; ++x, in += m_bytesPerPixel)
+            for (int x = 0, width = this->width(); x < width; ++x, in += m_bytesPerPixel)
                 out[x] = rgb(in[2], in[1], in[0]);
         }
-        m_next += count;
         return true;
     }
 
 private:
     const PictureFile m_file;
-    const int m_width;
-    const int m_height;
     const bool m_bottomUp;
     const int m_bytesPerPixel;
     const std::size_t m_stride;
     const long long m_offset;
-    int m_next = 0;
     std::vector<unsigned char> m_buffer;
 };
 
-void allowOurLargestPicture()
+void allowOurLargestPicture(long long maxPixels)
 {
     // Qt's default cap (128 MB) is below our own; we size the buffer ourselves
     // and check it against the kind's pixel cap, so Qt's cap must not be the
     // tighter one. A 16384 x 16384 picture at 4 bytes a pixel is 1024 MB.
     static std::once_flag once;
-    std::call_once(once, [] {
-        QImageReader::setAllocationLimit(int(limitsOf(PictureKindId::Bmp).maxPixels * 4 / (1024 * 1024)));
+    std::call_once(once, [maxPixels] {
+        QImageReader::setAllocationLimit(int(maxPixels * 4 / (1024 * 1024)));
     });
 }
 
@@ -283,24 +274,24 @@ std::optional<QString> decodeWhole(QtBmp &bmp, Picture &picture)
 
 } // namespace
 
-OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &)
+OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &, const PictureLimits &limits)
 {
     const BmpHeader header = readHeader(file.head(), file.headSize());
     if (!header.valid)
         return OpenedPicture::refused(codecmessages::corrupt());
     // Never held whole, so only the format bounds its size.
-    if (streams(header, file.size())) {
+    if (streams(header, file.size(), limits.maxStreamedSide)) {
         OpenedPicture opened;
         opened.rows = std::make_unique<BmpRows>(std::move(file), header);
         return opened;
     }
-    if (header.width * header.height > limitsOf(PictureKindId::Bmp).maxPixels)
+    if (header.width * header.height > limits.maxPixels)
         return OpenedPicture::refused(codecmessages::tooLarge());
     const long long pixelBytes = pixelDataSize(header);
     if (pixelBytes > 0 && file.size() < header.pixelOffset + pixelBytes)
         return OpenedPicture::refused(codecmessages::corrupt()); // cut short: the last rows are missing
 
-    allowOurLargestPicture();
+    allowOurLargestPicture(limits.maxPixels);
     auto bmp = std::make_shared<QtBmp>(std::move(file));
     if (!bmp->device.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return OpenedPicture::refused(codecmessages::cannotOpen());

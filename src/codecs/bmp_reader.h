@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 namespace tess {
@@ -16,6 +17,6 @@ namespace tess {
 // uncompressed, the stated length of an RLE stream) is refused as broken, and
 // a header over kMaxPicturePixels as too large, before any pixel memory is
 // taken.
-OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

@@ -2,7 +2,6 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <gif_lib.h>
@@ -130,9 +129,8 @@ bool isGif(const unsigned char *head, std::size_t size)
     return size >= 6 && (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0);
 }
 
-OpenedPicture openGifPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openGifPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Gif);
     const long long fileBytes = picture.size();
     auto file = std::make_shared<GifFile>(std::move(picture));
     int error = 0;

@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -14,6 +15,6 @@ bool isGif(const unsigned char *head, std::size_t size);
 // screen's background colour is not painted). Takes ownership of fd. Decoded
 // whole, up to kMaxPicturePixels. A frame cut short is refused as corrupt,
 // not shown in part.
-OpenedPicture openGifPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openGifPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

@@ -1,13 +1,11 @@
 #include "codecs/heif_reader.h"
 
 #include "codecs/codec_messages.h"
-#include "codecs/late_library.h"
+#include "codecs/heif_library.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 #include "codecs/one_core.h"
 
-#include <libheif/heif.h>
 #include <lcms2.h>
 
 #include <algorithm>
@@ -19,48 +17,6 @@
 namespace tess {
 
 namespace {
-
-// The functions of libheif this reader calls.
-#define TESS_HEIF_CALLS(X) \
-    X(heif_, context_alloc) \
-    X(heif_, context_free) \
-    X(heif_, context_get_primary_image_handle) \
-    X(heif_, context_read_from_memory_without_copy) \
-    X(heif_, context_set_maximum_image_size_limit) \
-    X(heif_, decode_image) \
-    X(heif_, image_get_bits_per_pixel_range) \
-    X(heif_, image_get_plane_readonly) \
-    X(heif_, image_get_primary_height) \
-    X(heif_, image_get_primary_width) \
-    X(heif_, image_get_width) \
-    X(heif_, image_handle_get_chroma_bits_per_pixel) \
-    X(heif_, image_handle_get_color_profile_type) \
-    X(heif_, image_handle_get_height) \
-    X(heif_, image_handle_get_luma_bits_per_pixel) \
-    X(heif_, image_handle_get_nclx_color_profile) \
-    X(heif_, image_handle_get_raw_color_profile) \
-    X(heif_, image_handle_get_raw_color_profile_size) \
-    X(heif_, image_handle_get_width) \
-    X(heif_, image_handle_has_alpha_channel) \
-    X(heif_, image_handle_release) \
-    X(heif_, image_is_premultiplied_alpha) \
-    X(heif_, image_release) \
-    X(heif_, nclx_color_profile_free)
-
-struct HeifCalls {
-    TESS_HEIF_CALLS(TESS_LATE_MEMBER)
-};
-
-// Null when libheif is not installed (or is not the version built against).
-const HeifCalls *loadedHeif()
-{
-    static const HeifCalls *const loaded = []() -> const HeifCalls * {
-        static HeifCalls calls;
-        void *library = openLateLibrary(TESS_LIBHEIF_SONAME);
-        return library TESS_HEIF_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
-    }();
-    return loaded;
-}
 
 // Once a file is opened, libheif is there.
 const HeifCalls &heif()
@@ -262,11 +218,10 @@ bool isHeif(const unsigned char *head, std::size_t size)
     return false;
 }
 
-OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openHeifPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
     if (!loadedHeif())
         return OpenedPicture::refused(codecmessages::unsupported());
-    const PictureLimits &limits = limitsOf(PictureKindId::Heif);
     auto file = std::make_shared<HeifFile>();
     switch (picture.readAll(file->bytes, limits.maxFileBytes)) {
     case PictureFile::Whole::Read: break;

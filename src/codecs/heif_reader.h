@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -14,6 +15,6 @@ bool isHeif(const unsigned char *head, std::size_t size);
 // rotation, mirror and crop applied. The decode is kept on one core whatever
 // options.threads says: libheif passes its codecs no thread count, and one
 // core is the only count they can be held to.
-OpenedPicture openHeifPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openHeifPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

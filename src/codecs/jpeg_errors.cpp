@@ -1,5 +1,7 @@
 #include "codecs/jpeg_errors.h"
 
+#include "codecs/codec_messages.h"
+
 #include <jerror.h>
 
 namespace tess {
@@ -86,6 +88,24 @@ bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *co
         return false;
     step(context);
     return true;
+}
+
+QString jpegFailureMessage(int errorCode)
+{
+    switch (errorCode) {
+    case JERR_BAD_PRECISION:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+        return codecmessages::unsupported();
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_NO_BACKING_STORE:
+    case JERR_OUT_OF_MEMORY:
+        return codecmessages::tooLarge();
+    default:
+        return codecmessages::corrupt();
+    }
 }
 
 } // namespace tess

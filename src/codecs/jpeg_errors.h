@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <csetjmp>
 #include <cstdio>
 
@@ -38,6 +40,10 @@ void noteJpegRowsOutput(JpegErrorManager &errors, const jpeg_decompress_struct &
 // the last row of blocks was being decoded (a cut in that last row goes
 // unseen there). Ask once every row is output.
 bool jpegDataWasCut(const JpegErrorManager &errors, const jpeg_decompress_struct &info);
+
+// What a fatal error's code (errorCode) says of the file: unsupported, too
+// large or corrupt.
+QString jpegFailureMessage(int errorCode);
 
 // Runs step(context); false when libjpeg raised a fatal error inside it.
 bool runJpegStep(JpegErrorManager &errors, void (*step)(void *context), void *context);

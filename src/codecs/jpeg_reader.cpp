@@ -4,11 +4,9 @@
 #include "codecs/exif_orientation.h"
 #include "codecs/jpeg_errors.h"
 #include "codecs/jpeg_memory.h"
+#include "codecs/jpeg_source.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
-
-#include <jerror.h>
 
 #include <algorithm>
 #include <array>
@@ -21,60 +19,13 @@ namespace tess {
 
 namespace {
 
-// A libjpeg data source reading the file in chunks, so no whole file is ever
-// held.
-struct FileSource {
-    static constexpr std::size_t kChunk = 64 * 1024;
-    jpeg_source_mgr pub;
-    PictureFile *file;
-    std::array<JOCTET, kChunk> buffer;
-};
-
-FileSource &sourceOf(j_decompress_ptr info) { return *reinterpret_cast<FileSource *>(info->src); }
-
-void initSource(j_decompress_ptr) {}
-
-boolean fillInput(j_decompress_ptr info)
-{
-    FileSource &source = sourceOf(info);
-    const long long got = source.file->read(source.buffer.data(), source.buffer.size());
-    if (got <= 0) {
-        // Out of data: hand the decoder an end-of-image marker, as libjpeg's own
-        // sources do; the warning lets us tell a cut file from a good one.
-        WARNMS(info, JWRN_JPEG_EOF);
-        source.buffer[0] = 0xFF;
-        source.buffer[1] = JPEG_EOI;
-        source.pub.next_input_byte = source.buffer.data();
-        source.pub.bytes_in_buffer = 2;
-        return TRUE;
-    }
-    source.pub.next_input_byte = source.buffer.data();
-    source.pub.bytes_in_buffer = std::size_t(got);
-    return TRUE;
-}
-
-void skipInput(j_decompress_ptr info, long count)
-{
-    if (count <= 0)
-        return;
-    FileSource &source = sourceOf(info);
-    while (std::size_t(count) > source.pub.bytes_in_buffer) {
-        count -= long(source.pub.bytes_in_buffer);
-        fillInput(info);
-    }
-    source.pub.next_input_byte += count;
-    source.pub.bytes_in_buffer -= std::size_t(count);
-}
-
-void termSource(j_decompress_ptr) {}
-
 // Everything libjpeg touches, in one block that outlives every guarded step.
 // The steps themselves hold nothing with a destructor (see jpeg_errors.h).
 struct JpegFile {
     PictureFile picture;
     jpeg_decompress_struct info{};
     JpegErrorManager errors;
-    FileSource source{};
+    JpegFileSource source{};
     bool created = false;
     JOCTET *icc = nullptr; // the embedded profile, malloc'ed by libjpeg
     unsigned int iccLength = 0;
@@ -86,7 +37,6 @@ struct JpegFile {
 
     explicit JpegFile(PictureFile file) : picture(std::move(file))
     {
-        source.file = &picture;
         installJpegErrors(reinterpret_cast<j_common_ptr>(&info), errors);
     }
     ~JpegFile()
@@ -104,12 +54,7 @@ void headerStep(void *context)
     auto &d = *static_cast<JpegFile *>(context);
     jpeg_create_decompress(&d.info);
     d.created = true;
-    d.source.pub.init_source = initSource;
-    d.source.pub.fill_input_buffer = fillInput;
-    d.source.pub.skip_input_data = skipInput;
-    d.source.pub.resync_to_restart = jpeg_resync_to_restart;
-    d.source.pub.term_source = termSource;
-    d.info.src = &d.source.pub;
+    useJpegFileSource(d.info, d.source, d.picture);
     jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF); // EXIF
     jpeg_save_markers(&d.info, JPEG_APP0 + 2, 0xFFFF); // ICC profile, in pieces
     jpeg_read_header(&d.info, TRUE);
@@ -138,24 +83,6 @@ void rowsStep(void *context)
 void finishStep(void *context)
 {
     jpeg_finish_decompress(&static_cast<JpegFile *>(context)->info);
-}
-
-QString messageFor(int errorCode)
-{
-    switch (errorCode) {
-    case JERR_BAD_PRECISION:
-    case JERR_SOF_UNSUPPORTED:
-    case JERR_CONVERSION_NOTIMPL:
-    case JERR_ARITH_NOTIMPL:
-    case JERR_NOT_COMPILED:
-        return codecmessages::unsupported();
-    case JERR_IMAGE_TOO_BIG:
-    case JERR_NO_BACKING_STORE:
-    case JERR_OUT_OF_MEMORY:
-        return codecmessages::tooLarge();
-    default:
-        return codecmessages::corrupt();
-    }
 }
 
 QByteArray exifBlock(const jpeg_decompress_struct &info)
@@ -200,8 +127,9 @@ struct JpegReading {
     std::vector<JSAMPLE> scratch;
     QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
 
-    // Rows libjpeg is asked for at once: whole-picture decoding has always
-    // noted the end-of-image marker at this step.
+    // Rows libjpeg is asked for at once; whole or streamed, a picture meets
+    // its end-of-image marker at the same step, so both give one verdict on a
+    // cut file.
     static constexpr int kBatch = 16;
 
     // Decodes the next `count` rows into `rows`. False when libjpeg failed or
@@ -243,14 +171,14 @@ struct JpegReading {
     {
         JpegFile &d = file;
         if (!runJpegStep(d.errors, startStep, &d))
-            return messageFor(d.errors.errorCode);
+            return jpegFailureMessage(d.errors.errorCode);
         if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
             || d.info.output_components != components)
             return codecmessages::unsupported();
         return std::nullopt;
     }
 
-    QString failure() const { return messageFor(file.errors.errorCode); }
+    QString failure() const { return jpegFailureMessage(file.errors.errorCode); }
 };
 
 // The whole picture, decoded at the first readRows.
@@ -339,7 +267,7 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
         r.inPlace = true;
         // Only with Adobe's marker do we know how the ink values lie, so only
         // then can the profile be trusted with them; without it, the ink
-        // values are read as Adobe writes them, as they always were.
+        // values are read as Adobe writes them.
         r.converter = std::make_unique<RowConverter>(SampleLayout::InvertedCmyk8,
                                                      info.saw_Adobe_marker ? profile : QByteArray(), options.matte);
         return;
@@ -358,20 +286,19 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
 
 } // namespace
 
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options)
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits)
 {
-    return openJpegPicture(std::move(file), options, QImageIOHandler::TransformationNone);
+    return openJpegPicture(std::move(file), options, limits, QImageIOHandler::TransformationNone);
 }
 
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits,
                               QImageIOHandler::Transformations untagged)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Jpeg);
     const long long fileBytes = file.size();
     auto r = std::make_unique<JpegReading>(std::move(file));
     JpegFile &d = r->file;
     if (!runJpegStep(d.errors, headerStep, &d))
-        return OpenedPicture::refused(messageFor(d.errors.errorCode));
+        return OpenedPicture::refused(jpegFailureMessage(d.errors.errorCode));
     const jpeg_decompress_struct &info = d.info;
     const long long width = info.image_width;
     const long long height = info.image_height;

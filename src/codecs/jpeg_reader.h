@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 namespace tess {
@@ -26,10 +27,15 @@ namespace tess {
 // untagged and sRGB files keep libjpeg's own samples. CMYK goes through its
 // profile, as Adobe's inverted ink values, when the file has Adobe's marker;
 // otherwise its ink values are read as Adobe writes them, without a profile.
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 // The same for a JPEG stored inside another file, which is turned by the
 // orientation `untagged` the other file gives it unless it records its own.
+OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits,
+                              QImageIOHandler::Transformations untagged);
+
+// The same with the JPEG kind's own limits (defined beside the kinds' table),
+// for the camera raw reader's previews.
 OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
                               QImageIOHandler::Transformations untagged);
 

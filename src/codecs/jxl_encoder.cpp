@@ -1,8 +1,6 @@
 #include "codecs/codec_messages.h"
-#include "codecs/late_library.h"
+#include "codecs/jxl_library.h"
 #include "codecs/picture_codecs.h"
-
-#include <jxl/encode.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,39 +10,6 @@
 namespace tess {
 
 namespace {
-
-// The functions of libjxl this encoder calls; opened as the JPEG XL reader
-// opens it, so that a run writing other kinds never maps libjxl.
-#define TESS_JXL_ENCODE_CALLS(X) \
-    X(Jxl, ColorEncodingSetToSRGB) \
-    X(Jxl, EncoderAddImageFrame) \
-    X(Jxl, EncoderCloseInput) \
-    X(Jxl, EncoderCreate) \
-    X(Jxl, EncoderDestroy) \
-    X(Jxl, EncoderFrameSettingsCreate) \
-    X(Jxl, EncoderFrameSettingsSetOption) \
-    X(Jxl, EncoderInitBasicInfo) \
-    X(Jxl, EncoderProcessOutput) \
-    X(Jxl, EncoderSetBasicInfo) \
-    X(Jxl, EncoderSetColorEncoding) \
-    X(Jxl, EncoderSetFrameDistance) \
-    X(Jxl, EncoderSetFrameLossless) \
-    X(Jxl, EncoderUseContainer)
-
-struct JxlEncodeCalls {
-    TESS_JXL_ENCODE_CALLS(TESS_LATE_MEMBER)
-};
-
-// Null when libjxl is not installed (or is not the version built against).
-const JxlEncodeCalls *loadedJxlEncoder()
-{
-    static const JxlEncodeCalls *const loaded = []() -> const JxlEncodeCalls * {
-        static JxlEncodeCalls calls;
-        void *library = openLateLibrary(TESS_LIBJXL_SONAME);
-        return library TESS_JXL_ENCODE_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
-    }();
-    return loaded;
-}
 
 // libjxl's effort, 1 (fastest) to 9; 7 by default. At 3 a run writing
 // 128 x 128 JPEG XL thumbnails of 12-megapixel photos takes about as long as
@@ -69,7 +34,7 @@ std::optional<QByteArray> encodeJxl(const Picture &picture, int quality, bool lo
             *failure = Failure{nameForMessages, cause};
         return std::nullopt;
     };
-    const JxlEncodeCalls *jxl = loadedJxlEncoder();
+    const JxlCalls *jxl = loadedJxl();
     if (!jxl)
         return fail(codecmessages::noEncoder());
     if (picture.isEmpty())

@@ -1,13 +1,9 @@
 #include "codecs/jxl_reader.h"
 
 #include "codecs/codec_messages.h"
-#include "codecs/late_library.h"
+#include "codecs/jxl_library.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
-
-#include <jxl/decode.h>
-#include <jxl/thread_parallel_runner.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,49 +13,6 @@
 namespace tess {
 
 namespace {
-
-// The functions of libjxl and of its thread runner this reader calls.
-#define TESS_JXL_CALLS(X) \
-    X(Jxl, DecoderCloseInput) \
-    X(Jxl, DecoderCreate) \
-    X(Jxl, DecoderDestroy) \
-    X(Jxl, DecoderGetBasicInfo) \
-    X(Jxl, DecoderGetColorAsEncodedProfile) \
-    X(Jxl, DecoderGetColorAsICCProfile) \
-    X(Jxl, DecoderGetICCProfileSize) \
-    X(Jxl, DecoderImageOutBufferSize) \
-    X(Jxl, DecoderProcessInput) \
-    X(Jxl, DecoderReleaseInput) \
-    X(Jxl, DecoderSetImageOutBuffer) \
-    X(Jxl, DecoderSetInput) \
-    X(Jxl, DecoderSetKeepOrientation) \
-    X(Jxl, DecoderSetParallelRunner) \
-    X(Jxl, DecoderSetUnpremultiplyAlpha) \
-    X(Jxl, DecoderSubscribeEvents) \
-    X(Jxl, SignatureCheck)
-#define TESS_JXL_THREAD_CALLS(X) \
-    X(Jxl, ThreadParallelRunner) \
-    X(Jxl, ThreadParallelRunnerCreate) \
-    X(Jxl, ThreadParallelRunnerDestroy)
-
-struct JxlCalls {
-    TESS_JXL_CALLS(TESS_LATE_MEMBER)
-    TESS_JXL_THREAD_CALLS(TESS_LATE_MEMBER)
-};
-
-// Null when libjxl is not installed (or is not the version built against).
-const JxlCalls *loadedJxl()
-{
-    static const JxlCalls *const loaded = []() -> const JxlCalls * {
-        static JxlCalls calls;
-        void *library = openLateLibrary(TESS_LIBJXL_SONAME);
-        if (!(library TESS_JXL_CALLS(TESS_LATE_BIND)))
-            return nullptr;
-        library = openLateLibrary(TESS_LIBJXL_THREADS_SONAME);
-        return library TESS_JXL_THREAD_CALLS(TESS_LATE_BIND) ? &calls : nullptr;
-    }();
-    return loaded;
-}
 
 // Once a file is known for JPEG XL, libjxl is there.
 const JxlCalls &jxl()
@@ -93,7 +46,6 @@ struct JxlFile {
     std::size_t chunk = kChunk;
     bool inputClosed = false;
     JxlBasicInfo info{};
-    // The frame's pixels, as the callback lays them into the picture.
 
     explicit JxlFile(PictureFile picture) : file(std::move(picture)) {}
     JxlFile(const JxlFile &) = delete;
@@ -155,17 +107,14 @@ QByteArray outputProfile(JxlDecoder *decoder)
 }
 
 std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Colour matte, int width, int height,
-                                        Picture &picture)
+                                        long long maxFileBytes, Picture &picture)
 {
     const bool alpha = file.info.alpha_bits > 0;
     const bool grey = file.info.num_color_channels == 1;
     // Samples that still go through a profile keep 16 bits, so that a
     // linear or wide-gamut picture keeps its shadows.
     const bool wide = !icc.isEmpty();
-    const SampleLayout layout = grey ? (alpha ? (wide ? SampleLayout::GreyAlpha16 : SampleLayout::GreyAlpha8)
-                                              : (wide ? SampleLayout::Grey16 : SampleLayout::Grey8))
-                                     : (alpha ? (wide ? SampleLayout::Rgba16 : SampleLayout::Rgba8)
-                                              : (wide ? SampleLayout::Rgb16 : SampleLayout::Rgb8));
+    const SampleLayout layout = sampleLayoutOf(grey ? 1 : 3, alpha, wide);
     const RowConverter converter(layout, icc, matte);
     const JxlPixelFormat format{std::uint32_t(file.info.num_color_channels + (alpha ? 1 : 0)),
                                 wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
@@ -173,7 +122,7 @@ std::optional<QString> decodeFirstFrame(JxlFile &file, const QByteArray &icc, Co
     // what it holds and starts over on the frame with every chunk.
     const PictureFile &source = file.file;
     file.chunk = std::clamp(std::size_t(std::max(source.size() - source.position(), 0LL)), kChunk,
-                            std::size_t(limitsOf(PictureKindId::Jxl).maxFileBytes));
+                            std::size_t(maxFileBytes));
     // Into one buffer of samples, then converted row by row: libjxl's pixel
     // callback costs it more than the copy does. In pixel memory, which a
     // photo's worth fills in a few page faults.
@@ -217,9 +166,9 @@ bool isJxl(const unsigned char *head, std::size_t size)
         || (size >= sizeof container && std::memcmp(head, container, sizeof container) == 0);
 }
 
-OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    if (!loadedJxl())
+    if (!loadedJxl() || !loadedJxl()->threads)
         return OpenedPicture::refused(codecmessages::unsupported());
     auto file = std::make_shared<JxlFile>(std::move(picture));
     file->decoder.reset(jxl().DecoderCreate(nullptr));
@@ -266,8 +215,9 @@ OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options)
     const Colour matte = options.matte;
     const std::size_t extra = std::size_t(width) * std::size_t(height) * kLibraryBytesPerPixel
         + std::size_t(std::max(file->file.size(), 0LL));
-    return wholePictureRows(width, height, [file, icc, matte, width, height](Picture &picture) {
-        return decodeFirstFrame(*file, icc, matte, width, height, picture);
+    const long long maxFileBytes = limits.maxFileBytes;
+    return wholePictureRows(width, height, [file, icc, matte, width, height, maxFileBytes](Picture &picture) {
+        return decodeFirstFrame(*file, icc, matte, width, height, maxFileBytes, picture);
     }, extra);
 }
 

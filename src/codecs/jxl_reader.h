@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -12,6 +13,6 @@ bool isJxl(const unsigned char *head, std::size_t size);
 
 // A JPEG XL picture (its first frame when animated), upright, decoded whole
 // by libjxl, on options.threads threads.
-OpenedPicture openJxlPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openJxlPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

@@ -3,7 +3,8 @@
 // libheif (with the x265, aom, dav1d and libde265 it links) and libjxl (with
 // highway and brotli) take a third of the program's start-up to map and set
 // up, and most folders hold none of their pictures: their readers open them
-// when the first such picture comes. A reader lists the functions it calls:
+// when the first such picture comes (heif_library.h, jxl_library.h). Each
+// library's binding lists the functions its reader and encoder call:
 //
 //   #define TESS_HEIF_CALLS(X) X(heif_, context_alloc) X(heif_, context_free)
 //   struct HeifCalls { TESS_HEIF_CALLS(TESS_LATE_MEMBER) };

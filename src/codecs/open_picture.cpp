@@ -14,7 +14,7 @@ OpenedPicture openPicture(PictureFile file, const ReadOptions &options)
         return OpenedPicture::refused(codecmessages::cannotOpen());
     // By content, so a JPEG named .bmp is still a JPEG.
     if (const PictureKind *kind = kindOfFile(file))
-        return kind->open(std::move(file), options);
+        return kind->open(std::move(file), options, kind->limits);
     return OpenedPicture::refused(codecmessages::notAPicture());
 }
 

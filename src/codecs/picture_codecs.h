@@ -12,20 +12,6 @@ namespace tess {
 // before any pixel is read, so a header alone must never make us allocate more.
 inline constexpr long long kMaxPicturePixels = 16384LL * 16384LL;
 
-struct DecodedPicture {
-    Picture picture;
-    std::optional<Failure> failure; // set when the file gave no complete picture
-
-    bool ok() const { return !failure.has_value(); }
-};
-
-// Decodes a Windows bitmap or a JPEG, chosen by the file's content, not its
-// name. A JPEG with an EXIF orientation is turned upright. Truncated data, a
-// corrupt file, a missing file or a picture over kMaxPicturePixels is a failure
-// naming the file; never a half-filled picture.
-DecodedPicture decodePictureFile(const QString &path);
-DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages);
-
 // A 24-bit bottom-up Windows bitmap (BITMAPFILEHEADER + BITMAPINFOHEADER).
 QByteArray encodeBmp(const Picture &picture);
 

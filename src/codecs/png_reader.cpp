@@ -3,7 +3,7 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
+#include "codecs/row_by_row_stream.h"
 #include "codecs/row_converter.h"
 
 #include <QtEndian>
@@ -89,15 +89,12 @@ void rowStep(PngFile &f) { png_read_row(f.png, f.row, nullptr); }
 void imageStep(PngFile &f) { png_read_image(f.png, f.rows); }
 void endStep(PngFile &f) { png_read_end(f.png, nullptr); }
 
+// libpng's channels: grey, grey and alpha, RGB, RGBA.
 bool layoutOf(int channels, int depth, SampleLayout &layout)
 {
-    static constexpr SampleLayout eight[] = {SampleLayout::Grey8, SampleLayout::GreyAlpha8, SampleLayout::Rgb8,
-                                             SampleLayout::Rgba8};
-    static constexpr SampleLayout sixteen[] = {SampleLayout::Grey16, SampleLayout::GreyAlpha16, SampleLayout::Rgb16,
-                                               SampleLayout::Rgba16};
     if (channels < 1 || channels > 4 || (depth != 8 && depth != 16))
         return false;
-    layout = depth == 8 ? eight[channels - 1] : sixteen[channels - 1];
+    layout = sampleLayoutOf(channels <= 2 ? 1 : 3, channels % 2 == 0, depth == 16);
     return true;
 }
 
@@ -118,57 +115,34 @@ bool finishPng(PngFile &file)
     return !file.endOfFile;
 }
 
-class PngRows final : public RowStream {
+class PngRows final : public RowByRowStream {
 public:
     PngRows(std::shared_ptr<PngFile> file, int width, int height, std::size_t rowBytes,
             std::shared_ptr<const RowConverter> converter)
-        : m_file(std::move(file)), m_width(width), m_height(height), m_samples(rowBytes),
+        : RowByRowStream(width, height), m_file(std::move(file)), m_samples(rowBytes),
           m_converter(std::move(converter))
     {
     }
 
-    int width() const override { return m_width; }
-    int height() const override { return m_height; }
-    QString message() const override { return codecmessages::corrupt(); }
     std::size_t workingBytes() const override { return sizeof(PngFile) + 3 * m_samples.size() + kInflateBytes; }
 
-    bool readRows(Colour *const *rows, int count) override
+protected:
+    bool readBand(Colour *const *rows, int count) override
     {
-        if (m_broken || m_next + count > m_height)
-            return fail();
         for (int i = 0; i < count; ++i) {
             if (!readPngRow(*m_file, m_samples.data()))
-                return fail();
-            m_converter->convert(m_samples.data(), rows[i], m_width);
+                return false;
+            m_converter->convert(m_samples.data(), rows[i], width());
         }
-        m_next += count;
         return true;
     }
-
-    bool finish() override
-    {
-        if (m_broken || m_next != m_height)
-            return false;
-        m_broken = !finishPng(*m_file);
-        m_file.reset();
-        return !m_broken;
-    }
+    bool readEnd() override { return finishPng(*m_file); }
+    void release() override { m_file.reset(); }
 
 private:
-    bool fail()
-    {
-        m_broken = true;
-        m_file.reset();
-        return false;
-    }
-
     std::shared_ptr<PngFile> m_file;
-    const int m_width;
-    const int m_height;
     std::vector<png_byte> m_samples;
     std::shared_ptr<const RowConverter> m_converter;
-    int m_next = 0;
-    bool m_broken = false;
 };
 
 struct WholePng {
@@ -217,9 +191,8 @@ bool isPng(const unsigned char *head, std::size_t size)
     return size >= 8 && png_sig_cmp(head, 0, 8) == 0;
 }
 
-OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Png);
     // The IHDR chunk always comes first: its size is known before libpng
     // sees the file, so an absurd one is told apart from a broken one.
     const unsigned char *head = picture.head();

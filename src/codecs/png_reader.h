@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -19,6 +20,6 @@ bool isPng(const unsigned char *head, std::size_t size);
 // samples. A file cut inside its image data is corrupt; trouble after the last
 // image row is not held against it, but a file that ends before its IEND
 // chunk is.
-OpenedPicture openPngPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openPngPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

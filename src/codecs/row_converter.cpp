@@ -183,6 +183,43 @@ void unpremultiplyRow(const Sample *in, Sample *out, int width, int channels)
     }
 }
 
+// Extra samples dropped, ink-counting grey turned, signed samples offset.
+template <typename Sample>
+void repackSamples(const StoredSamples &s, SampleLayout layout, const Sample *in, void *outBytes, int width)
+{
+    constexpr unsigned kMax = sizeof(Sample) == 1 ? 255u : 65535u;
+    if (!s.palette[0].empty()) {
+        auto *out = static_cast<std::uint16_t *>(outBytes);
+        const std::size_t last = s.palette[0].size() - 1;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = std::min<std::size_t>(in[x], last);
+            for (int c = 0; c < 3; ++c)
+                out[3 * x + c] = s.palette[c][i];
+        }
+        return;
+    }
+    const LayoutInfo info = infoOf(layout);
+    if (info.space == cmsSigCmykData && sizeof(Sample) == 2) {
+        auto *out = static_cast<std::uint8_t *>(outBytes);
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 4; ++c)
+                out[4 * x + c] = std::uint8_t(to8(std::uint16_t(in[std::size_t(x) * s.perPixel + c])));
+        return;
+    }
+    auto *out = static_cast<Sample *>(outBytes);
+    const int colours = info.channels - (info.alpha ? 1 : 0);
+    for (int x = 0; x < width; ++x) {
+        const Sample *p = in + std::size_t(x) * s.perPixel;
+        Sample *q = out + std::size_t(x) * info.channels;
+        for (int c = 0; c < colours; ++c) {
+            const unsigned v = s.signedValues ? p[c] ^ (kMax / 2 + 1) : p[c];
+            q[c] = Sample(s.whiteIsZero ? kMax - v : v);
+        }
+        if (info.alpha)
+            q[colours] = p[colours];
+    }
+}
+
 QByteArray profileDescription(cmsHPROFILE profile)
 {
     char text[256] = {};
@@ -199,6 +236,23 @@ int bytesPerPixel(SampleLayout layout)
 }
 
 bool hasAlpha(SampleLayout layout) { return infoOf(layout).alpha; }
+
+SampleLayout sampleLayoutOf(int colours, bool alpha, bool sixteen)
+{
+    if (colours == 1)
+        return alpha ? (sixteen ? SampleLayout::GreyAlpha16 : SampleLayout::GreyAlpha8)
+                     : (sixteen ? SampleLayout::Grey16 : SampleLayout::Grey8);
+    return alpha ? (sixteen ? SampleLayout::Rgba16 : SampleLayout::Rgba8)
+                 : (sixteen ? SampleLayout::Rgb16 : SampleLayout::Rgb8);
+}
+
+void repackRow(const StoredSamples &stored, SampleLayout layout, const void *in, void *out, int width)
+{
+    if (stored.sixteen)
+        repackSamples(stored, layout, static_cast<const std::uint16_t *>(in), out, width);
+    else
+        repackSamples(stored, layout, static_cast<const std::uint8_t *>(in), out, width);
+}
 
 bool isSrgbProfile(const QByteArray &iccProfile)
 {

@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tess {
 
@@ -24,6 +26,25 @@ enum class SampleLayout {
 
 int bytesPerPixel(SampleLayout layout);
 bool hasAlpha(SampleLayout layout);
+
+// The layout of grey (one colour sample) or RGB (three), with alpha or not,
+// in 8- or 16-bit samples.
+SampleLayout sampleLayoutOf(int colours, bool alpha, bool sixteen);
+
+// Samples as a file stores them before they lie as a layout's: more of them
+// a pixel than the layout takes, grey that counts ink, signed values, or
+// palette indices.
+struct StoredSamples {
+    int perPixel = 1;           // the samples after the layout's are dropped
+    bool sixteen = false;       // 16-bit samples, else 8
+    bool whiteIsZero = false;   // grey counting ink: 0 is white
+    bool signedValues = false;  // two's complement, offset so that the most negative is black
+    std::vector<std::uint16_t> palette[3]; // when not empty: indices into 16-bit RGB, for Rgb16
+};
+
+// One row of stored samples as `layout` takes them; 16-bit inks come down to
+// Cmyk8's 8 bits.
+void repackRow(const StoredSamples &stored, SampleLayout layout, const void *in, void *out, int width);
 
 // How the colours of a layout with alpha relate to it.
 enum class AlphaForm {

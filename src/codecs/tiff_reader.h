@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -14,6 +15,6 @@ bool isTiff(const unsigned char *head, std::size_t size);
 // 8-bit palette) stream a scanline at a time; a turned one, a tiled one or
 // any other layout libtiff can turn into RGBA is decoded whole. Float and
 // signed samples are refused as unsupported.
-OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

@@ -3,7 +3,6 @@
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 
 #include <QtEndian>
@@ -90,9 +89,8 @@ bool isWebp(const unsigned char *head, std::size_t size)
     return size >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0;
 }
 
-OpenedPicture openWebpPicture(PictureFile picture, const ReadOptions &options)
+OpenedPicture openWebpPicture(PictureFile picture, const ReadOptions &options, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Webp);
     QByteArray file;
     switch (picture.readAll(file, limits.maxFileBytes)) {
     case PictureFile::Whole::Read: break;

@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 #include <cstddef>
@@ -14,6 +15,6 @@ bool isWebp(const unsigned char *head, std::size_t size);
 // is read at open and decoded whole at the first row, so its own bytes count
 // toward the working memory. The EXIF chunk's orientation is applied and the
 // ICCP chunk's profile converts the colours.
-OpenedPicture openWebpPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openWebpPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess

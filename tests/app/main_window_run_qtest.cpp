@@ -3,6 +3,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "support/app_test_support.h"
+#include "support/decoded_picture.h"
 #include "support/window_fixture.h"
 #include "chrome/picture_box.h"
 #include "chrome/window_animation.h"

@@ -5,6 +5,7 @@
 #include "codecs/picture_codecs.h"
 #include "platform/blit.h"
 #include "support/app_test_support.h"
+#include "support/decoded_picture.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -4,6 +4,7 @@
 // it; the command-line tool is the installed binary.
 #include "app/list_box.h"
 #include "app/main_window.h"
+#include "support/decoded_picture.h"
 #include "support/screenshots.h"
 #include "support/app_test_support.h"
 #include "controls/command.h"

@@ -1,3 +1,4 @@
+#include "support/decoded_picture.h"
 #include "support/sanitizers.h"
 #include "support/batch_cli_support.h"
 #include "support/file_bytes.h"

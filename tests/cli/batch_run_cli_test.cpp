@@ -1,6 +1,7 @@
 // tessarolith-batch's options, keep-going, sharding and recursion, run for real.
 #include "support/batch_cli_support.h"
 #include "support/codec_test_support.h"
+#include "support/decoded_picture.h"
 #include "support/dng_writer.h"
 #include "support/file_bytes.h"
 #include "support/raw_names.h"

@@ -1,5 +1,6 @@
 // tessarolith-batch told to stop by a signal in the middle of a run.
 #include "support/batch_cli_support.h"
+#include "support/decoded_picture.h"
 #include "support/file_bytes.h"
 #include "codecs/picture_codecs.h"
 #include "settings/settings_file.h"

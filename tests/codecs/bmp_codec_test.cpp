@@ -1,4 +1,5 @@
 #include "support/codec_test_support.h"
+#include "support/decoded_picture.h"
 #include "support/file_bytes.h"
 #include "codecs/picture_codecs.h"
 

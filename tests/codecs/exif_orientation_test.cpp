@@ -1,4 +1,5 @@
 #include "support/codec_test_support.h"
+#include "support/decoded_picture.h"
 #include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
 

@@ -1,6 +1,6 @@
 // The row converter's row loops against the same arithmetic done a pixel at
-// a time, for every sample layout, and its premultiplied option against a
-// plain division of each sample.
+// a time, for every sample layout, its premultiplied option against a plain
+// division of each sample, and stored samples repacked to layouts by hand.
 #include "codecs/row_converter.h"
 
 #include "support/row_reference.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -137,5 +138,51 @@ INSTANTIATE_TEST_SUITE_P(AlphaLayouts, PremultipliedRows,
                          ::testing::Values(SampleLayout::GreyAlpha8, SampleLayout::Rgba8, SampleLayout::GreyAlpha16,
                                            SampleLayout::Rgba16),
                          [](const auto &info) { return std::string(factsOf(info.param).name); });
+
+struct Repacking {
+    const char *name;
+    SampleLayout layout;
+    StoredSamples stored;
+    std::vector<std::uint16_t> in; // stored samples, 8- or 16-bit as stored
+    std::vector<std::uint16_t> out; // the layout's samples
+};
+
+// Samples of 8 or 16 bits laid out as bytes.
+std::vector<std::uint8_t> laidOut(const std::vector<std::uint16_t> &values, bool sixteen)
+{
+    std::vector<std::uint8_t> bytes(values.size() * (sixteen ? 2 : 1));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (sixteen)
+            std::memcpy(bytes.data() + 2 * i, &values[i], 2);
+        else
+            bytes[i] = std::uint8_t(values[i]);
+    }
+    return bytes;
+}
+
+// An index past the palette takes its last entry; 16-bit inks round to the
+// nearest 8-bit value.
+TEST(StoredSamples, RepackToTheirWorkedLayouts)
+{
+    const Repacking cases[] = {
+        {"extra sample dropped", SampleLayout::Rgb8, {.perPixel = 4}, {10, 20, 30, 99, 40, 50, 60, 99}, {10, 20, 30, 40, 50, 60}},
+        {"alpha kept, extra dropped", SampleLayout::GreyAlpha8, {.perPixel = 3}, {5, 200, 77}, {5, 200}},
+        {"ink-counting grey", SampleLayout::Grey16, {.sixteen = true, .whiteIsZero = true}, {0, 65535, 1000}, {65535, 0, 64535}},
+        {"signed", SampleLayout::Grey8, {.signedValues = true}, {0x80, 0x7F, 0x00}, {0x00, 0xFF, 0x80}},
+        {"signed ink-counting grey", SampleLayout::Grey8, {.whiteIsZero = true, .signedValues = true}, {0x80, 0x7F}, {0xFF, 0x00}},
+        {"palette", SampleLayout::Rgb16, {.palette = {{0, 65535}, {1, 2}, {3, 4}}}, {1, 0, 7}, {65535, 2, 4, 0, 1, 3, 65535, 2, 4}},
+        {"16-bit inks", SampleLayout::Cmyk8, {.perPixel = 5, .sixteen = true}, {0, 65535, 32767, 32768, 1234}, {0, 255, 127, 128}},
+    };
+    for (const Repacking &c : cases) {
+        const bool sixteenOut = c.layout == SampleLayout::Grey16 || c.layout == SampleLayout::Rgb16;
+        const std::vector<std::uint8_t> in = laidOut(c.in, c.stored.sixteen);
+        std::vector<std::uint8_t> out(c.out.size() * (sixteenOut ? 2 : 1) + 1, 0xEE);
+        const int width = int(c.in.size()) / c.stored.perPixel;
+        repackRow(c.stored, c.layout, in.data(), out.data(), width);
+        EXPECT_EQ(out.back(), 0xEE) << c.name << ": wrote past the row";
+        out.pop_back();
+        EXPECT_EQ(out, laidOut(c.out, sixteenOut)) << c.name;
+    }
+}
 
 } // namespace

@@ -1,9 +1,10 @@
 // The TIFF, HEIF/AVIF and JPEG XL readers on what the corpus can't give by
 // itself: worked figures for layouts, alpha and colour.
+#include "codecs/codec_messages.h"
 #include "codecs/heif_reader.h"
 #include "codecs/jxl_reader.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/codec_messages.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/tiff_reader.h"
 
 #include "support/codec_test_support.h"
@@ -110,7 +111,7 @@ TEST_P(TiffLayouts, GiveTheirWorkedPixels)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("case.tif"));
     writeTiff(path, c);
-    const ReadOutcome out = readThrough(openTiffPicture, path, true);
+    const ReadOutcome out = readThrough(openAs<PictureKindId::Tiff>, path, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     ASSERT_EQ(out.width, c.upWidth);
     ASSERT_EQ(out.height, c.upHeight);
@@ -176,7 +177,7 @@ TEST(TiffProfiles, WideGamutPhotoMatchesItsSrgbRendering)
         const QString path = dir.filePath(tagged ? QStringLiteral("tagged.tif") : QStringLiteral("untagged.tif"));
         writeTiff(path, c);
         c.icc.clear();
-        const ReadOutcome out = readThrough(openTiffPicture, path, true);
+        const ReadOutcome out = readThrough(openAs<PictureKindId::Tiff>, path, true);
         ASSERT_TRUE(out.complete) << out.message.toStdString();
         const Difference d = tess::testing::compare(out.picture, reference);
         EXPECT_LE(d.maxChannel, tagged ? 3 : 255);
@@ -188,7 +189,7 @@ TEST(TiffProfiles, WideGamutPhotoMatchesItsSrgbRendering)
 // perceptual sRGB (227, 6, 20), where the naive rule gives pure red.
 TEST(TiffProfiles, CmykPatchGoesThroughItsProfile)
 {
-    const ReadOutcome out = readThrough(openTiffPicture, corpusFormatsDir() + QStringLiteral("icc/good/sharp/fogra-0-100-100-0.tif"), true);
+    const ReadOutcome out = readThrough(openAs<PictureKindId::Tiff>, corpusFormatsDir() + QStringLiteral("icc/good/sharp/fogra-0-100-100-0.tif"), true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     const Colour centre = out.picture.row(out.height / 2)[out.width / 2];
     EXPECT_NEAR(redOf(centre), 227, 4);
@@ -236,7 +237,7 @@ TEST_P(HeifColours, ComeOutAsWorked)
     heif_encoder_release(encoder);
     heif_context_free(context);
     heif_image_release(image);
-    const ReadOutcome out = readThrough(openHeifPicture, path, true);
+    const ReadOutcome out = readThrough(openAs<PictureKindId::Heif>, path, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     const Colour centre = out.picture.row(8)[8];
     EXPECT_NEAR(redOf(centre), redOf(c.expected), 3);
@@ -273,7 +274,7 @@ TEST(HeifPlanes, GiveLibheifsOwnInterleavedSamples)
             && heif_image_handle_get_color_profile_type(handle) != heif_color_profile_type_prof
             && heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code == heif_error_Ok;
         if (plain) {
-            const ReadOutcome out = readThrough(openHeifPicture, path, true);
+            const ReadOutcome out = readThrough(openAs<PictureKindId::Heif>, path, true);
             int stride = 0;
             const std::uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
             ASSERT_TRUE(out.complete) << row.path.toStdString();

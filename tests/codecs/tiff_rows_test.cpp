@@ -2,6 +2,7 @@
 // every strip height, compression and strip size, against the samples
 // written, and strips that can't be decoded.
 #include "codecs/codec_messages.h"
+#include "codecs/picture_kinds.h"
 #include "codecs/row_converter.h"
 #include "codecs/tiff_reader.h"
 
@@ -81,7 +82,7 @@ TEST_P(TiffStrips, GiveTheRowsWritten)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("strips.tif"));
     ASSERT_TRUE(writeTiff(path, c));
-    const ReadOutcome out = readFile(openTiffPicture, path, kMatte, true);
+    const ReadOutcome out = readFile(openAs<PictureKindId::Tiff>, path, kMatte, true);
     ASSERT_TRUE(out.complete) << out.message.toStdString();
     ASSERT_EQ(out.width, int(c.width));
     ASSERT_EQ(out.height, int(c.height));
@@ -123,7 +124,7 @@ TEST(TiffStrips, BadStripBreaksThePicture)
     QByteArray bytes = test_files::readBytes(path);
     ASSERT_LE(offset + size, std::uint64_t(bytes.size()));
     std::fill_n(bytes.begin() + qsizetype(offset), qsizetype(size), char(0xFF));
-    const ReadOutcome out = readBytes(openTiffPicture, bytes, kMatte);
+    const ReadOutcome out = readBytes(openAs<PictureKindId::Tiff>, bytes, kMatte);
     EXPECT_TRUE(out.opened);
     EXPECT_FALSE(out.complete);
     EXPECT_EQ(out.message, codecmessages::corrupt());

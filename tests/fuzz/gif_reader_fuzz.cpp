@@ -1,9 +1,10 @@
 // Any bytes, as a file the GIF reader opens.
 #include "codecs/gif_reader.h"
+#include "codecs/picture_kinds.h"
 #include "reader_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    tess::fuzzing::readOnce(data, size, tess::openGifPicture);
+    tess::fuzzing::readOnce(data, size, tess::openAs<tess::PictureKindId::Gif>);
     return 0;
 }

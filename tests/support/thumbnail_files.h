@@ -4,6 +4,8 @@
 #include "codecs/picture_codecs.h"
 #include "platform/picture.h"
 
+#include "support/decoded_picture.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QStringList>

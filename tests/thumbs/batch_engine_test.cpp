@@ -1,3 +1,4 @@
+#include "support/decoded_picture.h"
 #include "support/sanitizers.h"
 #include "support/file_bytes.h"
 #include "support/test_pictures.h"

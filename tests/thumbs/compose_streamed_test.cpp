@@ -1,3 +1,4 @@
+#include "support/decoded_picture.h"
 #include "support/file_bytes.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/open_picture.h"

@@ -1,19 +1,37 @@
+#pragma once
+// A picture file read whole through the reader its content names, as one
+// picture or a failure naming the file: for checking what was written, and
+// for the readers' cases that compare whole pictures.
 #include "codecs/codec_messages.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
+#include "platform/failure.h"
+#include "platform/picture.h"
+
+#include <QByteArray>
+#include <QString>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace tess {
 
-namespace {
+struct DecodedPicture {
+    Picture picture;
+    std::optional<Failure> failure; // set when the file gave no complete picture
 
-// Every row of an opened picture, through the same reader a thumbnail uses.
-DecodedPicture readWhole(OpenedPicture opened, const QString &name)
+    bool ok() const { return !failure.has_value(); }
+};
+
+namespace detail {
+
+// Every row of an opened picture. A picture that streams is held to the cap
+// on pictures held whole here, where every row is held.
+inline DecodedPicture readWhole(OpenedPicture opened, const QString &name)
 {
     DecodedPicture result;
     if (!opened.ok()) {
@@ -21,8 +39,6 @@ DecodedPicture readWhole(OpenedPicture opened, const QString &name)
         return result;
     }
     RowStream &rows = *opened.rows;
-    // A picture decoded whole was held to the cap when it opened; one that
-    // streams only to its sides, until here, where every row is held.
     if (!rows.holdsWhole() && (long long)rows.width() * rows.height() > kMaxPicturePixels) {
         result.failure = Failure{name, codecmessages::tooLarge()};
         return result;
@@ -57,7 +73,7 @@ DecodedPicture readWhole(OpenedPicture opened, const QString &name)
     return result;
 }
 
-bool writeFully(int fd, const char *data, qsizetype size)
+inline bool writeFully(int fd, const char *data, qsizetype size)
 {
     while (size > 0) {
         const ssize_t wrote = ::write(fd, data, std::size_t(size));
@@ -69,23 +85,24 @@ bool writeFully(int fd, const char *data, qsizetype size)
     return ::lseek(fd, 0, SEEK_SET) == 0;
 }
 
-} // namespace
+} // namespace detail
 
-DecodedPicture decodePictureFile(const QString &path)
+inline DecodedPicture decodePictureFile(const QString &path)
 {
-    return readWhole(openPicture(path), path);
+    return detail::readWhole(openPicture(path), path);
 }
 
-DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages)
+// Bytes as a file of their own in memory, so they are read by the very path
+// files are.
+inline DecodedPicture decodePictureData(const QByteArray &data, const QString &nameForMessages)
 {
-    // A file of its own in memory, so bytes are read by the very path files are.
     const int fd = ::memfd_create("picture", MFD_CLOEXEC);
-    if (fd < 0 || !writeFully(fd, data.constData(), data.size())) {
+    if (fd < 0 || !detail::writeFully(fd, data.constData(), data.size())) {
         if (fd >= 0)
             ::close(fd);
         return DecodedPicture{Picture(), Failure{nameForMessages, codecmessages::cannotOpen()}};
     }
-    return readWhole(openPicture(PictureFile(fd, nameForMessages)), nameForMessages);
+    return detail::readWhole(openPicture(PictureFile(fd, nameForMessages)), nameForMessages);
 }
 
 } // namespace tess
