@@ -34,9 +34,4 @@ OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, cons
 OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits,
                               QImageIOHandler::Transformations untagged);
 
-// The same with the JPEG kind's own limits (defined beside the kinds' table),
-// for the camera raw reader's previews.
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options,
-                              QImageIOHandler::Transformations untagged);
-
 } // namespace tess

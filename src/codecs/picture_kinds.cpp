@@ -28,11 +28,6 @@ bool headMatches(const PictureFile &file)
     return byHead(file.head(), file.headSize());
 }
 
-// The camera raw reader looks its limits up in the table itself.
-OpenedPicture openRaw(PictureFile file, const ReadOptions &options, const PictureLimits &)
-{
-    return openRawPicture(std::move(file), options);
-}
 
 // LZW and lossless WebP at their best pack a few thousand pixels into a byte.
 constexpr long long kPlainPixels = 1LL << 22;
@@ -71,7 +66,7 @@ const PictureKind kKinds[] = {
     // No raw holds less than a byte for every four of its sensor's pixels,
     // whatever its coding; LibRaw allocates no more than maxLibraryAllocation
     // at once (the raw as unpacked).
-    {PictureKindId::Raw, isCameraRaw, openRaw, kRawEndings,
+    {PictureKindId::Raw, isCameraRaw, openRawPicture, kRawEndings,
      {.maxPixels = kMaxPicturePixels, .plainPixels = 1 << 16, .pixelsPerFileByte = 4,
       .maxLibraryAllocation = 1LL << 30}},
     // A file up to maxFileBytes is copied into memory for libtiff to read as
@@ -94,11 +89,6 @@ const PictureKind kKinds[] = {
 
 } // namespace
 
-// A raw's embedded preview, read with the JPEG kind's limits.
-OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, QImageIOHandler::Transformations untagged)
-{
-    return openJpegPicture(std::move(file), options, limitsOf(PictureKindId::Jpeg), untagged);
-}
 
 std::span<const PictureKind> pictureKinds() { return kKinds; }
 

@@ -28,7 +28,6 @@ struct PictureKind {
 // some of another's files comes before it.
 std::span<const PictureKind> pictureKinds();
 const PictureKind &pictureKind(PictureKindId id);
-inline const PictureLimits &limitsOf(PictureKindId id) { return pictureKind(id).limits; }
 
 // The reader of one kind, handed that kind's limits.
 template <PictureKindId id>

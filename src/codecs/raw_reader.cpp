@@ -4,7 +4,7 @@
 #include "codecs/exif_orientation.h"
 #include "codecs/jpeg_reader.h"
 #include "codecs/picture_codecs.h"
-#include "codecs/picture_kinds.h"
+#include "codecs/picture_limits.h"
 #include "codecs/raw_input.h"
 #include "codecs/raw_signature.h"
 
@@ -135,7 +135,7 @@ std::optional<QSize> developedSize(RawSession &session, bool half)
 // The picture the camera stored beside the raw, when it covers the wanted
 // size; nullopt to develop the raw instead.
 std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &session, const ReadOptions &options,
-                                         QSize whole)
+                                         const PictureLimits &limits, QSize whole)
 {
     LibRaw &raw = session->processor;
     const libraw_thumbnail_t &thumb = raw.imgdata.thumbnail;
@@ -149,7 +149,9 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
     // JPEG tells itself by its first bytes, a bitmap by its length.
     PictureFile preview = session->file.part(offset, length);
     if (preview.headSize() >= 2 && preview.head()[0] == 0xFF && preview.head()[1] == 0xD8) {
-        OpenedPicture jpeg = openJpegPicture(std::move(preview), options, orientation);
+        // A JPEG like any other, within the raw's own bound on pixels.
+        const PictureLimits jpegLimits{.maxPixels = limits.maxPixels, .maxStreamedSide = kMaxStreamedSide};
+        OpenedPicture jpeg = openJpegPicture(std::move(preview), options, jpegLimits, orientation);
         if (!jpeg.ok())
             return std::nullopt;
         const int width = jpeg.rows->width();
@@ -263,9 +265,8 @@ OpenedPicture develop(const std::shared_ptr<RawSession> &session, const ReadOpti
 
 } // namespace
 
-OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
+OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits)
 {
-    const PictureLimits &limits = limitsOf(PictureKindId::Raw);
     auto session = std::make_shared<RawSession>(std::move(file));
     LibRaw &raw = session->processor;
     raw.set_dataerror_handler(noteDataError, session.get());
@@ -289,7 +290,7 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options)
     const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
 
     if (options.raw == RawSource::Preview) {
-        if (std::optional<OpenedPicture> preview = openPreview(session, options, whole))
+        if (std::optional<OpenedPicture> preview = openPreview(session, options, limits, whole))
             return std::move(*preview);
     }
     return develop(session, options, whole);

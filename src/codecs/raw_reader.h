@@ -1,5 +1,6 @@
 #pragma once
 #include "codecs/picture_file.h"
+#include "codecs/picture_limits.h"
 #include "codecs/picture_reader.h"
 
 namespace tess {
@@ -21,6 +22,6 @@ namespace tess {
 // size when half the sensor still covers the wanted size, upright. A raw
 // whose data runs out, or that LibRaw finds corrupt, is refused rather than
 // drawn from what LibRaw made up for it.
-OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options);
+OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits);
 
 } // namespace tess
