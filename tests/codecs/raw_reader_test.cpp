@@ -296,7 +296,7 @@ std::pair<QByteArray, qsizetype> phaseOneRaw(int width, int height)
             put32(v);
     bytes.append(QByteArray(dataStart - bytes.size(), '\x11'));
     for (int i = 0; i < width * height; ++i)
-        bytes.append(char(i * 7), 1).append(char(i * 3 % 61), 1);
+        bytes.append(char(i * 7)).append(char(i * 3 % 61));
     return {bytes, dataStart};
 }
 
@@ -331,7 +331,8 @@ TEST_P(MakerRaws, WithoutTheirDataAreRefusedAsCut)
 INSTANTIATE_TEST_SUITE_P(PhaseOne, MakerRaws, ::testing::Values(
     MakerRaw{"whole", [](const QByteArray &raw, qsizetype) { return raw; }, true},
     MakerRaw{"strippedOfItsData", [](const QByteArray &raw, qsizetype data) { return raw.left(data); }},
-    MakerRaw{"keepingItsFirstRow", [](const QByteArray &raw, qsizetype data) { return raw.left(data + 1024); }}),
+    MakerRaw{"keepingItsFirstRow", [](const QByteArray &raw, qsizetype data) { return raw.left(data + 1024); }},
+    MakerRaw{"cutHalfway", [](const QByteArray &raw, qsizetype data) { return raw.left((raw.size() + data) / 2); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Every raw of the corpus, from its preview and developed, looks like its
