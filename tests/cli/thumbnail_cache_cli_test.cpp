@@ -171,19 +171,4 @@ TEST_F(ThumbnailCacheRun, ATouchedPictureIsRemadeAndTheRestKept)
     }
 }
 
-TEST(ThumbnailCacheOptions, FlavoursAndConflicts)
-{
-    for (const QStringList &args : {QStringList{"--thumbnail-cache=huge", "."}, {"--thumbnail-cache=", "."},
-                                    {"--thumbnail-cache", "--out", "x", "."}, {"--thumbnail-cache", "--size", "64x64", "."}}) {
-        const batch_cli::Outcome r = batch_cli::runBatch(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains("--thumbnail-cache")) << r.err.toStdString();
-    }
-    const auto flavours = tess::flavoursOf("xx-large,normal,normal");
-    ASSERT_TRUE(flavours);
-    EXPECT_EQ(flavours->size(), 2u);
-    EXPECT_EQ(flavours->back().side, 1024);
-    EXPECT_EQ(tess::flavoursOf("")->back().side, 256);
-}
-
 } // namespace

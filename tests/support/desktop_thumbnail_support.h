@@ -32,9 +32,8 @@ inline Ran run(const QString &program, const QStringList &args)
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
 }
 
-// GNOME's sandbox for a thumbnailer, argument for argument, around `command`;
-// the program itself, not installed in /usr, bound read-only where the
-// sandbox can see it. `folder` stands for the folder the output goes to.
+// bubblewrap's arguments as GNOME gives them for a thumbnailer, and the
+// program itself, not installed in /usr, bound where the sandbox sees it.
 inline QStringList gnomeSandbox(const QString &input, const QString &folder, const QString &extension, int size)
 {
     const QString inside = QStringLiteral("/tmp/gnome-desktop-file-to-thumbnail.") + extension;

@@ -9,24 +9,6 @@ using namespace tess;
 
 namespace {
 
-struct SizeCase {
-    int width, height, side;
-    QSize expected;
-};
-
-const SizeCase kSizes[] = {
-    {4000, 3000, 256, {256, 192}}, {3000, 4000, 128, {96, 128}},
-    {1000, 333, 128, {128, 43}}, // 42.6 rounds up
-    {100, 50, 256, {100, 50}},   // never enlarged
-    {5000, 1, 256, {256, 1}},    // at least a pixel
-};
-
-TEST(DesktopThumbnail, LongerSideBroughtToTheSide)
-{
-    for (const SizeCase &c : kSizes)
-        EXPECT_EQ(desktopThumbnailSize(c.width, c.height, c.side), c.expected) << c.width << "x" << c.height;
-}
-
 Colour rgba(int r, int g, int b, int a)
 {
     return rgb(r, g, b) | Colour(a) << 24;
