@@ -3,14 +3,14 @@
 # keeps its settings in the user's configuration folder, not beside itself).
 include(GNUInstallDirs)
 
-install(TARGETS tessarolith-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tessarolith-batch tessarolith-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TESS_BUILD_GUI)
   install(TARGETS tessarolith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 # A stripped install (the package's) drops the compilers' version notes as
 # well, as Debian strips its programs.
 if(CMAKE_STRIP)
-  set(programs tessarolith-batch)
+  set(programs tessarolith-batch tessarolith-thumbnailer)
   if(TESS_BUILD_GUI)
     list(APPEND programs tessarolith)
   endif()
@@ -27,6 +27,9 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Where file managers look for the programs that thumbnail the kinds they can't.
+install(FILES ${CMAKE_SOURCE_DIR}/data/org.tessarolith.Tessarolith.thumbnailer
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/assets/icon/tessarolith_${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tessarolith.png)
@@ -46,7 +49,7 @@ function(tess_gzipped source output)
 endfunction()
 set(gzipped ${CMAKE_BINARY_DIR}/gzipped)
 file(MAKE_DIRECTORY ${gzipped})
-foreach(page tessarolith tessarolith-batch)
+foreach(page tessarolith tessarolith-batch tessarolith-thumbnailer)
   tess_gzipped(${CMAKE_SOURCE_DIR}/doc/man/${page}.1 ${gzipped}/${page}.1.gz)
   install(FILES ${gzipped}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
@@ -64,7 +67,7 @@ set(CPACK_PACKAGE_VENDOR "Tessarolith")
 set(CPACK_PACKAGE_CONTACT "Tessarolith maintainers <maintainers@tessarolith.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "make a thumbnail of every picture in a folder")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tessarolith turns every picture of a folder (bitmap, JPEG, PNG, GIF, WebP,\nTIFF, HEIF, AVIF, JPEG XL and camera raws) into a thumbnail file, with a\nJapanese user interface (tessarolith) and the same engine on the command line\n(tessarolith-batch).")
+  "Tessarolith turns every picture of a folder (bitmap, JPEG, PNG, GIF, WebP,\nTIFF, HEIF, AVIF, JPEG XL and camera raws) into a thumbnail file, with a\nJapanese user interface (tessarolith) and the same engine on the command line\n(tessarolith-batch), which also fills the desktop's shared thumbnail cache; and\na thumbnailer that shows camera raw, JPEG XL, HEIF, AVIF and WebP pictures in\nfile managers (tessarolith-thumbnailer).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -89,6 +92,6 @@ foreach(owner ${owners})
 endforeach()
 # Without XWayland the window runs on Wayland itself.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
-# Packing needs only the two programs, not the tests and benchmarks.
+# Packing needs only the programs, not the tests and benchmarks.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)

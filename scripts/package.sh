@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the two programs and packs them, with their desktop entry, icon,
+# Builds the programs and packs them, with their desktop entry, icon,
 # metainfo and manual pages, into dist/tessarolith_<version>_amd64.deb.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 configure_tree build
-cmake --build build --parallel "$(nproc)" --target tessarolith tessarolith-batch
+cmake --build build --parallel "$(nproc)" --target tessarolith tessarolith-batch tessarolith-thumbnailer
 mkdir -p dist
 (cd build && cpack -G DEB -B "$PWD/../dist/.cpack" >/dev/null)
 shopt -s nullglob

@@ -8,6 +8,7 @@ TESS_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev
   libpng-dev libgif-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev liblcms2-dev libraw-dev
+  libseccomp-dev bubblewrap libglib2.0-bin
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth dbus weston qt6-wayland
   qt6-translations-l10n xdotool

@@ -52,6 +52,14 @@ const char kBatchHelp[] =
     "  --lossless             write WebP and JPEG XL without loss (every pixel\n"
     "                         exact, --compression unused); changes nothing for\n"
     "                         BMP and PNG, refused with JPEG and AVIF\n"
+    "  --thumbnail-cache[=FLAVOURS]  fill the desktop's shared thumbnail cache\n"
+    "                         ($XDG_CACHE_HOME/thumbnails, ~/.cache/thumbnails) for\n"
+    "                         the folder's pictures instead: FLAVOURS normal (128),\n"
+    "                         large (256), x-large (512), xx-large (1024), separated\n"
+    "                         by commas, normal,large by default; every flavour from\n"
+    "                         one read, valid entries skipped, stale ones replaced,\n"
+    "                         a picture that can't be read given a failure entry;\n"
+    "                         the settings file is not read\n"
     "  --keep-going           report a picture that fails and go on with the rest\n"
     "  --jobs N               threads that decode pictures ahead of the one in hand\n"
     "                         (default: one per core)\n"
@@ -79,6 +87,7 @@ const char kBatchHelp[] =
     "      --compression 85 --margin-colour '#FFFFFF' --prefix t_ --out thumbs photos\n"
     "  tessarolith-batch --settings my.ini --recursive --keep-going --skip-existing photos\n"
     "  tessarolith-batch --size 128x128 --size 256x256 --out gallery photos\n"
+    "  tessarolith-batch --thumbnail-cache=normal,large,x-large --recursive ~/Pictures\n"
     "  parallel -j1 -S host1,host2,host3,host4 tessarolith-batch --shard {}/4 --out /srv/thumbs \\\n"
     "      /srv/photos ::: 1 2 3 4\n";
 

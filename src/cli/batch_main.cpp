@@ -15,6 +15,7 @@
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "thumbs/batch_engine.h"
+#include "thumbs/cache_filler.h"
 #include "thumbs/output_writer.h"
 
 #include <QCoreApplication>
@@ -87,6 +88,75 @@ void printSummary(const Tally &tally, bool stopped)
     std::fflush(stdout);
 }
 
+// The desktop's thumbnail cache filled for the folder's pictures: the same
+// listing, progress, summary, signals and exit statuses as a thumbnail run.
+int fillThumbnailCache(const BatchOptions &options, const QString &folder)
+{
+    const QByteArray root = cacheRoot();
+    if (root.isEmpty())
+        return usageError(QStringLiteral("--thumbnail-cache: キャッシュのフォルダがわかりません。"));
+    const QString rootName = absoluteFolder(nameFromNative(root));
+    // Thumbnails are never taken for pictures.
+    if (folder == rootName || folder.startsWith(rootName + QLatin1Char('/')))
+        return usageError(QStringLiteral("--thumbnail-cache: キャッシュのフォルダは対象にできません。"));
+    const BatchListing listing = shardOf(listBatchFolders(folder, options.recursive, rootName), options.shard);
+
+    static Tally tally;
+    tally.clock.start();
+    const bool stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    BatchProgress progress(progressStyleFor(options.quiet, stderrIsTerminal, ::isatty(STDOUT_FILENO) == 1),
+                           listing.pictureCount());
+    for (const Failure &failure : listing.failures) {
+        ++tally.failed;
+        progress.fileFailed(failure);
+    }
+    static CacheFiller filler(nativePath(rootName), *options.thumbnailCache, "tessarolith-" TESS_VERSION,
+                              options.jobs);
+    static StopSignals stopSignals;
+    stopSignals.watch([stderrIsTerminal](int) {
+        abandonWritesInFlight();
+        if (g_summaryClaimed.exchange(true))
+            return;
+        if (stderrIsTerminal)
+            std::fputs("\r\x1b[K", stderr);
+        printSummary(tally, true);
+        ::_exit(128 + stopSignals.received());
+    }, [] { filler.requestStop(); });
+
+    std::vector<QByteArray> pictures;
+    QStringList shown;
+    for (const BatchFolder &part : listing.folders) {
+        const QString source = part.relative.isEmpty() ? folder : folder + QLatin1Char('/') + part.relative;
+        const QString prefix = part.relative.isEmpty() ? QString() : part.relative + QLatin1Char('/');
+        for (const QString &name : part.names) {
+            pictures.push_back(nativePath(source + QLatin1Char('/') + name));
+            shown.append(prefix + name);
+        }
+    }
+    CacheCallbacks callbacks;
+    callbacks.done = [&](int index, bool written) {
+        ++tally.pictures;
+        ++(written ? tally.written : tally.skipped);
+        progress.fileDone(shown[index], written);
+    };
+    callbacks.failed = [&](int, const Failure &failure) {
+        ++tally.failed;
+        progress.fileFailed(failure);
+    };
+    if (!stopSignals.received())
+        filler.run(pictures, callbacks);
+
+    progress.finish();
+    if (g_summaryClaimed.exchange(true)) {
+        for (;;)
+            ::pause();
+    }
+    printSummary(tally, stopSignals.received() != 0);
+    if (stopSignals.received())
+        return 128 + stopSignals.received();
+    return tally.failed > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -118,6 +188,8 @@ int main(int argc, char **argv)
     if (!attributes || (*attributes & AttributeDirectory) == 0)
         return usageError(QStringLiteral("フォルダが見つかりません: ") + displayName(options.folder));
     const QString folder = absoluteFolder(options.folder);
+    if (options.thumbnailCache)
+        return fillThumbnailCache(options, folder);
 
     const AppLocations locations = appLocations();
     const QString defaultSettingsPath = locations.settingsFile;

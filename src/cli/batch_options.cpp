@@ -239,6 +239,16 @@ ParsedArguments parseBatchArguments(const QStringList &arguments)
         // "--name=value" or "--name value".
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
+        // Its value only ever after "=": a bare one is followed by the folder.
+        if (name == QLatin1String("--thumbnail-cache")) {
+            const QString list = equals < 0 ? QString() : argument.mid(equals + 1);
+            parsed.options.thumbnailCache = flavoursOf(list);
+            if (!parsed.options.thumbnailCache || (equals >= 0 && list.isEmpty()))
+                return refuse(QStringLiteral("--thumbnail-cache takes normal, large, x-large or xx-large, "
+                                             "separated by commas (not ")
+                              + list + QLatin1Char(')'));
+            continue;
+        }
         const ValueOption *option = nullptr;
         for (const ValueOption &candidate : valueOptions()) {
             if (name == QLatin1String(candidate.name))
@@ -269,6 +279,11 @@ ParsedArguments parseBatchArguments(const QStringList &arguments)
     const SettingsOverlay &overlay = parsed.options.overlay;
     if (!parsed.options.sizes.empty() && (overlay.Width || overlay.Height))
         return refuse(QStringLiteral("--size and --width or --height: give the sizes one way"));
+    // The cache has its own sizes, folder and kind of file.
+    if (parsed.options.thumbnailCache
+        && (!parsed.options.sizes.empty() || overlay.Width || overlay.Height || overlay.SaveFolder || overlay.FileType))
+        return refuse(QStringLiteral("--thumbnail-cache with --size, --width, --height, --out or --format: "
+                                     "the cache's flavours say the sizes, folder and kind"));
     return parsed;
 }
 

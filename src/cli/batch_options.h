@@ -1,4 +1,5 @@
 #pragma once
+#include "thumbs/thumbnail_cache.h"
 #include "thumbs/thumbnail_sizes.h"
 #include "cli/batch_overlay.h"
 #include "codecs/picture_reader.h"
@@ -27,6 +28,9 @@ struct BatchOptions {
     RawSource raw = RawSource::Preview;
     ThumbnailSizes sizes; // --size, in the order given, each once
     bool lossless = false; // --lossless: a run option, never a setting
+    // --thumbnail-cache: the desktop's cache filled at these flavours instead
+    // of a thumbnail run.
+    std::optional<std::vector<CacheFlavour>> thumbnailCache;
     SettingsOverlay overlay;
     QString folder;
 };

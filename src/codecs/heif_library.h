@@ -33,10 +33,13 @@ namespace tess {
     X(heif_, image_handle_get_chroma_bits_per_pixel) \
     X(heif_, image_handle_get_color_profile_type) \
     X(heif_, image_handle_get_height) \
+    X(heif_, image_handle_get_list_of_thumbnail_IDs) \
     X(heif_, image_handle_get_luma_bits_per_pixel) \
+    X(heif_, image_handle_get_number_of_thumbnails) \
     X(heif_, image_handle_get_nclx_color_profile) \
     X(heif_, image_handle_get_raw_color_profile) \
     X(heif_, image_handle_get_raw_color_profile_size) \
+    X(heif_, image_handle_get_thumbnail) \
     X(heif_, image_handle_get_width) \
     X(heif_, image_handle_has_alpha_channel) \
     X(heif_, image_handle_release) \

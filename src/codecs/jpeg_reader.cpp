@@ -126,6 +126,9 @@ struct JpegReading {
     int components = 4;
     std::vector<JSAMPLE> scratch;
     QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
+    // The size libjpeg hands out: the picture's own unless DCT-scaled.
+    JDIMENSION scaledWidth = 0;
+    JDIMENSION scaledHeight = 0;
 
     // Rows libjpeg is asked for at once; whole or streamed, a picture meets
     // its end-of-image marker at the same step, so both give one verdict on a
@@ -172,7 +175,7 @@ struct JpegReading {
         JpegFile &d = file;
         if (!runJpegStep(d.errors, startStep, &d))
             return jpegFailureMessage(d.errors.errorCode);
-        if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
+        if (d.info.output_width != scaledWidth || d.info.output_height != scaledHeight
             || d.info.output_components != components)
             return codecmessages::unsupported();
         return std::nullopt;
@@ -284,6 +287,29 @@ void chooseColour(JpegReading &r, const ReadOptions &options)
     r.components = grey ? 1 : 3;
 }
 
+// libjpeg's DCT scaling skips most of the decoder's work: the largest of
+// 1/8, 1/4 and 1/2 that keeps the longer side at twice the thumbnail's, so
+// the resampler still averages what is left. The fast integer transform and
+// plain chroma upsampling differ from the exact ones by less than the
+// averaging down to the thumbnail evens out.
+void scaleForQuickSide(jpeg_decompress_struct &info, int quickSide)
+{
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    if (quickSide > 0) {
+        info.dct_method = JDCT_IFAST;
+        info.do_fancy_upsampling = FALSE;
+        const long long longer = std::max(info.image_width, info.image_height);
+        for (unsigned denom : {8u, 4u, 2u}) {
+            if ((longer + denom - 1) / denom >= 2LL * quickSide) {
+                info.scale_denom = denom;
+                break;
+            }
+        }
+    }
+    jpeg_calc_output_dimensions(&info);
+}
+
 } // namespace
 
 OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, const PictureLimits &limits)
@@ -305,6 +331,13 @@ OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, cons
     if (width <= 0 || height <= 0)
         return OpenedPicture::refused(codecmessages::corrupt());
     r->orientation = exifOrientationEntry(exifBlock(info)).value_or(untagged);
+    scaleForQuickSide(d.info, options.quickSide);
+    if (options.wholeSize) {
+        const bool turned = r->orientation & QImageIOHandler::TransformationRotate90;
+        *options.wholeSize = turned ? QSize(int(height), int(width)) : QSize(int(width), int(height));
+    }
+    r->scaledWidth = info.output_width;
+    r->scaledHeight = info.output_height;
     chooseColour(*r, options);
     limitJpegMemory(&d.info);
 
@@ -331,7 +364,7 @@ OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, cons
         extra += coefficientBytes(info);
     const QImageIOHandler::Transformations orientation = r->orientation;
     std::shared_ptr<JpegReading> reading(std::move(r));
-    return wholePictureRows(int(width), int(height),
+    return wholePictureRows(int(reading->scaledWidth), int(reading->scaledHeight),
                             [reading](Picture &picture) { return decodeWhole(*reading, picture); }, extra, orientation);
 }
 

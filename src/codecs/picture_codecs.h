@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <span>
 
 namespace tess {
 
@@ -28,6 +29,17 @@ std::optional<QByteArray> encodeJpeg(const Picture &picture, const JpegOptions &
 // other ancillary chunk), or a failure named after nameForMessages.
 std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameForMessages,
                                     Failure *failure = nullptr);
+
+// One tEXt chunk: a Latin-1 keyword of 1 to 79 bytes, and Latin-1 text.
+struct PngText {
+    QByteArray key;
+    QByteArray text;
+};
+// An 8-bit RGBA PNG, not interlaced, of pixels 0xAABBGGRR with straight
+// colours, its texts as tEXt chunks before the image data, where a reader
+// that stops at the first IDAT finds them.
+std::optional<QByteArray> encodePngWithAlpha(const Picture &picture, std::span<const PngText> texts,
+                                             const QString &nameForMessages, Failure *failure = nullptr);
 
 // A WebP in the simple format (one VP8 chunk, or one VP8L chunk when
 // lossless, no metadata): lossy at quality 1 to 100 (values outside are

@@ -24,7 +24,9 @@ enum class RawSource {
 
 // What every reader is told when it opens a picture.
 struct ReadOptions {
-    // What transparent pixels are laid over: the thumbnail's margin colour.
+    // What transparent pixels are laid over: the thumbnail's margin colour,
+    // or kKeepAlpha. Only the kinds that can be transparent (PNG, GIF, WebP,
+    // TIFF, HEIF, JPEG XL) fill the top byte; the others leave it as it comes.
     Colour matte = rgb(255, 255, 255);
     // How many threads a library that starts its own may use for this
     // picture (the engine gives its job count: a picture that threads its
@@ -35,6 +37,16 @@ struct ReadOptions {
     // when the whole picture is wanted.
     std::function<QSize(int width, int height)> wantedSize = nullptr;
     RawSource raw = RawSource::Preview;
+    // The longer side of a thumbnail wanted fast rather than exactly as a
+    // whole decode would give it; 0 for the whole picture. A JPEG then comes
+    // DCT-scaled down to no less than twice this (the scaling averages less
+    // finely than the resampler), a HEIF as its stored thumbnail when that
+    // covers this.
+    int quickSide = 0;
+    // Where given, told the picture's whole upright size by a reader that
+    // may hand out a smaller one (a quickSide, a raw's preview or half size),
+    // for a thumbnail that records what its source was.
+    QSize *wholeSize = nullptr;
 };
 
 // A picture file as the reader of its kind opened it: its header read, no

@@ -290,9 +290,14 @@ OpenedPicture openRawPicture(PictureFile file, const ReadOptions &options, const
     const QSize whole = sizes.flip & 4 ? QSize(sizes.height, sizes.width) : QSize(sizes.width, sizes.height);
 
     if (options.raw == RawSource::Preview) {
-        if (std::optional<OpenedPicture> preview = openPreview(session, options, limits, whole))
+        if (std::optional<OpenedPicture> preview = openPreview(session, options, limits, whole)) {
+            if (options.wholeSize)
+                *options.wholeSize = whole; // not the preview's own
             return std::move(*preview);
+        }
     }
+    if (options.wholeSize)
+        *options.wholeSize = whole;
     return develop(session, options, whole);
 }
 

@@ -151,6 +151,35 @@ void invertedCmyk8Row(Bytes in, Pixels out, int width)
 }
 
 // Samples straight to pixels, no profile.
+// The samples' alpha, 255 for a layout without, as the top bytes of
+// `alphas`, for a matte of kKeepAlpha. Taken before the row is converted: a
+// reader may convert its samples where they lie.
+void alphasOf(SampleLayout layout, const void *samples, std::vector<Colour> &alphas, int width)
+{
+    const auto *b8 = static_cast<const std::uint8_t *>(samples);
+    const auto *b16 = static_cast<const std::uint16_t *>(samples);
+    alphas.resize(std::size_t(width));
+    switch (layout) {
+    case SampleLayout::GreyAlpha8:
+        for (int x = 0; x < width; ++x)
+            alphas[std::size_t(x)] = Colour(b8[2 * x + 1]) << 24;
+        return;
+    case SampleLayout::GreyAlpha16:
+        for (int x = 0; x < width; ++x)
+            alphas[std::size_t(x)] = Colour(to8(b16[2 * x + 1])) << 24;
+        return;
+    case SampleLayout::Rgba8:
+        for (int x = 0; x < width; ++x)
+            alphas[std::size_t(x)] = Colour(b8[4 * x + 3]) << 24;
+        return;
+    case SampleLayout::Rgba16:
+        for (int x = 0; x < width; ++x)
+            alphas[std::size_t(x)] = Colour(to8(b16[4 * x + 3])) << 24;
+        return;
+    default: std::fill(alphas.begin(), alphas.end(), kKeepAlpha); return;
+    }
+}
+
 void convertPlain(SampleLayout layout, const void *samples, Colour *out, int width, Colour matte)
 {
     const auto *b8 = static_cast<const std::uint8_t *>(samples);
@@ -266,7 +295,8 @@ bool isSrgbProfile(const QByteArray &iccProfile)
 }
 
 RowConverter::RowConverter(SampleLayout layout, const QByteArray &iccProfile, Colour matte, AlphaForm alphaForm)
-    : m_layout(layout), m_matte(matte & 0xFFFFFF), m_premultiplied(alphaForm == AlphaForm::Premultiplied && hasAlpha(layout))
+    : m_layout(layout), m_matte(matte == kKeepAlpha ? 0 : matte & 0xFFFFFF), m_keepAlpha(matte == kKeepAlpha),
+      m_premultiplied(alphaForm == AlphaForm::Premultiplied && hasAlpha(layout))
 {
     if (iccProfile.isEmpty() || isSrgbProfile(iccProfile))
         return;
@@ -309,15 +339,22 @@ void RowConverter::convert(const void *samples, Colour *out, int width) const
                              width, info.channels);
         samples = straight.data();
     }
+    thread_local std::vector<Colour> alphas;
+    if (m_keepAlpha)
+        alphasOf(m_layout, samples, alphas, width);
     if (!m_transform) {
         convertPlain(m_layout, samples, out, width, m_matte);
-        return;
+    } else {
+        const bool alpha = hasAlpha(m_layout);
+        thread_local std::vector<std::uint8_t> scratch;
+        scratch.resize(std::size_t(width) * (alpha ? 4 : 3));
+        cmsDoTransform(static_cast<cmsHTRANSFORM>(m_transform), samples, scratch.data(), cmsUInt32Number(width));
+        convertPlain(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, scratch.data(), out, width, m_matte);
     }
-    const bool alpha = hasAlpha(m_layout);
-    thread_local std::vector<std::uint8_t> scratch;
-    scratch.resize(std::size_t(width) * (alpha ? 4 : 3));
-    cmsDoTransform(static_cast<cmsHTRANSFORM>(m_transform), samples, scratch.data(), cmsUInt32Number(width));
-    convertPlain(alpha ? SampleLayout::Rgba8 : SampleLayout::Rgb8, scratch.data(), out, width, m_matte);
+    if (m_keepAlpha) {
+        for (int x = 0; x < width; ++x)
+            out[x] |= alphas[std::size_t(x)];
+    }
 }
 
 } // namespace tess

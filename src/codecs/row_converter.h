@@ -55,7 +55,8 @@ enum class AlphaForm {
 // Turns one row of samples into pixels (0x00BBGGRR, opaque): premultiplied
 // colours divided back by alpha, through the picture's embedded ICC profile
 // to sRGB when it has one that is not sRGB, 16-bit samples to 8, and
-// transparent pixels laid over `matte`. A picture without a profile, or with
+// transparent pixels laid over `matte` (or kept: kKeepAlpha). A picture
+// without a profile, or with
 // an sRGB one, keeps its samples exactly (ink values by the usual rule). A
 // profile that can't be read or doesn't fit the samples is ignored.
 class RowConverter {
@@ -74,6 +75,7 @@ public:
 private:
     const SampleLayout m_layout;
     const Colour m_matte;
+    const bool m_keepAlpha; // the matte was kKeepAlpha
     const bool m_premultiplied; // and the layout has alpha
     void *m_transform = nullptr; // lcms2's, to 8-bit RGBA
 };

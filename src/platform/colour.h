@@ -10,6 +10,13 @@ using Colour = std::uint32_t;
 
 inline constexpr Colour kInvalidColour = 0xFFFFFFFFu; // CLR_INVALID: a point outside the picture
 
+// A matte no colour value can be: readers handed it lay transparent pixels
+// over black (their colours premultiplied) and keep each pixel's alpha in its
+// top byte, 255 where the picture is opaque, for a thumbnail that stays
+// transparent.
+inline constexpr Colour kKeepAlpha = 0xFF000000u;
+constexpr int alphaOf(Colour c) { return int(c >> 24); }
+
 constexpr Colour rgb(int r, int g, int b)
 {
     return Colour(r & 0xFF) | (Colour(g & 0xFF) << 8) | (Colour(b & 0xFF) << 16);
