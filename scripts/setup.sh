@@ -10,7 +10,7 @@ TESS_PACKAGES=(
   libpng-dev libgif-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev liblcms2-dev libraw-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth dbus weston qt6-wayland
-  qt6-translations-l10n xdotool
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools xdotool
   dpkg-dev desktop-file-utils appstream lintian
   clang libclang-rt-14-dev
 )
