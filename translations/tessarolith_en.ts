@@ -295,7 +295,7 @@ file names</translation>
     </message>
     <message>
         <source>圧縮率</source>
-        <translation>Compr.</translation>
+        <translation>Rate</translation>
     </message>
     <message>
         <source>--&gt;低画質</source>
