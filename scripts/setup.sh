@@ -11,7 +11,7 @@ TESS_PACKAGES=(
   libseccomp-dev bubblewrap libglib2.0-bin
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth dbus weston qt6-wayland
-  qt6-translations-l10n xdotool
+  qt6-translations-l10n qt6-tools-dev qt6-l10n-tools xdotool
   dpkg-dev desktop-file-utils appstream lintian
   clang libclang-rt-14-dev
 )

@@ -32,6 +32,7 @@
 #include <QScreen>
 
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -88,17 +89,17 @@ PictureBox *makePictureBox(QWidget *parent, const QString &name, Colour backgrou
 
 QString MainWindow::caption()
 {
-    return QStringLiteral("Tessarolith　Ver.1.1.0");
+    return QCoreApplication::translate("MainWindow", "Tessarolith　Ver.1.1.0");
 }
 
 QString MainWindow::sourceFolderPickerTitle()
 {
-    return QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください");
+    return QCoreApplication::translate("MainWindow", "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください");
 }
 
 QString MainWindow::completedMessage()
 {
-    return QStringLiteral("正常終了しました！！");
+    return QCoreApplication::translate("MainWindow", "正常終了しました！！");
 }
 
 MainWindow::MainWindow(ThumbSettings &settings, QWidget *parent)
@@ -161,11 +162,11 @@ void MainWindow::buildControls()
         Shape1[i]->setGeometry(shapes[i]);
     }
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignTop;
-    lblSource = makeLabel(Pic_1, QStringLiteral("lbl(12)"), QStringLiteral("ｵﾘｼﾞﾅﾙﾌｧｲﾙ"),
+    lblSource = makeLabel(Pic_1, QStringLiteral("lbl(12)"), QCoreApplication::translate("MainWindow", "ｵﾘｼﾞﾅﾙﾌｧｲﾙ"),
                           twipsRect(180, 240, 2505, 255), centred);
-    lblThumbs = makeLabel(Pic_1, QStringLiteral("lbl(0)"), QStringLiteral("ｻﾑﾈｲﾙﾌｧｲﾙ"),
+    lblThumbs = makeLabel(Pic_1, QStringLiteral("lbl(0)"), QCoreApplication::translate("MainWindow", "ｻﾑﾈｲﾙﾌｧｲﾙ"),
                           twipsRect(5460, 240, 2505, 255), centred);
-    lblPreview = makeLabel(Pic_1, QStringLiteral("lbl(6)"), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"),
+    lblPreview = makeLabel(Pic_1, QStringLiteral("lbl(6)"), QCoreApplication::translate("MainWindow", "ﾌﾟﾚﾋﾞｭｰ"),
                            twipsRect(2880, 1200, 1485, 255), centred);
     lbl_PreSize = makeLabel(Pic_1, QStringLiteral("lbl_PreSize"), QStringLiteral("9999 * 9999"),
                             twipsRect(2880, 1500, 1515, 195), centred);
@@ -173,7 +174,7 @@ void MainWindow::buildControls()
                             twipsRect(1740, 600, 6255, 435), Qt::AlignLeft | Qt::AlignTop);
     Folder_Path->setWordWrap(true);
 
-    Cmd_InFolder = makeCommand(Pic_1, QStringLiteral("Cmd_InFolder"), QStringLiteral("ｲﾝﾌﾟｯﾄﾌｫﾙﾀﾞ..."),
+    Cmd_InFolder = makeCommand(Pic_1, QStringLiteral("Cmd_InFolder"), QCoreApplication::translate("MainWindow", "ｲﾝﾌﾟｯﾄﾌｫﾙﾀﾞ..."),
                                twipsRect(180, 600, 1515, 375), true);
 
     List_Pic = new ListBox(Pic_1);
@@ -205,11 +206,11 @@ void MainWindow::buildControls()
     Pic_K->setAccessibleName(lblPreview->text());
     picHigh->setAccessibleName(lblPreview->text());
 
-    Cmd_Setting = makeCommand(Pic_1, QStringLiteral("Cmd_Setting"), QStringLiteral("各種設定..."),
+    Cmd_Setting = makeCommand(Pic_1, QStringLiteral("Cmd_Setting"), QCoreApplication::translate("MainWindow", "各種設定..."),
                               twipsRect(180, 6060, 2535, 375), true);
-    Cmd_Thumb = makeCommand(Pic_1, QStringLiteral("Cmd_Thumb"), QStringLiteral("ｻﾑﾈｲﾙ作成ｽﾀｰﾄ"),
+    Cmd_Thumb = makeCommand(Pic_1, QStringLiteral("Cmd_Thumb"), QCoreApplication::translate("MainWindow", "ｻﾑﾈｲﾙ作成ｽﾀｰﾄ"),
                             twipsRect(2880, 6060, 2355, 375), false);
-    Cmd_Stop = makeCommand(Pic_1, QStringLiteral("Cmd_Stop"), QStringLiteral("ｽﾄｯﾌﾟ"),
+    Cmd_Stop = makeCommand(Pic_1, QStringLiteral("Cmd_Stop"), QCoreApplication::translate("MainWindow", "ｽﾄｯﾌﾟ"),
                            twipsRect(5400, 6060, 1275, 375), false);
     Cmd_Can = makeCommand(Pic_1, QStringLiteral("Cmd_Can"), QStringLiteral("Exit"),
                           twipsRect(6720, 6060, 1275, 375), true);

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -145,7 +146,7 @@ void MainWindow::finishRun(const BatchResult &result)
         break;
     case BatchEnd::Failed: {
         const Failure failure = result.failure.value_or(Failure{});
-        QString text = QStringLiteral("サムネイル作成を中断しました。");
+        QString text = QCoreApplication::translate("MainWindow", "サムネイル作成を中断しました。");
         if (!failure.text().isEmpty())
             text += QLatin1Char('\n') + failure.text();
         dialogs().message(this, text);

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 #include <atomic>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -98,18 +99,18 @@ void RunAnnouncer::ended(const BatchResult &result, bool windowSeen)
 QString RunAnnouncer::noticeSummary(const BatchResult &result)
 {
     switch (result.end) {
-    case BatchEnd::Completed: return QStringLiteral("サムネイル作成が終わりました。");
-    case BatchEnd::Stopped: return QStringLiteral("サムネイル作成を止めました。");
+    case BatchEnd::Completed: return QCoreApplication::translate("RunAnnouncer", "サムネイル作成が終わりました。");
+    case BatchEnd::Stopped: return QCoreApplication::translate("RunAnnouncer", "サムネイル作成を止めました。");
     case BatchEnd::Failed: break;
     }
-    return QStringLiteral("サムネイル作成を中断しました。");
+    return QCoreApplication::translate("RunAnnouncer", "サムネイル作成を中断しました。");
 }
 
 QString RunAnnouncer::noticeBody(const BatchResult &result)
 {
     // The file that ended a failed run counts among the failures.
     const int failed = result.failed + (result.end == BatchEnd::Failed ? 1 : 0);
-    QString body = QStringLiteral("作成 %1 件、スキップ %2 件、失敗 %3 件").arg(result.written).arg(result.skipped).arg(failed);
+    QString body = QCoreApplication::translate("RunAnnouncer", "作成 %1 件、スキップ %2 件、失敗 %3 件").arg(result.written).arg(result.skipped).arg(failed);
     if (result.end == BatchEnd::Failed && result.failure)
         body += QLatin1Char('\n') + result.failure->text();
     return body;

@@ -5,6 +5,7 @@
 #include "app/single_instance.h"
 #include "platform/app_locations.h"
 #include "platform/file_names.h"
+#include "platform/ui_language.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_environment.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QCoreApplication>
 
 int main(int argc, char **argv)
 {
@@ -30,7 +32,9 @@ int main(int argc, char **argv)
         return 0;
 
     tess::installFontSubstitutes();
-    tess::installQtTranslations(&app);
+    const tess::UiLanguage language = tess::desktopUiLanguage();
+    tess::installProgramTranslation(&app, language);
+    tess::installQtTranslations(&app, language);
     tess::keepQtSettingsAway();
     tess::ThumbSettings settings; // the program's one settings record
     tess::MainWindow window(settings);
@@ -47,7 +51,7 @@ int main(int argc, char **argv)
             if (const auto folder = tess::folderToOpen(given))
                 window.ListFolder(*folder);
             else
-                tess::dialogs().message(&window, QStringLiteral("フォルダが見つかりません: ") + tess::displayName(given));
+                tess::dialogs().message(&window, QCoreApplication::translate("MainWindow", "フォルダが見つかりません: ") + tess::displayName(given));
         });
     }
     return app.exec();

@@ -11,6 +11,7 @@
 #include "chrome/twips.h"
 
 #include <QLabel>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -28,7 +29,7 @@ ChromeLayout ChromeLayout::mainWindow()
 {
     ChromeLayout layout;
     layout.stripWidth = 8415;
-    layout.title = QStringLiteral("Tessarolith　Ver.1.1.0");
+    layout.title = QCoreApplication::translate("WindowChrome", "Tessarolith　Ver.1.1.0");
     layout.titleColour = rgb(0xE0, 0xE0, 0xE0);
     layout.closeImageAt = QPointF(8100, 60);
     layout.closeToolTip = QStringLiteral("exit button");
@@ -40,10 +41,10 @@ ChromeLayout ChromeLayout::settingsWindow()
 {
     ChromeLayout layout;
     layout.stripWidth = 7095;
-    layout.title = QStringLiteral("各種設定");
+    layout.title = QCoreApplication::translate("WindowChrome", "各種設定");
     layout.titleColour = rgb(0xFF, 0xFF, 0xFF);
     layout.closeImageAt = QPointF(6780, 60);
-    layout.closeToolTip = QStringLiteral("ｷｬﾝｾﾙ");
+    layout.closeToolTip = QCoreApplication::translate("WindowChrome", "ｷｬﾝｾﾙ");
     layout.processEventsBeforeClose = true;
     return layout;
 }

@@ -11,6 +11,7 @@
 #include "platform/file_names.h"
 #include "platform/file_services.h"
 #include "platform/program_folder.h"
+#include "platform/ui_language.h"
 #include "platform/writes_in_flight.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
@@ -49,7 +50,7 @@ std::optional<QString> settingsFileProblem(const QString &path)
     const bool isDirectory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     ::close(fd);
     if (isDirectory)
-        return QStringLiteral("フォルダです。");
+        return QCoreApplication::translate("Batch", "フォルダです。");
     return std::nullopt;
 }
 
@@ -164,6 +165,8 @@ int main(int argc, char **argv)
     // Before any thread exists, so that every thread leaves the signals to the watcher.
     StopSignals::block();
     QCoreApplication app(argc, argv);
+    // The engine's messages speak the desktop's language; the help is English whatever it is.
+    tess::installProgramTranslation(&app, tess::desktopUiLanguage());
     // From argv itself: a folder named in bytes that are not UTF-8 must reach
     // the listing as those bytes.
     QStringList arguments;
@@ -186,7 +189,7 @@ int main(int argc, char **argv)
 
     const auto attributes = fileAttributes(options.folder);
     if (!attributes || (*attributes & AttributeDirectory) == 0)
-        return usageError(QStringLiteral("フォルダが見つかりません: ") + displayName(options.folder));
+        return usageError(QCoreApplication::translate("Batch", "フォルダが見つかりません: ") + displayName(options.folder));
     const QString folder = absoluteFolder(options.folder);
     if (options.thumbnailCache)
         return fillThumbnailCache(options, folder);
@@ -221,7 +224,7 @@ int main(int argc, char **argv)
         return 1;
     }
     if (overlay.SaveFolder && !makeFolderPath(*overlay.SaveFolder))
-        return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QStringLiteral(": 保存フォルダを作れません。"));
+        return usageError(QStringLiteral("--out ") + *overlay.SaveFolder + QCoreApplication::translate("Batch", ": 保存フォルダを作れません。"));
 
     static Tally tally;
     tally.sizes = std::max<int>(1, int(options.sizes.size()));
@@ -284,7 +287,7 @@ int main(int argc, char **argv)
     if (!stopSignals.received()) {
         const BatchResult result = engine.run(jobs, settings, callbacks);
         if (result.end == BatchEnd::Failed)
-            failure = result.failure.value_or(Failure{folder, QStringLiteral("失敗しました。")});
+            failure = result.failure.value_or(Failure{folder, QCoreApplication::translate("Batch", "失敗しました。")});
     }
 
     progress.finish();

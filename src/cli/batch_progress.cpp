@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -60,7 +61,7 @@ void BatchProgress::fileDone(const QString &shownName, bool written)
     if (m_style.fileLines) {
         // Escaped: one line per file, whatever bytes the name holds.
         const QString shown = displayName(shownName);
-        printText(stdout, written ? shown + QLatin1Char('\n') : shown + QStringLiteral(" (スキップ)\n"));
+        printText(stdout, written ? shown + QLatin1Char('\n') : shown + QCoreApplication::translate("Batch", " (スキップ)\n"));
         std::fflush(stdout);
     }
     redraw(m_done == m_total);

@@ -1,6 +1,7 @@
 #include "cli/batch_settings_check.h"
 
 #include "platform/file_names.h"
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -9,9 +10,9 @@ std::optional<QString> settingsKeysWarning(const QString &iniPath, const Setting
     if (keys.known > 0)
         return std::nullopt;
     QString text = QStringLiteral("--settings ") + displayName(iniPath)
-                   + QStringLiteral(": 知っている設定がないため、既定の設定で続けます。");
+                   + QCoreApplication::translate("Batch", ": 知っている設定がないため、既定の設定で続けます。");
     if (!keys.unknown.isEmpty())
-        text += QStringLiteral("不明なキー: ") + keys.unknown.join(QStringLiteral("、"));
+        text += QCoreApplication::translate("Batch", "不明なキー: ") + keys.unknown.join(QCoreApplication::translate("Batch", "、"));
     return text;
 }
 
@@ -22,7 +23,7 @@ std::optional<QString> losslessProblem(const ThumbSettings &settings, bool lossl
         return std::nullopt;
     const QString kind = type == FileTypeAvif ? QStringLiteral("AVIF") : QStringLiteral("JPEG");
     return QStringLiteral("--lossless: ") + kind
-           + QStringLiteral("は可逆圧縮で書き出せません（webp、jxl、png、bmp なら書き出せます）。");
+           + QCoreApplication::translate("Batch", "は可逆圧縮で書き出せません（webp、jxl、png、bmp なら書き出せます）。");
 }
 
 } // namespace tess

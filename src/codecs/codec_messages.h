@@ -1,16 +1,17 @@
 #pragma once
+#include <QCoreApplication>
 #include <QString>
 
 namespace tess::codecmessages {
 
 // Causes named in a picture Failure. Short, as the user reads them under the file name.
-inline QString cannotOpen() { return QStringLiteral("ファイルを開けません。"); }
-inline QString notAPicture() { return QStringLiteral("画像ファイルではありません。"); }
-inline QString corrupt() { return QStringLiteral("画像データが壊れています。"); }
-inline QString cut() { return QStringLiteral("画像データが途中で切れています。"); }
-inline QString tooLarge() { return QStringLiteral("画像が大きすぎます。"); }
-inline QString unsupported() { return QStringLiteral("この形式の画像には対応していません。"); }
-inline QString cannotEncode() { return QStringLiteral("画像を変換できません。"); }
-inline QString noEncoder() { return QStringLiteral("この形式に変換するライブラリがありません。"); }
+inline QString cannotOpen() { return QCoreApplication::translate("Codecs", "ファイルを開けません。"); }
+inline QString notAPicture() { return QCoreApplication::translate("Codecs", "画像ファイルではありません。"); }
+inline QString corrupt() { return QCoreApplication::translate("Codecs", "画像データが壊れています。"); }
+inline QString cut() { return QCoreApplication::translate("Codecs", "画像データが途中で切れています。"); }
+inline QString tooLarge() { return QCoreApplication::translate("Codecs", "画像が大きすぎます。"); }
+inline QString unsupported() { return QCoreApplication::translate("Codecs", "この形式の画像には対応していません。"); }
+inline QString cannotEncode() { return QCoreApplication::translate("Codecs", "画像を変換できません。"); }
+inline QString noEncoder() { return QCoreApplication::translate("Codecs", "この形式に変換するライブラリがありません。"); }
 
 } // namespace tess::codecmessages

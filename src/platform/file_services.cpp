@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -56,7 +57,7 @@ QString folderOf(const QString &path)
 
 Failure writeFailure(const QString &path, int errorNumber)
 {
-    return {path, QStringLiteral("ファイルを書き込めません。") + systemErrorText(errorNumber)};
+    return {path, QCoreApplication::translate("FileServices", "ファイルを書き込めません。") + systemErrorText(errorNumber)};
 }
 
 bool writeAll(int fd, const char *data, qsizetype size)
@@ -137,26 +138,26 @@ bool makeFolderPath(const QString &path)
 QString systemErrorText(int errorNumber)
 {
     switch (errorNumber) {
-    case ENOENT: return QStringLiteral("ファイルまたはフォルダが見つかりません。");
-    case ENOTDIR: return QStringLiteral("パスの途中がフォルダではありません。");
-    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
+    case ENOENT: return QCoreApplication::translate("FileServices", "ファイルまたはフォルダが見つかりません。");
+    case ENOTDIR: return QCoreApplication::translate("FileServices", "パスの途中がフォルダではありません。");
+    case EISDIR: return QCoreApplication::translate("FileServices", "同じ名前のフォルダがあります。");
     case EACCES:
-    case EPERM: return QStringLiteral("アクセスが拒否されました。");
-    case EROFS: return QStringLiteral("読み取り専用の場所です。");
-    case ENOSPC: return QStringLiteral("ディスクの空き容量が足りません。");
-    case EDQUOT: return QStringLiteral("ディスクの割り当て量を超えました。");
-    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
-    case ENAMETOOLONG: return QStringLiteral("名前が長すぎます。");
-    case ELOOP: return QStringLiteral("シンボリックリンクが循環しています。");
+    case EPERM: return QCoreApplication::translate("FileServices", "アクセスが拒否されました。");
+    case EROFS: return QCoreApplication::translate("FileServices", "読み取り専用の場所です。");
+    case ENOSPC: return QCoreApplication::translate("FileServices", "ディスクの空き容量が足りません。");
+    case EDQUOT: return QCoreApplication::translate("FileServices", "ディスクの割り当て量を超えました。");
+    case EFBIG: return QCoreApplication::translate("FileServices", "ファイルが大きすぎます。");
+    case ENAMETOOLONG: return QCoreApplication::translate("FileServices", "名前が長すぎます。");
+    case ELOOP: return QCoreApplication::translate("FileServices", "シンボリックリンクが循環しています。");
     case EMFILE:
-    case ENFILE: return QStringLiteral("開いているファイルが多すぎます。");
-    case ENOMEM: return QStringLiteral("メモリが足りません。");
-    case EIO: return QStringLiteral("入出力エラーが発生しました。");
-    case EBUSY: return QStringLiteral("ファイルが使用中です。");
-    case EINVAL: return QStringLiteral("名前が正しくありません。");
-    case EXDEV: return QStringLiteral("別のドライブへは移動できません。");
+    case ENFILE: return QCoreApplication::translate("FileServices", "開いているファイルが多すぎます。");
+    case ENOMEM: return QCoreApplication::translate("FileServices", "メモリが足りません。");
+    case EIO: return QCoreApplication::translate("FileServices", "入出力エラーが発生しました。");
+    case EBUSY: return QCoreApplication::translate("FileServices", "ファイルが使用中です。");
+    case EINVAL: return QCoreApplication::translate("FileServices", "名前が正しくありません。");
+    case EXDEV: return QCoreApplication::translate("FileServices", "別のドライブへは移動できません。");
     default:
-        return QStringLiteral("エラーが発生しました（%1: %2）。")
+        return QCoreApplication::translate("FileServices", "エラーが発生しました（%1: %2）。")
             .arg(errorNumber)
             .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
     }

@@ -1,5 +1,7 @@
 #include "settings/thumb_settings.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 namespace tess {
@@ -22,38 +24,45 @@ ThumbSettings defaultSettings(const QString &programFolder)
 
 namespace {
 template <std::size_t N>
-QString captionOf(const std::array<const char16_t *, N> &captions, int index)
+QString captionOf(const std::array<const char *, N> &captions, int index)
 {
     if (index < 0 || std::size_t(index) >= N)
         return {};
-    return QString::fromUtf16(captions[std::size_t(index)]);
+    return QCoreApplication::translate("ThumbSettings", captions[std::size_t(index)]);
 }
 } // namespace
 
 QString ratioModeCaption(int mode)
 {
-    static const std::array<const char16_t *, 7> captions = {
-        u"幅のｻｲｽﾞで縦横比を保持", u"高さのｻｲｽﾞで縦横比を保持", u"幅と高さのｻｲｽﾞで縦横比を保持",
-        u"幅と高さのｻｲｽﾞでｽﾄﾚｯﾁ", u"幅のｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ", u"高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ",
-        u"幅と高さのｻｲｽﾞでﾄﾘﾐﾝｸﾞ"};
+    static const std::array<const char *, 7> captions = {
+        QT_TRANSLATE_NOOP("ThumbSettings", "幅のｻｲｽﾞで縦横比を保持"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "高さのｻｲｽﾞで縦横比を保持"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "幅と高さのｻｲｽﾞで縦横比を保持"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "幅と高さのｻｲｽﾞでｽﾄﾚｯﾁ"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "幅のｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "高さのｻｲｽﾞでﾉﾝｽﾄﾚｯﾁ"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "幅と高さのｻｲｽﾞでﾄﾘﾐﾝｸﾞ")};
     return captionOf(captions, mode);
 }
 
 QString qualityCaption(int quality)
 {
-    static const std::array<const char16_t *, 4> captions = {u"低画質", u"中低画質", u"中高画質", u"高画質"};
+    static const std::array<const char *, 4> captions = {
+        QT_TRANSLATE_NOOP("ThumbSettings", "低画質"), QT_TRANSLATE_NOOP("ThumbSettings", "中低画質"),
+        QT_TRANSLATE_NOOP("ThumbSettings", "中高画質"), QT_TRANSLATE_NOOP("ThumbSettings", "高画質")};
     return captionOf(captions, quality);
 }
 
 QString fileTypeCaption(int type)
 {
-    static const std::array<const char16_t *, 6> captions = {u"JPG", u"BMP", u"PNG", u"WebP", u"AVIF", u"JXL"};
+    static const std::array<const char *, 6> captions = {"JPG", "BMP", "PNG", "WebP", "AVIF", "JXL"};
     return captionOf(captions, type);
 }
 
 QString duplicateModeCaption(int mode)
 {
-    static const std::array<const char16_t *, 2> captions = {u"上書き", u"ｽｷｯﾌﾟ"};
+    static const std::array<const char *, 2> captions = {QT_TRANSLATE_NOOP("ThumbSettings", "上書き"),
+                                                             QT_TRANSLATE_NOOP("ThumbSettings", "ｽｷｯﾌﾟ")};
     return captionOf(captions, mode);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -93,7 +94,7 @@ long long bandSpan(const std::vector<ComposeTarget> &targets)
 
 Failure stoppedFailure(const QString &source)
 {
-    return Failure{source, QStringLiteral("処理を中止しました。")};
+    return Failure{source, QCoreApplication::translate("Thumbnails", "処理を中止しました。")};
 }
 
 void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, const ResampleProgress &progress,

@@ -3,22 +3,24 @@
 #include "platform/blit.h"
 #include "thumbs/rounding.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace tess {
 
 namespace {
 
-Failure failureOf(const char16_t *message)
+Failure failureOf(const char *message)
 {
-    return Failure{QString(), QString::fromUtf16(message)};
+    return Failure{QString(), QCoreApplication::translate("Thumbnails", message)};
 }
 
-const char16_t kBadRatioMode[] = u"比率構成の値が正しくありません。";
-const char16_t kBadSize[] = u"サムネイルの幅または高さの値が正しくありません。";
-const char16_t kTooLarge[] = u"サムネイルが大きすぎます。";
-const char16_t kEmptySource[] = u"画像の幅または高さが0です。";
-const char16_t kSourceTooLarge[] = u"画像が大きすぎます。";
+const char kBadRatioMode[] = QT_TRANSLATE_NOOP("Thumbnails", "比率構成の値が正しくありません。");
+const char kBadSize[] = QT_TRANSLATE_NOOP("Thumbnails", "サムネイルの幅または高さの値が正しくありません。");
+const char kTooLarge[] = QT_TRANSLATE_NOOP("Thumbnails", "サムネイルが大きすぎます。");
+const char kEmptySource[] = QT_TRANSLATE_NOOP("Thumbnails", "画像の幅または高さが0です。");
+const char kSourceTooLarge[] = QT_TRANSLATE_NOOP("Thumbnails", "画像が大きすぎます。");
 
 bool sideSetting(int side) { return side >= 1 && side <= kMaxThumbnailSide; }
 

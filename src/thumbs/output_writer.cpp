@@ -6,6 +6,7 @@
 #include "thumbs/thumbnail_encoding.h"
 
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -25,17 +26,17 @@ WriteOutcome failed(WriteOutcome outcome, const QString &message)
 std::optional<QString> nameProblem(const QString &name)
 {
     if (name.contains(QLatin1Char('/')))
-        return QStringLiteral("ファイル名に「/」は使えません。");
+        return QCoreApplication::translate("Thumbnails", "ファイル名に「/」は使えません。");
     if (name.contains(QChar(0)))
-        return QStringLiteral("ファイル名に使えない文字があります。");
+        return QCoreApplication::translate("Thumbnails", "ファイル名に使えない文字があります。");
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("ファイル名が正しくありません。");
+        return QCoreApplication::translate("Thumbnails", "ファイル名が正しくありません。");
     if (nativePath(name).size() > kMaxNameBytes)
-        return QStringLiteral("ファイル名が長すぎます。");
+        return QCoreApplication::translate("Thumbnails", "ファイル名が長すぎます。");
     return std::nullopt;
 }
 
-QString noSaveFolder() { return QStringLiteral("保存フォルダが指定されていません。"); }
+QString noSaveFolder() { return QCoreApplication::translate("Thumbnails", "保存フォルダが指定されていません。"); }
 
 } // namespace
 
@@ -101,14 +102,14 @@ WriteOutcome WriteThumbnail(const Picture &canvas, const QString &baseName, cons
     if (const auto attributes = fileAttributes(outcome.outputPath);
         attributes && !(*attributes & AttributeDirectory)) {
         if (settings.DuplicateMode != DuplicateOverwrite && !readable)
-            return failed(std::move(outcome), QStringLiteral("既にあるファイルを読み取れません。"));
+            return failed(std::move(outcome), QCoreApplication::translate("Thumbnails", "既にあるファイルを読み取れません。"));
         if (settings.DuplicateMode == DuplicateOverwrite && (*attributes & AttributeReadOnly))
-            return failed(std::move(outcome), QStringLiteral("読み取り専用のファイルは上書きできません。"));
+            return failed(std::move(outcome), QCoreApplication::translate("Thumbnails", "読み取り専用のファイルは上書きできません。"));
     }
     if (sources.contains(outcome.outputPath))
-        return failed(std::move(outcome), QStringLiteral("元の画像に上書きするため中止しました。"));
+        return failed(std::move(outcome), QCoreApplication::translate("Thumbnails", "元の画像に上書きするため中止しました。"));
     if (canvas.isEmpty())
-        return failed(std::move(outcome), QStringLiteral("サムネイルの画像がありません。"));
+        return failed(std::move(outcome), QCoreApplication::translate("Thumbnails", "サムネイルの画像がありません。"));
 
     const EncodedThumbnail encoded = preEncoded ? *preEncoded : encodeThumbnail(canvas, settings, outcome.outputPath);
     if (!encoded.ok()) {

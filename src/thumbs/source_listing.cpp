@@ -14,6 +14,7 @@
 #include <numeric>
 #include <utility>
 #include <vector>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -26,7 +27,7 @@ constexpr std::array<int, 2> kPassAttributes = {AttributeArchive, AttributeReadO
 
 Failure unreadableFolder(const QString &folder, int errorNumber)
 {
-    return {folder, QStringLiteral("フォルダを読めません。") + systemErrorText(errorNumber)};
+    return {folder, QCoreApplication::translate("Thumbnails", "フォルダを読めません。") + systemErrorText(errorNumber)};
 }
 
 struct Entry {

@@ -2,6 +2,8 @@
 
 #include "codecs/picture_codecs.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iterator>
 
@@ -68,17 +70,17 @@ struct OutputType {
     int fileType;
     const char *extension;
     Encoder encode;
-    const char16_t *cannotEncode;
+    const char *cannotEncode;
 };
 
-const OutputType kJpeg{FileTypeJpeg, ".jpg", toJpeg, u"JPEGに変換できません。"};
+const OutputType kJpeg{FileTypeJpeg, ".jpg", toJpeg, QT_TRANSLATE_NOOP("Thumbnails", "JPEGに変換できません。")};
 const OutputType kOutputTypes[] = {
     kJpeg,
-    {FileTypeBitmap, ".bmp", toBmp, u"ビットマップに変換できません。"},
-    {FileTypePng, ".png", toPng, u"PNGに変換できません。"},
-    {FileTypeWebp, ".webp", toWebp, u"WebPに変換できません。"},
-    {FileTypeAvif, ".avif", toAvif, u"AVIFに変換できません。"},
-    {FileTypeJpegXl, ".jxl", toJxl, u"JPEG XLに変換できません。"},
+    {FileTypeBitmap, ".bmp", toBmp, QT_TRANSLATE_NOOP("Thumbnails", "ビットマップに変換できません。")},
+    {FileTypePng, ".png", toPng, QT_TRANSLATE_NOOP("Thumbnails", "PNGに変換できません。")},
+    {FileTypeWebp, ".webp", toWebp, QT_TRANSLATE_NOOP("Thumbnails", "WebPに変換できません。")},
+    {FileTypeAvif, ".avif", toAvif, QT_TRANSLATE_NOOP("Thumbnails", "AVIFに変換できません。")},
+    {FileTypeJpegXl, ".jxl", toJxl, QT_TRANSLATE_NOOP("Thumbnails", "JPEG XLに変換できません。")},
 };
 
 // A FileType the settings window does not offer is written as a JPEG.
@@ -105,7 +107,7 @@ EncodedThumbnail encodeThumbnail(const Picture &canvas, const ThumbSettings &set
     std::optional<QByteArray> bytes = type.encode(canvas, settings, options, outputPath, &failure);
     if (!bytes) {
         if (failure.message.isEmpty())
-            failure = {outputPath, QString::fromUtf16(type.cannotEncode)};
+            failure = {outputPath, QCoreApplication::translate("Thumbnails", type.cannotEncode)};
         encoded.failure = failure;
         return encoded;
     }

@@ -1,5 +1,6 @@
 // The real program at screen scales above 100 % on an X display: both windows
 // keep their proportions and their artwork stays as sharp as at 100 %.
+#include "platform/ui_language.h"
 #include "settings/settings_file.h"
 #include "settings/thumb_settings.h"
 #include "support/dense_rendering.h"
@@ -102,7 +103,7 @@ private:
         const QPoint button = main.topLeft() + (QPointF(kSettingsButton) * scale).toPoint();
         if (!clickAt(button, [](int ms) { QTest::qWait(ms); }))
             return std::nullopt;
-        const std::optional<QRect> settings = windowGeometry(QStringLiteral("各種設定"));
+        const std::optional<QRect> settings = windowGeometry(QCoreApplication::translate("SettingsWindow", "各種設定"));
         if (!settings)
             return std::nullopt;
         QTest::qWait(800);
@@ -125,6 +126,9 @@ private slots:
     {
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(), "xdotool is missing");
         QVERIFY(m_program.ok());
+        // The program titles its settings window in the desktop's language; so
+        // does this test when it looks for it.
+        QVERIFY(installProgramTranslation(QCoreApplication::instance(), desktopUiLanguage()));
         m_normal = m_program.shoot(1);
         QVERIFY2(m_normal, "the windows did not show at 100 %");
         keepScreenshot(m_normal->main, QStringLiteral("scale-1-main"));

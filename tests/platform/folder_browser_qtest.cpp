@@ -80,7 +80,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_config));
         qputenv("HOME", QFile::encodeName(m_home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config));
-        QVERIFY(installQtTranslations(QCoreApplication::instance()));
+        QVERIFY(installQtTranslations(QCoreApplication::instance(), UiLanguage::Japanese));
     }
 
     void qtTextsAreJapanese_data()

@@ -32,4 +32,19 @@ inline Outcome runBatch(const QStringList &args, const QString &program = batchP
     return finish(p);
 }
 
+// The same, under a locale of its own: the variables named are set, every
+// other locale variable is taken away.
+inline Outcome runBatchInLocale(const QStringList &args, const QStringList &localeVariables)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(QString::fromLatin1(name));
+    for (const QString &variable : localeVariables)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(batchProgram(), args);
+    return finish(p);
+}
+
 } // namespace batch_cli

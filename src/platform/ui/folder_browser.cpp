@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -43,8 +44,8 @@ FolderBrowser::FolderBrowser(QWidget *owner, const QString &instruction) : QDial
     m_tree->setUniformRowHeights(true);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    okButton()->setText(QStringLiteral("OK"));
-    cancelButton()->setText(QStringLiteral("キャンセル"));
+    okButton()->setText(QCoreApplication::translate("FolderBrowser", "OK"));
+    cancelButton()->setText(QCoreApplication::translate("FolderBrowser", "キャンセル"));
     // Plain buttons, as the shell's: no style icons beside the words.
     okButton()->setIcon(QIcon());
     cancelButton()->setIcon(QIcon());
@@ -73,7 +74,7 @@ FolderBrowser::FolderBrowser(QWidget *owner, const QString &instruction) : QDial
 
 QString FolderBrowser::windowCaption()
 {
-    return QStringLiteral("フォルダーの参照");
+    return QCoreApplication::translate("FolderBrowser", "フォルダーの参照");
 }
 
 QString FolderBrowser::startFolder()

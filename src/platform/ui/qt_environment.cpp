@@ -9,12 +9,17 @@
 
 namespace tess {
 
-bool installQtTranslations(QCoreApplication *app)
+bool installQtTranslations(QCoreApplication *app, UiLanguage language)
 {
     // Held by the application, so it goes with it (and a later one loads anew).
     static QPointer<QTranslator> installed;
     if (!app)
         return false;
+    if (language == UiLanguage::English) {
+        if (installed && installed->parent() == app)
+            delete installed;
+        return true;
+    }
     if (installed && installed->parent() == app)
         return true;
     auto *translator = new QTranslator(app);

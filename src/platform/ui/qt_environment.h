@@ -1,13 +1,16 @@
 #pragma once
 
+#include "platform/ui_language.h"
+
 class QCoreApplication;
 
 namespace tess {
 
-// Loads Qt's own Japanese texts (qtbase), so the standard dialogs, buttons and
-// context menus Qt draws speak the program's language whatever the locale.
-// False when the translation is not installed; the texts then stay English.
-bool installQtTranslations(QCoreApplication *app);
+// Qt's own texts (qtbase: the standard dialogs, buttons and context menus Qt
+// draws) in the program's language: Japanese loaded for Japanese, whatever the
+// locale says, and Qt's own English (nothing loaded) for English. False when
+// the Japanese translation is not installed; the texts then stay English.
+bool installQtTranslations(QCoreApplication *app, UiLanguage language);
 
 // Qt's dialogs keep their state (the colour dialog's custom colours, file
 // dialog history) in the QtProject settings every Qt program of the user

@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <limits>
+#include <QCoreApplication>
 
 namespace tess {
 
@@ -184,7 +185,7 @@ SettingsWindow::SettingsWindow(ThumbSettings &record, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_record(record)
 {
     setObjectName(QStringLiteral("Tessarolith_Set"));
-    setWindowTitle(QStringLiteral("各種設定"));
+    setWindowTitle(QCoreApplication::translate("SettingsWindow", "各種設定"));
     setFont(uiFont());
     setModal(true);
     setBackColour(this, kPanelColour);
@@ -202,7 +203,7 @@ void SettingsWindow::showModal(ThumbSettings &record, QWidget *parent)
 
 QString SettingsWindow::saveFolderPickerTitle()
 {
-    return QStringLiteral("ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください");
+    return QCoreApplication::translate("SettingsWindow", "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください");
 }
 
 void SettingsWindow::buildControls()
@@ -217,7 +218,7 @@ void SettingsWindow::buildControls()
     // As in the main window, the panel lies over the strip's last rows.
     Image1->stackUnder(Pic_C);
 
-    lblTitle = new QLabel(QStringLiteral("各種設定"), this);
+    lblTitle = new QLabel(QCoreApplication::translate("SettingsWindow", "各種設定"), this);
     lblTitle->setObjectName(QStringLiteral("lbl_1"));
     lblTitle->setFont(uiFont());
     setTextColour(lblTitle, Qt::white);
@@ -229,35 +230,35 @@ void SettingsWindow::buildControls()
     ImgExit = new CloseImage(this);
     ImgExit->setObjectName(QStringLiteral("ImgExit"));
     ImgExit->move(twipsRect(6780, 60, 0, 0).topLeft());
-    ImgExit->setToolTip(QStringLiteral("ｷｬﾝｾﾙ"));
+    ImgExit->setToolTip(QCoreApplication::translate("SettingsWindow", "ｷｬﾝｾﾙ"));
     ImgExit->setProcessEventsBeforeClose(true);
 
     QWidget *panel = Pic_C;
 
     // Frames first, so that every control lies over them.
-    makeFrame(panel, QStringLiteral("lbl_11"), QStringLiteral("ｻﾑﾈｲﾙのｻｲｽﾞ （範囲　16～640 ﾋﾟｸｾﾙ）"),
+    makeFrame(panel, QStringLiteral("lbl_11"), QCoreApplication::translate("SettingsWindow", "ｻﾑﾈｲﾙのｻｲｽﾞ （範囲　16～640 ﾋﾟｸｾﾙ）"),
               180, 240, 3615, 1095);
     // The ratio group's seven options set the height of the row it shares
     // with the file types.
-    makeFrame(panel, QStringLiteral("Label1"), QStringLiteral("ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 2235);
+    makeFrame(panel, QStringLiteral("Label1"), QCoreApplication::translate("SettingsWindow", "ｻﾑﾈｲﾙ縦／横の比率構成"), 180, 1500, 3615, 2235);
     // The quality group ends 120 twips below its last option, as the size
     // group does, which leaves the file-type group under it room for a third
     // row of options.
-    makeFrame(panel, QStringLiteral("Label2"), QStringLiteral("ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1455);
-    makeFrame(panel, QStringLiteral("Label3"), QStringLiteral("ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1875);
-    makeFrame(panel, QStringLiteral("Label4"), QStringLiteral("余白部分の色"), 180, 3900, 1695, 1035);
-    makeFrame(panel, QStringLiteral("Label6"), QStringLiteral("保存時に先頭に\n付ける文字"), 2040, 3900, 1755, 1035);
-    makeFrame(panel, QStringLiteral("Label5"), QStringLiteral("保存時の同一ﾌｧｲﾙ名"), 3960, 3900, 2895, 1035);
-    makeFrame(panel, QStringLiteral("Label7"), QStringLiteral("保存時のﾌｫﾙﾀﾞ..."), 180, 5100, 6675, 975);
+    makeFrame(panel, QStringLiteral("Label2"), QCoreApplication::translate("SettingsWindow", "ｻﾑﾈｲﾙの画質"), 3960, 240, 2895, 1455);
+    makeFrame(panel, QStringLiteral("Label3"), QCoreApplication::translate("SettingsWindow", "ｻﾑﾈｲﾙの保存ﾌｧｲﾙ種類"), 3960, 1860, 2895, 1875);
+    makeFrame(panel, QStringLiteral("Label4"), QCoreApplication::translate("SettingsWindow", "余白部分の色"), 180, 3900, 1695, 1035);
+    makeFrame(panel, QStringLiteral("Label6"), QCoreApplication::translate("SettingsWindow", "保存時に先頭に\n付ける文字"), 2040, 3900, 1755, 1035);
+    makeFrame(panel, QStringLiteral("Label5"), QCoreApplication::translate("SettingsWindow", "保存時の同一ﾌｧｲﾙ名"), 3960, 3900, 2895, 1035);
+    makeFrame(panel, QStringLiteral("Label7"), QCoreApplication::translate("SettingsWindow", "保存時のﾌｫﾙﾀﾞ..."), 180, 5100, 6675, 975);
 
     // Size.
-    makeLabel(panel, QStringLiteral("lbl_Width"), QStringLiteral("幅"), 600, 720);
+    makeLabel(panel, QStringLiteral("lbl_Width"), QCoreApplication::translate("SettingsWindow", "幅"), 600, 720);
     HS_w = makeSlider(panel, QStringLiteral("HS_w"), 1020, 660, 1755, 255, kSizeMin, kSizeMax, 1, 10,
                       kSizeBeforeFilling);
     lbl_w = makeLabel(panel, QStringLiteral("lbl_w"), QString(), 2880, 720, 315, 195);
     setBackColour(lbl_w, Qt::white);
     narrowDigits(lbl_w);
-    makeLabel(panel, QStringLiteral("lbl_Height"), QStringLiteral("高さ"), 600, 1020);
+    makeLabel(panel, QStringLiteral("lbl_Height"), QCoreApplication::translate("SettingsWindow", "高さ"), 600, 1020);
     HS_h = makeSlider(panel, QStringLiteral("HS_h"), 1020, 960, 1755, 255, kSizeMin, kSizeMax, 1, 10,
                       kSizeBeforeFilling);
     lbl_h = makeLabel(panel, QStringLiteral("lbl_h"), QString(), 2880, 1020, 315, 195);
@@ -283,12 +284,12 @@ void SettingsWindow::buildControls()
         lbl_Extension[i]->move(twipsRect(left + 240, top, 0, 0).topLeft());
     }
     lbl_Press = makeLabel(panel, QStringLiteral("lbl_Press"), QString(), 5400, 2220, 1215, 195);
-    makeLabel(panel, QStringLiteral("lbl_PressCaption"), QStringLiteral("圧縮率"), 4740, 2520);
+    makeLabel(panel, QStringLiteral("lbl_PressCaption"), QCoreApplication::translate("SettingsWindow", "圧縮率"), 4740, 2520);
     HS_Press = makeSlider(panel, QStringLiteral("HS_Press"), 5400, 2460, 1215, 255, kPressRightEnd,
                           kPressLeftEnd, 1, 1, kPressMirror - kPressLeftEnd);
     // Two pixels above the slider's caption line, so that it stays clear of the
     // PNG and WebP options beside BMP under it.
-    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QStringLiteral("-->低画質"), 5700, 2730);
+    makeLabel(panel, QStringLiteral("lbl_PressDirection"), QCoreApplication::translate("SettingsWindow", "-->低画質"), 5700, 2730);
 
     // Margin colour.
     Cmd_Color = makeButton(panel, QStringLiteral("Cmd_Color"), QStringLiteral("..."), 660, 4320, 375, 375);
@@ -318,10 +319,10 @@ void SettingsWindow::buildControls()
     setBackColour(lbl_Save_Folder, kPanelColour);
 
     // "..." says nothing read aloud: the two pickers answer to their frames' headings.
-    Cmd_Color->setAccessibleName(QStringLiteral("余白部分の色"));
-    Cmd_Save_F->setAccessibleName(QStringLiteral("保存時のﾌｫﾙﾀﾞ"));
-    Cmd_Set = makeButton(panel, QStringLiteral("Cmd_Set"), QStringLiteral("設定"), 4020, 6180, 1395, 375);
-    Cmd_Can = makeButton(panel, QStringLiteral("Cmd_Can"), QStringLiteral("ｷｬﾝｾﾙ"), 5460, 6180, 1395, 375);
+    Cmd_Color->setAccessibleName(QCoreApplication::translate("SettingsWindow", "余白部分の色"));
+    Cmd_Save_F->setAccessibleName(QCoreApplication::translate("SettingsWindow", "保存時のﾌｫﾙﾀﾞ"));
+    Cmd_Set = makeButton(panel, QStringLiteral("Cmd_Set"), QCoreApplication::translate("SettingsWindow", "設定"), 4020, 6180, 1395, 375);
+    Cmd_Can = makeButton(panel, QStringLiteral("Cmd_Can"), QCoreApplication::translate("SettingsWindow", "ｷｬﾝｾﾙ"), 5460, 6180, 1395, 375);
 
     // The two marks every option copies, kept out of sight below the panel's visible part.
     Img_Opt_On = new QLabel(panel);

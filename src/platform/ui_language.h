@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStringList>
+
+class QCoreApplication;
+
+namespace tess {
+
+// The language the program speaks. Japanese is the program's own: its texts
+// are the source texts, so it needs no translation loaded.
+enum class UiLanguage { Japanese, English };
+
+// Japanese when the first of the desktop's UI languages is Japanese, and when
+// none is set (the C or POSIX locale, as under tests and scripts); English for
+// every other language, the one translation the program carries.
+UiLanguage uiLanguageFor(const QStringList &uiLanguages);
+
+// The choice for the desktop this process runs on (LANGUAGE, LC_ALL,
+// LC_MESSAGES and LANG, as QLocale reads them).
+UiLanguage desktopUiLanguage();
+
+// Installs the program's translation for language into app (nothing for
+// Japanese). Idempotent per application; false when the translation could not
+// be loaded, the texts then staying Japanese.
+bool installProgramTranslation(QCoreApplication *app, UiLanguage language);
+
+} // namespace tess
