@@ -366,6 +366,33 @@ file names</translation>
     </message>
 </context>
 <context>
+    <name>Thumbnailer</name>
+    <message>
+        <source>書き込めません。</source>
+        <translation>Cannot write the file.</translation>
+    </message>
+    <message>
+        <source>大きさがありません。</source>
+        <translation>No size given.</translation>
+    </message>
+    <message>
+        <source>知らないオプションです: %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>大きさは 1 から %1 までです。</source>
+        <translation>The size is from 1 to %1.</translation>
+    </message>
+    <message>
+        <source>入力と出力を一つずつ指定してください。</source>
+        <translation>Give one input and one output.</translation>
+    </message>
+    <message>
+        <source>入力はファイルのパスか file:// の URI です。</source>
+        <translation>The input is a file path or a file:// URI.</translation>
+    </message>
+</context>
+<context>
     <name>Thumbnails</name>
     <message>
         <source>処理を中止しました。</source>
@@ -401,7 +428,7 @@ file names</translation>
     </message>
     <message>
         <source>ファイル名に「/」は使えません。</source>
-        <translation>A file name cannot hold "/".</translation>
+        <translation>A file name cannot hold &quot;/&quot;.</translation>
     </message>
     <message>
         <source>ファイル名に使えない文字があります。</source>

@@ -9,6 +9,7 @@
 #include "thumbnailer/confinement.h"
 #include "thumbs/desktop_thumbnail.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -124,11 +125,11 @@ std::optional<QString> writeConfinedThumbnail(const ThumbnailerRequest &request)
 
     const int output = ::open(request.output.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (output < 0)
-        return QStringLiteral("書き込めません。");
+        return QCoreApplication::translate("Thumbnailer", "書き込めません。");
     const bool written = writeAll(output, message.constData() + 1, std::size_t(message.size() - 1));
     if (::close(output) != 0 || !written) {
         ::unlink(request.output.constData());
-        return QStringLiteral("書き込めません。");
+        return QCoreApplication::translate("Thumbnailer", "書き込めません。");
     }
     return std::nullopt;
 }

@@ -1,8 +1,10 @@
 #include "thumbnailer/thumbnailer_arguments.h"
 
+#include <QCoreApplication>
+
 namespace tess {
 
-const char kThumbnailerUsage[] = "使い方: tessarolith-thumbnailer -s SIZE INPUT OUTPUT\n";
+const char kThumbnailerUsage[] = "usage: tessarolith-thumbnailer -s SIZE INPUT OUTPUT\n";
 
 namespace {
 
@@ -74,14 +76,14 @@ ThumbnailerArguments parseThumbnailerArguments(const QList<QByteArray> &argument
         QByteArray value;
         if (argument == "-s" || argument == "--size") {
             if (++i >= arguments.size())
-                return QStringLiteral("大きさがありません。");
+                return QCoreApplication::translate("Thumbnailer", "大きさがありません。");
             value = arguments[i];
         } else if (argument.startsWith("--size=")) {
             value = argument.mid(7);
         } else if (argument.startsWith("-s") && argument.size() > 2) {
             value = argument.mid(2);
         } else if (argument.startsWith('-') && argument.size() > 1) {
-            return QStringLiteral("知らないオプションです: %1").arg(QString::fromLocal8Bit(argument));
+            return QCoreApplication::translate("Thumbnailer", "知らないオプションです: %1").arg(QString::fromLocal8Bit(argument));
         } else {
             files.append(argument);
             continue;
@@ -89,16 +91,16 @@ ThumbnailerArguments parseThumbnailerArguments(const QList<QByteArray> &argument
         bool number = false;
         request.size = value.toInt(&number);
         if (!number || request.size < 1 || request.size > kMaxSize)
-            return QStringLiteral("大きさは 1 から %1 までです。").arg(kMaxSize);
+            return QCoreApplication::translate("Thumbnailer", "大きさは 1 から %1 までです。").arg(kMaxSize);
         sized = true;
     }
     if (!sized)
-        return QStringLiteral("大きさがありません。");
+        return QCoreApplication::translate("Thumbnailer", "大きさがありません。");
     if (files.size() != 2)
-        return QStringLiteral("入力と出力を一つずつ指定してください。");
+        return QCoreApplication::translate("Thumbnailer", "入力と出力を一つずつ指定してください。");
     request.input = pathOfInput(files[0]);
     if (request.input.isEmpty())
-        return QStringLiteral("入力はファイルのパスか file:// の URI です。");
+        return QCoreApplication::translate("Thumbnailer", "入力はファイルのパスか file:// の URI です。");
     request.output = files[1];
     return request;
 }

@@ -4,7 +4,10 @@
 #include "thumbnailer/confined_thumbnail.h"
 #include "thumbnailer/thumbnailer_arguments.h"
 
+#include "platform/ui_language.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -24,6 +27,9 @@ void printLine(const QString &text)
 
 int main(int argc, char **argv)
 {
+    // Its one line of failure speaks the desktop's language; the help is English whatever it is.
+    QCoreApplication app(argc, argv);
+    installProgramTranslation(&app, desktopUiLanguage());
     QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));
@@ -38,7 +44,8 @@ int main(int argc, char **argv)
             std::puts("tessarolith-thumbnailer " TESS_VERSION);
         } else {
             std::fputs(kThumbnailerUsage, stdout);
-            std::fputs("INPUT (パスか file:// の URI) の画像を、長い辺が SIZE 画素以下の PNG にして OUTPUT に書きます。\n",
+            std::fputs("Writes the picture INPUT (a path or a file:// URI) to OUTPUT as a PNG whose longer side\n"
+                       "is at most SIZE pixels.\n",
                        stdout);
         }
         return 0;
