@@ -106,7 +106,7 @@ private slots:
                       {QStringLiteral("--install"), QStringLiteral(TESS_BUILD_DIR), QStringLiteral("--prefix"), m_prefix});
         QVERIFY(install.waitForFinished(kTimeoutMs));
         QCOMPARE(install.exitCode(), 0);
-        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
+        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch", "tessarolith-thumbnailer"}));
     }
 
     void documentsAreInstalledAsDebianShipsThem_data()
@@ -117,6 +117,8 @@ private slots:
         QTest::newRow("window's manual page") << "share/man/man1/tessarolith.1.gz" << "doc/man/tessarolith.1" << true;
         QTest::newRow("batch's manual page")
             << "share/man/man1/tessarolith-batch.1.gz" << "doc/man/tessarolith-batch.1" << true;
+        QTest::newRow("thumbnailer's manual page")
+            << "share/man/man1/tessarolith-thumbnailer.1.gz" << "doc/man/tessarolith-thumbnailer.1" << true;
         QTest::newRow("changelog") << "share/doc/tessarolith/changelog.gz" << "data/debian/changelog" << true;
         QTest::newRow("copyright") << "share/doc/tessarolith/copyright" << "data/debian/copyright" << false;
     }
@@ -180,7 +182,7 @@ private slots:
         QCOMPARE(saved, defaultSettings(ownFolder));
         QCOMPARE(ReadIniValue(QStringLiteral("Section"), QString::fromUtf16(ini_key::SaveFolder), xdgSettings()), ownFolder);
         QVERIFY(!QFileInfo::exists(ownFolder));
-        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
+        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch", "tessarolith-thumbnailer"}));
         QCOMPARE(filesIn(m_prefix + QStringLiteral("/share/tessarolith")), QStringList{"installed"});
     }
 
@@ -199,7 +201,7 @@ private slots:
         QCOMPARE(runBatch(m_prefix + QStringLiteral("/bin/tessarolith-batch"), {sourceFolder()}), 0);
         QCOMPARE(filesIn(home(QStringLiteral("Pictures/Tessarolith"))), (QStringList{"Inst_crop.jpg", "Inst_pal4.jpg"}));
         QCOMPARE(filesIn(home(QStringLiteral("Pictures"))), QStringList{});
-        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch"}));
+        QCOMPARE(filesIn(m_prefix + QStringLiteral("/bin")), (QStringList{"tessarolith", "tessarolith-batch", "tessarolith-thumbnailer"}));
         QFile after(xdgSettings());
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before);
