@@ -41,6 +41,10 @@
         <source>は可逆圧縮で書き出せません（webp、jxl、png、bmp なら書き出せます）。</source>
         <translation> cannot be written losslessly (webp, jxl, png and bmp can).</translation>
     </message>
+    <message>
+        <source>キャッシュのフォルダがわかりません。</source>
+        <translation>Cannot tell where the thumbnail cache is.</translation>
+    </message>
 </context>
 <context>
     <name>Codecs</name>

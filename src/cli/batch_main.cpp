@@ -25,6 +25,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,13 +91,47 @@ void printSummary(const Tally &tally, bool stopped)
     std::fflush(stdout);
 }
 
+// SIGINT or SIGTERM: the first asks `stop` to end the run after the picture
+// in hand; a second ends the process at once with the summary, leaving no
+// temporary file and no thumbnail half written.
+void watchStopSignals(StopSignals &stops, const Tally &tally, bool stderrIsTerminal, std::function<void()> stop)
+{
+    stops.watch(
+        [&stops, &tally, stderrIsTerminal](int) {
+            abandonWritesInFlight();
+            // When the run has ended already, main prints the summary and exits.
+            if (g_summaryClaimed.exchange(true))
+                return;
+            if (stderrIsTerminal)
+                std::fputs("\r\x1b[K", stderr);
+            printSummary(tally, true);
+            ::_exit(128 + stops.received());
+        },
+        std::move(stop));
+}
+
+// The summary at the run's end, unless a second signal is printing it; then
+// the status a stop gives, or nothing.
+std::optional<int> summarise(BatchProgress &progress, const Tally &tally, const StopSignals &stops)
+{
+    progress.finish();
+    if (g_summaryClaimed.exchange(true)) {
+        for (;;) // a second signal is ending the process
+            ::pause();
+    }
+    printSummary(tally, stops.received() != 0);
+    if (stops.received())
+        return 128 + stops.received();
+    return std::nullopt;
+}
+
 // The desktop's thumbnail cache filled for the folder's pictures: the same
 // listing, progress, summary, signals and exit statuses as a thumbnail run.
 int fillThumbnailCache(const BatchOptions &options, const QString &folder)
 {
     const QByteArray root = cacheRoot();
     if (root.isEmpty())
-        return usageError(QStringLiteral("--thumbnail-cache: キャッシュのフォルダがわかりません。"));
+        return usageError(QStringLiteral("--thumbnail-cache: ") + QCoreApplication::translate("Batch", "キャッシュのフォルダがわかりません。"));
     const QString rootName = absoluteFolder(nameFromNative(root));
     // Thumbnails are never taken for pictures.
     if (folder == rootName || folder.startsWith(rootName + QLatin1Char('/')))
@@ -114,15 +150,7 @@ int fillThumbnailCache(const BatchOptions &options, const QString &folder)
     static CacheFiller filler(nativePath(rootName), *options.thumbnailCache, "tessarolith-" TESS_VERSION,
                               options.jobs);
     static StopSignals stopSignals;
-    stopSignals.watch([stderrIsTerminal](int) {
-        abandonWritesInFlight();
-        if (g_summaryClaimed.exchange(true))
-            return;
-        if (stderrIsTerminal)
-            std::fputs("\r\x1b[K", stderr);
-        printSummary(tally, true);
-        ::_exit(128 + stopSignals.received());
-    }, [] { filler.requestStop(); });
+    watchStopSignals(stopSignals, tally, stderrIsTerminal, [] { filler.requestStop(); });
 
     std::vector<QByteArray> pictures;
     QStringList shown;
@@ -147,14 +175,8 @@ int fillThumbnailCache(const BatchOptions &options, const QString &folder)
     if (!stopSignals.received())
         filler.run(pictures, callbacks);
 
-    progress.finish();
-    if (g_summaryClaimed.exchange(true)) {
-        for (;;)
-            ::pause();
-    }
-    printSummary(tally, stopSignals.received() != 0);
-    if (stopSignals.received())
-        return 128 + stopSignals.received();
+    if (const std::optional<int> stopped = summarise(progress, tally, stopSignals))
+        return *stopped;
     return tally.failed > 0 ? 1 : 0;
 }
 
@@ -244,18 +266,7 @@ int main(int argc, char **argv)
     engine.setSizes(options.sizes);
     engine.setEncodeOptions(EncodeOptions{options.lossless});
     static StopSignals stopSignals;
-    // The first signal is looked at after each file; a second one ends the run here.
-    stopSignals.watch([stderrIsTerminal](int) {
-        // At once: no temporary file stays, no thumbnail is half written.
-        abandonWritesInFlight();
-        // When the run has ended already, main prints the summary and exits.
-        if (g_summaryClaimed.exchange(true))
-            return;
-        if (stderrIsTerminal)
-            std::fputs("\r\x1b[K", stderr);
-        printSummary(tally, true);
-        ::_exit(128 + stopSignals.received());
-    }, [] { engine.requestStop(); });
+    watchStopSignals(stopSignals, tally, stderrIsTerminal, [] { engine.requestStop(); });
 
     // One run over every folder, so the workers look ahead across folders.
     std::vector<ThumbnailJob> jobs;
@@ -290,14 +301,8 @@ int main(int argc, char **argv)
             failure = result.failure.value_or(Failure{folder, QCoreApplication::translate("Batch", "失敗しました。")});
     }
 
-    progress.finish();
-    if (g_summaryClaimed.exchange(true)) {
-        for (;;) // a second signal is ending the process
-            ::pause();
-    }
-    printSummary(tally, stopSignals.received() != 0);
-    if (stopSignals.received())
-        return 128 + stopSignals.received();
+    if (const std::optional<int> stopped = summarise(progress, tally, stopSignals))
+        return *stopped;
     if (failure) {
         printText(stderr, failure->text() + QLatin1Char('\n'));
         return 1;

@@ -22,27 +22,35 @@ UiLanguage desktopUiLanguage()
     return uiLanguageFor(QLocale::system().uiLanguages());
 }
 
-bool installProgramTranslation(QCoreApplication *app, UiLanguage language)
+bool keepTranslator(QPointer<QTranslator> &slot, QCoreApplication *app, bool wanted,
+                    const std::function<bool(QTranslator &)> &load)
 {
-    // Held by the application, so it goes with it (and a later one loads anew).
-    static QPointer<QTranslator> installed;
     if (!app)
         return false;
-    if (language == UiLanguage::Japanese) {
-        if (installed && installed->parent() == app)
-            delete installed;
+    const bool held = slot && slot->parent() == app;
+    if (!wanted) {
+        if (held)
+            delete slot;
         return true;
     }
-    if (installed && installed->parent() == app)
+    if (held)
         return true;
     auto *translator = new QTranslator(app);
-    if (!translator->load(QStringLiteral(":/i18n/tessarolith_en.qm"))) {
+    if (!load(*translator)) {
         delete translator;
         return false;
     }
     app->installTranslator(translator);
-    installed = translator;
+    slot = translator;
     return true;
+}
+
+bool installProgramTranslation(QCoreApplication *app, UiLanguage language)
+{
+    static QPointer<QTranslator> installed;
+    return keepTranslator(installed, app, language != UiLanguage::Japanese, [](QTranslator &translator) {
+        return translator.load(QStringLiteral(":/i18n/tessarolith_en.qm"));
+    });
 }
 
 } // namespace tess

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
+#include <QTranslator>
+
+#include <functional>
 
 class QCoreApplication;
 
@@ -23,5 +27,12 @@ UiLanguage desktopUiLanguage();
 // Japanese). Idempotent per application; false when the translation could not
 // be loaded, the texts then staying Japanese.
 bool installProgramTranslation(QCoreApplication *app, UiLanguage language);
+
+// Keeps one translator of app in `slot`: loaded once by `load` and installed
+// while wanted, dropped when not. The translator is the application's child,
+// so it goes with it and a later application loads anew. False when a wanted
+// one could not be loaded.
+bool keepTranslator(QPointer<QTranslator> &slot, QCoreApplication *app, bool wanted,
+                    const std::function<bool(QTranslator &)> &load);
 
 } // namespace tess

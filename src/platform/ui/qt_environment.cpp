@@ -11,26 +11,11 @@ namespace tess {
 
 bool installQtTranslations(QCoreApplication *app, UiLanguage language)
 {
-    // Held by the application, so it goes with it (and a later one loads anew).
     static QPointer<QTranslator> installed;
-    if (!app)
-        return false;
-    if (language == UiLanguage::English) {
-        if (installed && installed->parent() == app)
-            delete installed;
-        return true;
-    }
-    if (installed && installed->parent() == app)
-        return true;
-    auto *translator = new QTranslator(app);
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    app->installTranslator(translator);
-    installed = translator;
-    return true;
+    return keepTranslator(installed, app, language == UiLanguage::Japanese, [](QTranslator &translator) {
+        return translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                               QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    });
 }
 
 void keepQtSettingsAway()
