@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <functional>
 #include <vector>
 
 namespace tess {
@@ -73,42 +74,11 @@ bool writeRgbaPng(png_structp png, png_infop info, const Picture &picture, std::
     return true;
 }
 
-} // namespace
-
-std::optional<QByteArray> encodePngWithAlpha(const Picture &picture, std::span<const PngText> texts,
-                                             const QString &nameForMessages, Failure *failure)
-{
-    const auto fail = [&]() -> std::optional<QByteArray> {
-        if (failure)
-            *failure = Failure{nameForMessages, codecmessages::cannotEncode()};
-        return std::nullopt;
-    };
-    if (picture.isEmpty())
-        return fail();
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failOnError, ignoreWarning);
-    if (!png)
-        return fail();
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return fail();
-    }
-    std::vector<png_text> chunks(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
-        chunks[i].key = const_cast<char *>(texts[i].key.constData());
-        chunks[i].text = const_cast<char *>(texts[i].text.constData());
-        chunks[i].text_length = std::size_t(texts[i].text.size());
-    }
-    QByteArray bytes;
-    const bool ok = writeRgbaPng(png, info, picture, chunks, &bytes);
-    png_destroy_write_struct(&png, &info);
-    if (!ok)
-        return fail();
-    return bytes;
-}
-
-std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameForMessages, Failure *failure)
+// One PNG of a picture, written by `write` between libpng's setting up and
+// letting go; a picture without pixels, or any failure, gives the file's
+// cannot-encode failure.
+std::optional<QByteArray> encodeWith(const Picture &picture, const QString &nameForMessages, Failure *failure,
+                                     const std::function<bool(png_structp, png_infop, QByteArray *)> &write)
 {
     const auto fail = [&]() -> std::optional<QByteArray> {
         if (failure)
@@ -117,7 +87,6 @@ std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameF
     };
     if (picture.isEmpty())
         return fail(); // a PNG has at least one pixel
-
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failOnError, ignoreWarning);
     if (!png)
         return fail();
@@ -127,11 +96,35 @@ std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameF
         return fail();
     }
     QByteArray bytes;
-    const bool ok = writePng(png, info, picture, &bytes);
+    const bool ok = write(png, info, &bytes);
     png_destroy_write_struct(&png, &info);
     if (!ok)
         return fail();
     return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> encodePngWithAlpha(const Picture &picture, std::span<const PngText> texts,
+                                             const QString &nameForMessages, Failure *failure)
+{
+    std::vector<png_text> chunks(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char *>(texts[i].key.constData());
+        chunks[i].text = const_cast<char *>(texts[i].text.constData());
+        chunks[i].text_length = std::size_t(texts[i].text.size());
+    }
+    return encodeWith(picture, nameForMessages, failure, [&](png_structp png, png_infop info, QByteArray *out) {
+        return writeRgbaPng(png, info, picture, chunks, out);
+    });
+}
+
+std::optional<QByteArray> encodePng(const Picture &picture, const QString &nameForMessages, Failure *failure)
+{
+    return encodeWith(picture, nameForMessages, failure, [&](png_structp png, png_infop info, QByteArray *out) {
+        return writePng(png, info, picture, out);
+    });
 }
 
 } // namespace tess
