@@ -67,12 +67,13 @@ void MainWindow::Cmd_Thumb_Click()
         const CanvasPlacement placement = placeCanvas(width, height);
         picHigh->setGeometry(placement.left, placement.top, width, height);
     });
-    connect(m_run, &WindowRun::rowsDrawn, this, [this](const Picture &rows, int first) {
+    connect(m_run, &WindowRun::drawn, this, [this](const Picture &part, QPoint at) {
         Picture &canvas = picHigh->picture();
-        if (canvas.width() != rows.width() || first + rows.height() > canvas.height())
+        if (at.x() < 0 || at.y() < 0 || at.x() + part.width() > canvas.width()
+            || at.y() + part.height() > canvas.height())
             return;
-        std::copy(rows.row(0), rows.row(0) + std::size_t(rows.height()) * std::size_t(rows.width()),
-                  canvas.row(first));
+        for (int y = 0; y < part.height(); ++y)
+            std::copy_n(part.row(y), part.width(), canvas.row(at.y() + y) + at.x());
     });
     connect(m_run, &WindowRun::rowDone, this, [this](int rowsDone, int rowsTotal) {
         drawProgress(rowsDone, rowsTotal);

@@ -5,6 +5,7 @@
 #include "codecs/library_threads.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
+#include "codecs/picture_turn.h"
 #include "platform/blit.h"
 
 #include <algorithm>
@@ -19,8 +20,8 @@ constexpr int kPreviewSide = 100;
 // row is 64 KB, so a band stays near a megabyte.
 constexpr int kBandRows = 16;
 
-// Where each kept row and column comes from: the whole picture one to one, or
-// the source preview's nearest-pixel picks.
+// Where each kept row and column comes from in the upright picture: the
+// whole picture one to one, or the source preview's nearest-pixel picks.
 struct Picks {
     std::vector<int> rows;
     std::vector<int> columns;
@@ -43,16 +44,36 @@ Picks picksFor(int width, int height, const Picture &kept, bool whole)
     return picks;
 }
 
-// Fills the kept rows that show source row y. Picks run top to bottom, so the
-// rows still to fill start at `next`.
-void keepRow(Picture &kept, const Picks &picks, std::size_t &next, int y, const Colour *source)
+// Each kept pixel by the stored row it comes from, so that the rows, read in
+// the file's order, fill the kept picture however the file is turned.
+struct StoredPick {
+    int row;
+    int column;
+    std::size_t kept; // the kept picture's pixel, row by row
+};
+
+std::vector<StoredPick> storedPicks(const Picks &picks, PictureTurn turn, QSize stored)
 {
-    while (next < picks.rows.size() && picks.rows[next] == y) {
-        Colour *out = kept.row(int(next));
-        for (std::size_t x = 0; x < picks.columns.size(); ++x)
-            out[x] = source[picks.columns[x]];
-        ++next;
+    std::vector<StoredPick> result;
+    result.reserve(picks.rows.size() * picks.columns.size());
+    for (std::size_t ky = 0; ky < picks.rows.size(); ++ky) {
+        for (std::size_t kx = 0; kx < picks.columns.size(); ++kx) {
+            const QPoint at = turn.storedAt(stored, picks.columns[kx], picks.rows[ky]);
+            result.push_back({at.y(), at.x(), ky * picks.columns.size() + kx});
+        }
     }
+    std::stable_sort(result.begin(), result.end(),
+                     [](const StoredPick &a, const StoredPick &b) { return a.row < b.row; });
+    return result;
+}
+
+// Fills the kept pixels that show stored row y. Picks run by stored row, so
+// those still to fill start at `next`.
+void keepRow(Picture &kept, const std::vector<StoredPick> &picks, std::size_t &next, int y, const Colour *source)
+{
+    Colour *out = kept.bits();
+    for (; next < picks.size() && picks[next].row == y; ++next)
+        out[picks[next].kept] = source[picks[next].column];
 }
 
 bool stopped(const PreviewLoadControl &control)
@@ -86,16 +107,19 @@ PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl 
     if (!opened.ok())
         return fail(opened.message);
     RowStream &rows = *opened.rows;
-    const int width = rows.width();
+    const int width = rows.width(); // as stored
     const int height = rows.height();
     // The preview takes what a whole decode takes, however little of it is kept.
     if ((long long)width * height > kMaxPicturePixels)
         return fail(codecmessages::tooLarge());
+    const PictureTurn turn = turnOf(rows.orientation());
+    const QSize upright = turn.upright(QSize(width, height));
 
-    const bool whole = previewKeepsWhole(width, height);
-    const QSize drawn = fitSourcePreview(width, height).drawnSize();
-    Picture kept = whole ? Picture(width, height) : Picture(drawn.width(), drawn.height());
-    const Picks picks = picksFor(width, height, kept, whole);
+    const bool whole = previewKeepsWhole(upright.width(), upright.height());
+    const QSize drawn = fitSourcePreview(upright.width(), upright.height()).drawnSize();
+    Picture kept = whole ? Picture(upright.width(), upright.height()) : Picture(drawn.width(), drawn.height());
+    const std::vector<StoredPick> picks =
+        storedPicks(picksFor(upright.width(), upright.height(), kept, whole), turn, QSize(width, height));
     std::size_t next = 0;
     std::size_t largest = kept.byteCount();
 
@@ -103,8 +127,8 @@ PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl 
         // Its rows are there to read in place; the first one decodes it.
         if (height > 0 && !rows.heldRow(0))
             return fail(rows.message());
-        while (next < picks.rows.size()) {
-            const int y = picks.rows[next];
+        while (next < picks.size()) {
+            const int y = picks[next].row;
             const Colour *source = rows.heldRow(y);
             if (!source)
                 return fail(rows.message());
@@ -132,8 +156,8 @@ PreviewPicture loadPreviewPicture(const QString &path, const PreviewLoadControl 
     if (control.largestBuffer)
         *control.largestBuffer = largest;
 
-    result.width = width;
-    result.height = height;
+    result.width = upright.width();
+    result.height = upright.height();
     result.kept = std::move(kept);
     return result;
 }

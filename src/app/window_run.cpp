@@ -66,11 +66,11 @@ void WindowRun::work()
     callbacks.canvasSized = [this](int width, int height, Colour background) {
         post([this, width, height, background] { emit canvasSized(width, height, background); });
     };
-    callbacks.rowsDrawn = [this](const Picture &canvas, int first, int end) {
-        Picture rows(canvas.width(), end - first, canvas.background());
-        std::copy(canvas.row(first), canvas.row(first) + std::size_t(end - first) * std::size_t(canvas.width()),
-                  rows.row(0));
-        post([this, rows = std::move(rows), first] { emit rowsDrawn(rows, first); });
+    callbacks.drawn = [this](const Picture &canvas, QRect area) {
+        Picture part(area.width(), area.height(), canvas.background());
+        for (int y = 0; y < area.height(); ++y)
+            std::copy_n(canvas.row(area.top() + y) + area.left(), area.width(), part.row(y));
+        post([this, part = std::move(part), at = area.topLeft()] { emit drawn(part, at); });
     };
     callbacks.rowDone = [this](int rowsDone, int rowsTotal) {
         post([this, rowsDone, rowsTotal] { emit rowDone(rowsDone, rowsTotal); });

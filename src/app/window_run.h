@@ -5,6 +5,7 @@
 #include "thumbs/thumbnail_job.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <condition_variable>
 #include <mutex>
@@ -45,7 +46,7 @@ signals:
     void canvasSized(int width, int height, tess::Colour background);
     // Final rows of the file in hand's canvas: `rows` holds canvas rows
     // first, first + 1, ...
-    void rowsDrawn(const tess::Picture &rows, int first);
+    void drawn(const tess::Picture &part, QPoint at);
     void rowDone(int rowsDone, int rowsTotal);
     void fileDone(int index, const QString &outputName, bool written);
     void ended(const tess::BatchResult &result);

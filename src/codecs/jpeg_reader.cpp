@@ -212,23 +212,39 @@ std::optional<QString> decodeWhole(JpegReading &r, Picture &picture)
     return std::nullopt;
 }
 
+// Rows as libjpeg hands them out. A file of several scans (progressive) is
+// read whole into libjpeg's coefficients by its first row, and is read only
+// then: the caller has reckoned that memory by then.
 class JpegRows final : public RowStream {
 public:
-    explicit JpegRows(std::unique_ptr<JpegReading> reading) : m_r(std::move(reading)) {}
+    JpegRows(std::unique_ptr<JpegReading> reading, std::size_t coefficients)
+        : m_r(std::move(reading)), m_coefficients(coefficients)
+    {
+    }
 
-    int width() const override { return int(m_r->file.info.output_width); }
-    int height() const override { return int(m_r->file.info.output_height); }
+    int width() const override { return int(m_r->scaledWidth); }
+    int height() const override { return int(m_r->scaledHeight); }
+    QImageIOHandler::Transformations orientation() const override { return m_r->orientation; }
     QString message() const override { return m_message; }
     std::size_t workingBytes() const override
     {
         // libjpeg's own row buffers: a few MCU rows of every component.
-        return sizeof(JpegReading) + std::size_t(width()) * 4 * 2 * DCTSIZE * 4
+        return sizeof(JpegReading) + m_coefficients + std::size_t(width()) * 4 * 2 * DCTSIZE * 4
             + (m_r->converter && !m_r->inPlace ? std::size_t(width()) * 3 * JpegReading::kBatch : 0);
+    }
+
+    // Starts the decompressor; false (the message set) when it fails.
+    bool start()
+    {
+        m_started = true;
+        if (const std::optional<QString> failure = m_r->start())
+            m_message = *failure;
+        return m_message.isEmpty();
     }
 
     bool readRows(Colour *const *rows, int count) override
     {
-        if (!m_message.isEmpty())
+        if (!m_message.isEmpty() || (!m_started && !start()))
             return false;
         // Once the data has ended, a decoder that needed more bits has padded
         // what it output: the file is cut, whatever follows.
@@ -239,8 +255,10 @@ public:
 
     bool finish() override
     {
+        if (!m_message.isEmpty() || (!m_started && !start()))
+            return false;
         const jpeg_decompress_struct &info = m_r->file.info;
-        if (!m_message.isEmpty() || info.output_scanline < info.output_height)
+        if (info.output_scanline < info.output_height)
             return false;
         // The same verdict as a whole decode's, now every row is out.
         if (jpegDataWasCut(m_r->file.errors, info)) {
@@ -253,6 +271,8 @@ public:
 
 private:
     std::unique_ptr<JpegReading> m_r;
+    const std::size_t m_coefficients;
+    bool m_started = false;
     QString m_message;
 };
 
@@ -341,26 +361,39 @@ OpenedPicture openJpegPicture(PictureFile file, const ReadOptions &options, cons
     chooseColour(*r, options);
     limitJpegMemory(&d.info);
 
-    const bool streams = !info.progressive_mode && !info.arith_code && info.data_precision == 8
+    const bool multiScan = jpeg_has_multiple_scans(&d.info);
+    const bool streams = info.data_precision == 8
         && (info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_YCbCr
             || info.jpeg_color_space == JCS_RGB)
-        && width <= limits.maxStreamedSide && height <= limits.maxStreamedSide
-        && r->orientation == QImageIOHandler::TransformationNone;
+        && width <= limits.maxStreamedSide && height <= limits.maxStreamedSide;
     if (streams) {
+        if (multiScan || info.arith_code) {
+            // Its coefficients are held whole, or its data can't tell a cut
+            // file from a picture of flat grey: the picture is bounded as one
+            // held whole.
+            if (width * height > limits.maxPixels)
+                return OpenedPicture::refused(codecmessages::tooLarge());
+        }
+        if (multiScan) {
+            OpenedPicture opened;
+            opened.rows = std::make_unique<JpegRows>(std::move(r), coefficientBytes(info));
+            return opened;
+        }
         // Never held whole, but a file too short for its blocks would only
         // make us decode grey: beyond what a picture held whole may be, its
         // size is then refused, as it is by whoever holds the picture whole.
         if (width * height > limits.maxPixels && fileBytes < leastDataBytes(info))
             return OpenedPicture::refused(codecmessages::tooLarge());
-        if (const std::optional<QString> failure = r->start())
-            return OpenedPicture::refused(*failure);
+        auto rows = std::make_unique<JpegRows>(std::move(r), 0);
+        if (!rows->start())
+            return OpenedPicture::refused(rows->message());
         OpenedPicture opened;
-        opened.rows = std::make_unique<JpegRows>(std::move(r));
+        opened.rows = std::move(rows);
         return opened;
     }
 
     std::size_t extra = sizeof(JpegReading);
-    if (jpeg_has_multiple_scans(&d.info))
+    if (multiScan)
         extra += coefficientBytes(info);
     const QImageIOHandler::Transformations orientation = r->orientation;
     std::shared_ptr<JpegReading> reading(std::move(r));

@@ -50,8 +50,9 @@ struct ReadOptions {
 };
 
 // A picture file as the reader of its kind opened it: its header read, no
-// pixel decoded yet. The rows it hands out are upright (the file's own
-// orientation applied), opaque and in sRGB (see RowConverter).
+// pixel decoded yet. The rows it hands out are as stored, with the file's
+// orientation beside them (RowStream::orientation), opaque and in sRGB (see
+// RowConverter).
 struct OpenedPicture {
     std::unique_ptr<RowStream> rows; // null when refused
     QString message;                 // then the cause (the caller names the file)
@@ -69,16 +70,16 @@ struct OpenedPicture {
 // storedHeight as the file stores it. A picture over kMaxPicturePixels is
 // refused as too large, a side under one pixel as broken, before anything is
 // decoded. Otherwise `decode` runs at the first readRows, once the caller has
-// reckoned the memory (workingBytes is the picture's own size, a second one
-// for a quarter turn, plus `extraBytes`), and fills the picture as stored or
-// says why not; the picture is turned upright by `orientation`, its rows
-// handed out, and it is let go after the last. width() and height() are the
-// upright sizes.
+// reckoned the memory (workingBytes is the picture's own size plus
+// `extraBytes`), and fills the picture as stored or says why not; its rows
+// are handed out as they are, with `orientation` beside them, and it is let
+// go after the last.
 using WholeDecode = std::function<std::optional<QString>(Picture &picture)>;
 OpenedPicture wholePictureRows(int storedWidth, int storedHeight, WholeDecode decode, std::size_t extraBytes = 0,
                                QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone);
 
-// Rows of a picture already in memory.
-std::unique_ptr<RowStream> pictureRows(Picture picture);
+// Rows of a picture already in memory, stored turned as `orientation` says.
+std::unique_ptr<RowStream> pictureRows(Picture picture,
+                                       QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone);
 
 } // namespace tess

@@ -118,8 +118,8 @@ bool finishPng(PngFile &file)
 class PngRows final : public RowByRowStream {
 public:
     PngRows(std::shared_ptr<PngFile> file, int width, int height, std::size_t rowBytes,
-            std::shared_ptr<const RowConverter> converter)
-        : RowByRowStream(width, height), m_file(std::move(file)), m_samples(rowBytes),
+            std::shared_ptr<const RowConverter> converter, QImageIOHandler::Transformations orientation)
+        : RowByRowStream(width, height, orientation), m_file(std::move(file)), m_samples(rowBytes),
           m_converter(std::move(converter))
     {
     }
@@ -255,8 +255,9 @@ OpenedPicture openPngPicture(PictureFile picture, const ReadOptions &options, co
     auto converter = std::make_shared<const RowConverter>(layout, profile, options.matte);
 
     OpenedPicture opened;
-    if (!interlaced && orientation == QImageIOHandler::TransformationNone) {
-        opened.rows = std::make_unique<PngRows>(std::move(file), width, height, rowBytes, std::move(converter));
+    if (!interlaced) {
+        opened.rows =
+            std::make_unique<PngRows>(std::move(file), width, height, rowBytes, std::move(converter), orientation);
         return opened;
     }
     const std::size_t extra = sizeof(PngFile) + kInflateBytes + 3 * rowBytes

@@ -2,6 +2,7 @@
 
 #include "codecs/codec_messages.h"
 #include "codecs/exif_orientation.h"
+#include "codecs/picture_turn.h"
 #include "codecs/jpeg_reader.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_limits.h"
@@ -154,9 +155,9 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
         OpenedPicture jpeg = openJpegPicture(std::move(preview), options, jpegLimits, orientation);
         if (!jpeg.ok())
             return std::nullopt;
-        const int width = jpeg.rows->width();
-        const int height = jpeg.rows->height();
-        if (!covers(options, width, height, whole))
+        const QSize upright =
+            turnOf(jpeg.rows->orientation()).upright(QSize(jpeg.rows->width(), jpeg.rows->height()));
+        if (!covers(options, upright.width(), upright.height(), whole))
             return std::nullopt;
         return jpeg;
     }
@@ -185,9 +186,8 @@ std::optional<OpenedPicture> openPreview(const std::shared_ptr<RawSession> &sess
         for (int x = 0; x < width; ++x, bytes += 3)
             row[x] = rgb(bytes[0], bytes[1], bytes[2]);
     }
-    applyOrientation(picture, orientation);
     OpenedPicture opened;
-    opened.rows = pictureRows(std::move(picture));
+    opened.rows = pictureRows(std::move(picture), orientation);
     return opened;
 }
 

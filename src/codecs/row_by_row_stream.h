@@ -9,10 +9,15 @@ namespace tess {
 // holds only once every row is out; a failed band gives "corrupt".
 class RowByRowStream : public RowStream {
 public:
-    RowByRowStream(int width, int height) : m_width(width), m_height(height) {}
+    RowByRowStream(int width, int height,
+                   QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone)
+        : m_width(width), m_height(height), m_orientation(orientation)
+    {
+    }
 
     int width() const final { return m_width; }
     int height() const final { return m_height; }
+    QImageIOHandler::Transformations orientation() const final { return m_orientation; }
     QString message() const override;
     bool readRows(Colour *const *rows, int count) final;
     bool finish() final;
@@ -35,6 +40,7 @@ private:
 
     const int m_width;
     const int m_height;
+    const QImageIOHandler::Transformations m_orientation;
     int m_next = 0;
     bool m_broken = false;
 };

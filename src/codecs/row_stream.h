@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/colour.h"
 
+#include <QImageIOHandler>
 #include <QString>
 #include <cstddef>
 
@@ -11,13 +12,18 @@ namespace tess {
 // memory.
 inline constexpr int kMaxStreamedSide = 65500;
 
-// A picture handed out top to bottom, a band of rows at a time. Rows are in
-// the picture's pixel form (see colour.h); nothing else of the picture is kept.
+// A picture handed out top to bottom, a band of rows at a time, as the file
+// stores it: orientation() says how those rows are turned upright, by whoever
+// draws them. Rows are in the picture's pixel form (see colour.h); nothing
+// else of the picture is kept.
 class RowStream {
 public:
     virtual ~RowStream() = default;
+    // The rows handed out: width() pixels each, height() of them.
     virtual int width() const = 0;
     virtual int height() const = 0;
+    // The file's orientation, still to apply to the rows (see picture_turn.h).
+    virtual QImageIOHandler::Transformations orientation() const { return QImageIOHandler::TransformationNone; }
     // Fills the next `count` rows, rows[0] the topmost. False when the file
     // turns out broken: message() says why, and the stream gives nothing more.
     virtual bool readRows(Colour *const *rows, int count) = 0;

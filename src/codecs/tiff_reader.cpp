@@ -93,7 +93,7 @@ bool chooseScanlines(TIFF *tif, TiffLayout &l)
 class TiffRowStream final : public RowByRowStream {
 public:
     TiffRowStream(std::unique_ptr<ScanlineReader> reader, const TiffLayout &l, std::size_t libraryBytes)
-        : RowByRowStream(int(l.width), int(l.height)), m_reader(std::move(reader)),
+        : RowByRowStream(int(l.width), int(l.height), orientationOfExifValue(l.orientation)), m_reader(std::move(reader)),
           m_working(m_reader->bufferBytes() + libraryBytes)
     {
     }
@@ -222,7 +222,7 @@ OpenedPicture openTiffPicture(PictureFile file, const ReadOptions &options, cons
 
     if (hasPhotometric && chooseScanlines(tif.get(), l)) {
         auto reader = std::make_unique<ScanlineReader>(std::move(tif), l, options.matte);
-        if (l.orientation == ORIENTATION_TOPLEFT && l.width <= std::uint32_t(limits.maxStreamedSide)
+        if (l.width <= std::uint32_t(limits.maxStreamedSide)
             && l.height <= std::uint32_t(limits.maxStreamedSide)) {
             OpenedPicture opened;
             opened.rows = std::make_unique<TiffRowStream>(std::move(reader), l, libraryBytes);

@@ -1,7 +1,6 @@
 #include "codecs/picture_reader.h"
 
 #include "codecs/codec_messages.h"
-#include "codecs/exif_orientation.h"
 #include "codecs/picture_codecs.h"
 
 #include <algorithm>
@@ -9,11 +8,6 @@
 namespace tess {
 
 namespace {
-
-bool turns(QImageIOHandler::Transformations orientation)
-{
-    return orientation & QImageIOHandler::TransformationRotate90;
-}
 
 std::size_t pictureBytes(int width, int height)
 {
@@ -24,19 +18,19 @@ class WholePictureRows final : public RowStream {
 public:
     WholePictureRows(int storedWidth, int storedHeight, WholeDecode decode, std::size_t extraBytes,
                      QImageIOHandler::Transformations orientation)
-        : m_width(turns(orientation) ? storedHeight : storedWidth),
-          m_height(turns(orientation) ? storedWidth : storedHeight), m_decode(std::move(decode)),
-          m_extraBytes(extraBytes + (turns(orientation) ? pictureBytes(storedWidth, storedHeight) : 0)),
+        : m_width(storedWidth), m_height(storedHeight), m_decode(std::move(decode)), m_extraBytes(extraBytes),
           m_orientation(orientation)
     {
     }
-    explicit WholePictureRows(Picture picture)
-        : m_width(picture.width()), m_height(picture.height()), m_picture(std::move(picture)), m_decoded(true)
+    WholePictureRows(Picture picture, QImageIOHandler::Transformations orientation)
+        : m_width(picture.width()), m_height(picture.height()), m_orientation(orientation),
+          m_picture(std::move(picture)), m_decoded(true)
     {
     }
 
     int width() const override { return m_width; }
     int height() const override { return m_height; }
+    QImageIOHandler::Transformations orientation() const override { return m_orientation; }
     QString message() const override { return m_message; }
     // The decoder's part is let go with it.
     std::size_t workingBytes() const override
@@ -79,14 +73,10 @@ private:
             m_decoded = true;
             const std::optional<QString> failure = m_decode(m_picture);
             m_decode = nullptr;
-            const bool turned = turns(m_orientation);
             if (failure)
                 m_message = *failure;
-            else if (m_picture.width() != (turned ? m_height : m_width)
-                     || m_picture.height() != (turned ? m_width : m_height))
+            else if (m_picture.width() != m_width || m_picture.height() != m_height)
                 m_message = codecmessages::corrupt();
-            else if (m_orientation != QImageIOHandler::TransformationNone)
-                applyOrientation(m_picture, m_orientation);
             if (!m_message.isEmpty())
                 m_picture.reset();
         }
@@ -97,7 +87,7 @@ private:
     const int m_height;
     WholeDecode m_decode;
     std::size_t m_extraBytes = 0;
-    QImageIOHandler::Transformations m_orientation = QImageIOHandler::TransformationNone;
+    const QImageIOHandler::Transformations m_orientation;
     Picture m_picture;
     bool m_decoded = false;
     bool m_held = false;
@@ -120,9 +110,9 @@ OpenedPicture wholePictureRows(int storedWidth, int storedHeight, WholeDecode de
     return opened;
 }
 
-std::unique_ptr<RowStream> pictureRows(Picture picture)
+std::unique_ptr<RowStream> pictureRows(Picture picture, QImageIOHandler::Transformations orientation)
 {
-    return std::make_unique<WholePictureRows>(std::move(picture));
+    return std::make_unique<WholePictureRows>(std::move(picture), orientation);
 }
 
 } // namespace tess

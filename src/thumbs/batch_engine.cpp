@@ -42,16 +42,16 @@ public:
         }
         const int done = work.rowsDone.load(std::memory_order_acquire);
         const int total = work.rowsTotal.load(std::memory_order_relaxed);
+        const int width = work.canvas.width();
         const int height = work.canvas.height();
-        if (m_callbacks.rowsDrawn) {
+        if (m_callbacks.drawn) {
             if (finished) {
-                m_callbacks.rowsDrawn(work.canvas, 0, height);
+                m_callbacks.drawn(work.canvas, QRect(0, 0, width, height));
             } else if (done > m_rowsShown && total > 0) {
-                // The rows above the fitted picture and those drawn so far are final.
-                const int end = std::min(height, work.pictureTop + done);
-                const int from = std::max(0, m_rowsShown == 0 ? 0 : work.pictureTop + m_rowsShown);
-                if (from < end)
-                    m_callbacks.rowsDrawn(work.canvas, from, end);
+                // What the lines drawn since finish beside what was shown.
+                const QRect fresh = work.drawing.finishedBetween(width, height, m_rowsShown, done);
+                if (!fresh.isEmpty())
+                    m_callbacks.drawn(work.canvas, fresh);
             }
         }
         if (m_callbacks.rowDone) {
@@ -69,7 +69,7 @@ private:
 
 bool follows(const BatchCallbacks &callbacks)
 {
-    return callbacks.rowDone || callbacks.canvasSized || callbacks.rowsDrawn;
+    return callbacks.rowDone || callbacks.canvasSized || callbacks.drawn;
 }
 
 // One thumbnail file of a finished work.

@@ -8,6 +8,7 @@
 #include "thumbs/thumbnail_job.h"
 #include "thumbs/thumbnail_workers.h"
 
+#include <QRect>
 #include <QString>
 #include <atomic>
 #include <cstddef>
@@ -26,10 +27,11 @@ struct BatchCallbacks {
     // The file in hand has its canvas: its size and its background (the
     // margin colour); before any row.
     std::function<void(int width, int height, Colour background)> canvasSized;
-    // Rows [first, end) of the file in hand's canvas are final (the margin
-    // above the picture and the rows drawn so far); when the file is finished,
-    // every row of its thumbnail.
-    std::function<void(const Picture &canvas, int first, int end)> rowsDrawn;
+    // A part of the file in hand's canvas is final: the rows drawn so far
+    // (with the margin before them), or the columns of a picture turned a
+    // quarter; each part once, beside the parts before it. When the file is
+    // finished, the whole thumbnail.
+    std::function<void(const Picture &canvas, QRect area)> drawn;
     // Rows painted so far out of the picture's rows: the progress bar.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
     // A thumbnail of the file in hand is finished: written under outputName,

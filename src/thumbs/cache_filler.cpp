@@ -4,6 +4,7 @@
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_kinds.h"
+#include "codecs/picture_turn.h"
 #include "platform/file_names.h"
 #include "thumbs/desktop_thumbnail.h"
 
@@ -70,7 +71,7 @@ CacheFiller::Outcome CacheFiller::fill(const QByteArray &picture, Failure *failu
     std::optional<QString> problem = opened.ok() ? makeDesktopThumbnails(*opened.rows, alpha, sides, thumbnails)
                                                  : std::optional<QString>(opened.message);
     if (!whole.isValid() && opened.ok())
-        whole = QSize(opened.rows->width(), opened.rows->height());
+        whole = turnOf(opened.rows->orientation()).upright(QSize(opened.rows->width(), opened.rows->height()));
     opened.rows.reset(); // the picture let go before the files are written
     if (problem) {
         writeFailure(*stamp, name);

@@ -10,61 +10,36 @@ namespace tess {
 
 namespace {
 
-// One target's rows for the resampler from the band all targets share:
-// picture row y is stream row rows[y], or margin where that is negative (no
-// map: row y itself). The maps only move down the picture, so letting a
-// picture row go lets its stream row go.
+// One target's rows for the resampler from the band all targets share.
 class BandSource final : public ResampleRows {
 public:
-    BandSource(SharedBand &band, int reader, const std::vector<int> *rows)
-        : m_band(band), m_reader(reader), m_rows(rows)
-    {
-    }
-    const Colour *row(int y) override
-    {
-        const int r = bandRow(y);
-        return r < 0 ? nullptr : m_band.row(m_reader, r);
-    }
-    void release(int y) override
-    {
-        const int r = bandRow(y);
-        if (r >= 0)
-            m_band.release(m_reader, r);
-    }
+    BandSource(SharedBand &band, int reader) : m_band(band), m_reader(reader) {}
+    const Colour *row(int y) override { return m_band.row(m_reader, y); }
+    void release(int y) override { m_band.release(m_reader, y); }
     bool failed() const override { return m_band.failed(); }
 
 private:
-    int bandRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
-
     SharedBand &m_band;
     const int m_reader;
-    const std::vector<int> *m_rows;
 };
 
 // The rows of a picture the stream holds whole, read where they lie: no band
 // to copy them into.
 class HeldSource final : public ResampleRows {
 public:
-    HeldSource(RowStream &stream, const std::vector<int> *rows) : m_stream(stream), m_rows(rows) {}
+    explicit HeldSource(RowStream &stream) : m_stream(stream) {}
     const Colour *row(int y) override
     {
         const Colour *row = resident(y);
-        if (!row && sourceRow(y) >= 0)
+        if (!row)
             m_failed = true;
         return row;
     }
-    const Colour *resident(int y) override
-    {
-        const int r = sourceRow(y);
-        return r < 0 || m_failed ? nullptr : m_stream.heldRow(r);
-    }
+    const Colour *resident(int y) override { return m_failed ? nullptr : m_stream.heldRow(y); }
     bool failed() const override { return m_failed; }
 
 private:
-    int sourceRow(int y) const { return m_rows ? (*m_rows)[std::size_t(y)] : y; }
-
     RowStream &m_stream;
-    const std::vector<int> *m_rows;
     bool m_failed = false;
 };
 
@@ -113,7 +88,6 @@ void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, c
         ComposeTarget *target;
         std::unique_ptr<ResampleRows> rows;
         std::unique_ptr<Resampling> resampling;
-        std::vector<int> lastRowBy; // of each input row: the last stream row it or one above reads
     };
     std::vector<Drawing> drawings;
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -123,23 +97,23 @@ void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, c
             band.done(int(i));
             continue;
         }
-        const std::vector<int> *rowMap = plan.maps.used ? &plan.maps.rows : nullptr;
-        Drawing d{&target, nullptr, nullptr, {}};
+        Drawing d{&target, nullptr, nullptr};
         if (whole)
-            d.rows = std::make_unique<HeldSource>(stream, rowMap);
+            d.rows = std::make_unique<HeldSource>(stream);
         else
-            d.rows = std::make_unique<BandSource>(band, int(i), rowMap);
+            d.rows = std::make_unique<BandSource>(band, int(i));
         target.canvas->resize(plan.layout.width, plan.layout.height);
         if (i == 0 && sized)
             sized();
         ResampleInput input{plan.width, plan.height, d.rows.get(), nullptr, plan.maps.margin};
+        input.turn = plan.turn;
         if (plan.maps.used) {
             input.width = int(plan.maps.columns.size());
             input.height = int(plan.maps.rows.size());
             input.columns = &plan.maps.columns;
-            int last = -1;
-            for (const int r : plan.maps.rows)
-                d.lastRowBy.push_back(last = std::max(last, r));
+            input.rowMap = &plan.maps.rows;
+            input.sourceWidth = plan.width;
+            input.sourceHeight = plan.height;
         }
         d.resampling = std::make_unique<Resampling>(input, *target.canvas, plan.resample, i == 0 ? progress : quiet);
         drawings.push_back(std::move(d));
@@ -153,8 +127,7 @@ void ComposeThumbnails(RowStream &stream, std::vector<ComposeTarget> &targets, c
             Drawing &d = drawings[k];
             Resampling &r = *d.resampling;
             while (!r.finished()) {
-                const auto [first, input] = r.nextInputRows();
-                const int last = input < 0 || d.lastRowBy.empty() ? input : d.lastRowBy[std::size_t(input)];
+                const auto [first, last] = r.nextInputRows();
                 if (!whole && last >= band.rowsRead() && !band.failed()) {
                     // What the step would let go first, so the band read next
                     // may take its place.

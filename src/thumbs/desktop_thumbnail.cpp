@@ -31,19 +31,26 @@ int qualityFor(QSize from, QSize to)
     return std::max(1, int(std::ceil(step)));
 }
 
-bool resample(int width, int height, std::vector<const Colour *> rows, Picture &canvas)
+// Draws the stored rows, turned, into the canvas.
+bool resample(QSize stored, PictureTurn turn, std::vector<const Colour *> rows, Picture &canvas)
 {
+    const QSize upright = turn.upright(stored);
     // A picture no larger than the thumbnail is kept as it is: the
     // resampler's windows, centred between pixels, would shift it.
-    if (canvas.width() == width && canvas.height() == height) {
-        for (int y = 0; y < height; ++y)
-            std::copy(rows[std::size_t(y)], rows[std::size_t(y)] + width, canvas.row(y));
+    if (canvas.width() == upright.width() && canvas.height() == upright.height()) {
+        for (int y = 0; y < upright.height(); ++y) {
+            for (int x = 0; x < upright.width(); ++x) {
+                const QPoint at = turn.storedAt(stored, x, y);
+                canvas.row(y)[x] = rows[std::size_t(at.y())][at.x()];
+            }
+        }
         return true;
     }
     HeldRows source(std::move(rows));
-    const ResampleInput input{width, height, &source, nullptr, 0};
-    const ResamplePlan plan = planResample(width, height, canvas.width(), canvas.height(),
-                                           qualityFor(QSize(width, height), QSize(canvas.width(), canvas.height())));
+    ResampleInput input{upright.width(), upright.height(), &source, nullptr, 0};
+    input.turn = turn;
+    const ResamplePlan plan = planResample(upright.width(), upright.height(), canvas.width(), canvas.height(),
+                                           qualityFor(upright, QSize(canvas.width(), canvas.height())));
     return ResamplePicture(input, canvas, plan);
 }
 
@@ -89,6 +96,9 @@ std::optional<QString> makeDesktopThumbnails(RowStream &rows, bool alpha, std::s
     const int height = rows.height();
     if (width <= 0 || height <= 0)
         return codecmessages::corrupt();
+    const PictureTurn turn = turnOf(rows.orientation());
+    const QSize stored(width, height);
+    const QSize upright = turn.upright(stored);
     std::vector<const Colour *> pointers(static_cast<std::size_t>(height));
     Picture copy;
     if (rows.holdsWhole()) {
@@ -140,13 +150,13 @@ std::optional<QString> makeDesktopThumbnails(RowStream &rows, bool alpha, std::s
 
     thumbnails.clear();
     for (const int side : sides) {
-        const QSize size = desktopThumbnailSize(width, height, side);
+        const QSize size = desktopThumbnailSize(upright.width(), upright.height(), side);
         Picture thumbnail(size.width(), size.height());
-        if (!resample(width, height, pointers, thumbnail))
+        if (!resample(stored, turn, pointers, thumbnail))
             return codecmessages::corrupt();
         if (transparent) {
             Picture alphas(size.width(), size.height());
-            if (!resample(width, height, coverageRows, alphas))
+            if (!resample(stored, turn, coverageRows, alphas))
                 return codecmessages::corrupt();
             for (int y = 0; y < size.height(); ++y) {
                 Colour *row = thumbnail.row(y);

@@ -32,12 +32,13 @@ struct PicturePlan {
     QString source; // the picture, as its failures name it
     int width = 0;  // the picture's, upright
     int height = 0;
+    PictureTurn turn; // how the stream's rows lie in it
     int bandRows = kStreamBandRows;
     bool holdsWhole = false;
     ThumbnailLayout layout;
     IntermediateMaps maps;
     ResamplePlan resample;
-    long long rowsHeld = 0; // of a streamed picture, at once
+    long long rowsHeld = 0; // stored rows of a streamed picture, at once
     WorkCost cost;
     // The settings can't make a canvas of this picture (naming the source).
     std::optional<Failure> failure;

@@ -1,8 +1,10 @@
 #pragma once
+#include "codecs/picture_turn.h"
 #include "platform/colour.h"
 #include "platform/picture.h"
 #include "thumbs/resample_window.h"
 
+#include <QRect>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -13,8 +15,9 @@ namespace tess {
 
 // How the drawing is followed and stopped. Both are optional.
 struct ResampleProgress {
-    // After each averaged row: rowsDone of rowsTotal (the picture's scaled
-    // height) painted. Not called on the plain (quality 0) path.
+    // After each averaged line (a canvas row, or a column where the picture
+    // is turned a quarter): rowsDone of rowsTotal (the picture's scaled lines)
+    // painted. Not called on the plain (quality 0) path.
     std::function<void(int rowsDone, int rowsTotal)> rowDone;
     // Looked at before each canvas row: once set, the drawing ends unfinished.
     const std::atomic<bool> *stop = nullptr;
@@ -22,15 +25,14 @@ struct ResampleProgress {
     bool stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
-// Rows the resampler reads, top to bottom. A source that holds only a band of
-// its picture learns from release() which rows it may let go.
+// The rows the resampler reads, as the file stores them, in order. A source
+// that holds only a band of them learns from release() which it may let go.
 class ResampleRows {
 public:
     virtual ~ResampleRows() = default;
-    // Row y of the picture drawn, or null for a row of margin (or of a source
-    // that broke: failed() then says so).
+    // Stored row y, or null where the source broke (failed() then says so).
     virtual const Colour *row(int y) = 0;
-    // Whether the source broke: the drawing ends at the row in hand.
+    // Whether the source broke: the drawing ends at the line in hand.
     virtual bool failed() const { return false; }
     // Rows above y will not be asked for again.
     virtual void release(int /*y*/) {}
@@ -39,16 +41,25 @@ public:
     virtual const Colour *resident(int /*y*/) { return nullptr; }
 };
 
-// The picture the resampler draws: `width` x `height`, row y from `rows`, and
-// column x the source column columns[x] of that row (margin where negative),
-// or column x itself when there is no column map. The ratio modes' stretched,
-// squared and cropped intermediates are described so, without being allocated.
+// The picture the resampler draws: `width` x `height`, whose column x is the
+// upright source's column columns[x] and row y its row rowMap[y] (margin
+// where negative; x or y itself without a map). The ratio modes' stretched,
+// squared and cropped intermediates are described so, without being
+// allocated. The upright source is `rows` turned as `turn` says: its stored
+// rows are read in order whatever the turn, and each canvas pixel averages
+// the same source pixels, so adds the same integers, as it would from the
+// source turned first.
 struct ResampleInput {
     int width = 0;
     int height = 0;
     ResampleRows *rows = nullptr;
     const std::vector<int> *columns = nullptr;
     Colour margin = 0;
+    const std::vector<int> *rowMap = nullptr;
+    PictureTurn turn;
+    // The upright source's size, where maps are given (0: width and height).
+    int sourceWidth = 0;
+    int sourceHeight = 0;
 };
 
 // Whether the picture is fitted inside the canvas, or fills it (a picture
@@ -78,7 +89,23 @@ ResamplePlan planResample(int inputWidth, int inputHeight, int canvasWidth, int 
 bool ResamplePicture(const ResampleInput &input, Picture &canvas, const ResamplePlan &plan,
                      const ResampleProgress &progress = {});
 
-// The same drawing a canvas row at a time, for a caller that feeds several
+// The part of the canvas a drawing has finished after so many of its lines:
+// a drawing goes by rows, or by columns where the picture is turned a
+// quarter, from the far edge where the stored rows run against the upright
+// ones. What lies beyond the fitted picture on the side it starts from is
+// finished from its first line.
+struct DrawingOrder {
+    bool byColumns = false;
+    bool backwards = false;
+    int offset = 0; // the fitted picture's first line on the canvas
+    int lines = 0;  // and how many it has
+    QRect finished(int canvasWidth, int canvasHeight, int linesDone) const;
+    // What lines (before, after] finish beside what the first `before` did.
+    QRect finishedBetween(int canvasWidth, int canvasHeight, int before, int after) const;
+};
+DrawingOrder drawingOrder(const ResamplePlan &plan, PictureTurn turn);
+
+// The same drawing a canvas line at a time, for a caller that feeds several
 // drawings from one stream: before each step it reads on until the input rows
 // nextInputRows() names are in memory. ResamplePicture is the steps run through.
 class Resampling {
@@ -93,7 +120,7 @@ public:
     bool finished() const;
     // Finished with every row drawn (what ResamplePicture returns).
     bool ok() const;
-    // The first and the last input row the next step reads; both -1 when it
+    // The first and the last stored row the next step reads; both -1 when it
     // reads none. The rows above the first are no longer wanted.
     std::pair<int, int> nextInputRows() const;
     void step();

@@ -85,4 +85,13 @@ WindowSampler::Columns WindowSampler::row(int b) const
     return c;
 }
 
+WindowSampler::Columns WindowSampler::rowsOfColumn(int a) const
+{
+    // a * side + b = 0 (mod m): one row in every m, from b = -a * side mod m.
+    Columns c;
+    c.stride = m_interval;
+    c.first = (m_interval - (std::int64_t(a) % m_interval) * (m_side % m_interval) % m_interval) % m_interval;
+    return c;
+}
+
 } // namespace tess

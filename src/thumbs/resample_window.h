@@ -59,6 +59,9 @@ public:
     // Columns read in window row b (0 <= b <= 2R); `first` may lie past 2R,
     // which also means none.
     Columns row(int b) const;
+    // Rows read in window column a (0 <= a <= 2R), in the same form: what a
+    // drawing that walks the window by columns reads.
+    Columns rowsOfColumn(int a) const;
     // The first column >= from that row b reads, or -1.
     static std::int64_t firstFrom(const Columns &c, std::int64_t from)
     {

@@ -82,7 +82,7 @@ void makeThumbnail(ThumbnailWork &work, const WorkAdmission &admission, int thre
         work.rowsDone.store(rowsDone, std::memory_order_release);
     };
     const auto sized = [&] {
-        work.pictureTop = plan.resample.fit.y0;
+        work.drawing = drawingOrder(plan.resample, plan.turn);
         work.placed.store(true, std::memory_order_release);
     };
     std::vector<ComposeTarget> targets;

@@ -34,9 +34,9 @@ struct SizedThumbnail {
 
 // One file's thumbnail as a worker makes it and the run follows it. The
 // worker alone writes; the run reads a field only after the flag that
-// publishes it: the canvas's size and the fitted picture's top once `placed`,
-// its rows above that top plus `rowsDone` while it is drawn, everything once
-// `finished`.
+// publishes it: the canvas's size and its drawing order once `placed`, the
+// part of the canvas that order finishes in `rowsDone` lines while it is
+// drawn, everything once `finished`.
 struct ThumbnailWork {
     ThumbnailWork(int index, const ThumbnailJob &job, const ThumbSettings &runSettings)
         : index(index)
@@ -61,7 +61,7 @@ struct ThumbnailWork {
     const QString outputPath; // the thumbnail file, by the job's settings
 
     Picture canvas;
-    int pictureTop = 0;             // the fitted picture's first canvas row
+    DrawingOrder drawing;           // which part of the canvas its lines finish
     std::optional<Failure> failure; // naming the file; any size's fails the picture
     EncodedThumbnail encoded;
     std::vector<SizedThumbnail> more;

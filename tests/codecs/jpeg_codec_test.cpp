@@ -1,6 +1,7 @@
 #include "support/codec_test_support.h"
 #include "support/decoded_picture.h"
 #include "support/file_bytes.h"
+#include "codecs/picture_turn.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 
@@ -321,8 +322,8 @@ TEST_P(OrientedJpeg, TurnedUpright)
     // The upright size is known at opening, before a pixel is decoded.
     const OpenedPicture opened = openPicture(corpus(o.file));
     ASSERT_TRUE(opened.ok());
-    EXPECT_EQ(opened.rows->width(), upright.picture.width());
-    EXPECT_EQ(opened.rows->height(), upright.picture.height());
+    EXPECT_EQ(turnOf(opened.rows->orientation()).upright(QSize(opened.rows->width(), opened.rows->height())),
+              QSize(upright.picture.width(), upright.picture.height()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, OrientedJpeg, ::testing::ValuesIn(orientedFiles()),

@@ -1,6 +1,8 @@
 // A picture decoded whole: held to the pixel cap before its decoder runs, and
-// turned upright from the picture as the file stores it.
+// handed out as the file stores it, with the turn that makes it upright.
 #include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
+#include "codecs/picture_turn.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_reader.h"
 
@@ -33,14 +35,20 @@ struct TurnCase {
 const TurnCase kTurns[] = {
     {"AsStored", T::TransformationNone, 3, 2, {a, b, c, d, e, f}},
     {"Mirrored", T::TransformationMirror, 3, 2, {c, b, a, f, e, d}},
+    {"Flipped", T::TransformationFlip, 3, 2, {d, e, f, a, b, c}},
     {"HalfTurn", T::TransformationRotate180, 3, 2, {f, e, d, c, b, a}},
     {"QuarterTurn", T::TransformationRotate90, 2, 3, {d, a, e, b, f, c}},
+    {"MirroredQuarterTurn", T::TransformationMirrorAndRotate90, 2, 3, {f, c, e, b, d, a}},
+    {"FlippedQuarterTurn", T::TransformationFlipAndRotate90, 2, 3, {a, d, b, e, c, f}},
     {"ThreeQuarterTurn", T::TransformationRotate270, 2, 3, {c, f, b, e, a, d}},
 };
 
 class WholeTurn : public ::testing::TestWithParam<TurnCase> {};
 
-TEST_P(WholeTurn, HandsOutTheStoredPictureUpright)
+// The rows come as stored, one picture held, with the orientation beside
+// them; turned where they are read, they give the upright picture, as turning
+// the picture itself does.
+TEST_P(WholeTurn, HandsOutTheStoredPictureAndItsTurn)
 {
     const TurnCase &t = GetParam();
     constexpr std::size_t kExtra = 1000;
@@ -50,18 +58,28 @@ TEST_P(WholeTurn, HandsOutTheStoredPictureUpright)
     }, kExtra, t.orientation);
     ASSERT_TRUE(opened.ok());
     RowStream &rows = *opened.rows;
-    EXPECT_EQ(rows.width(), t.width);
-    EXPECT_EQ(rows.height(), t.height);
-    // A quarter turn holds a second picture while it turns.
-    const std::size_t picture = 6 * sizeof(Colour);
-    EXPECT_EQ(rows.workingBytes(), picture + kExtra + (t.width == 2 ? picture : 0));
+    EXPECT_EQ(rows.width(), 3);
+    EXPECT_EQ(rows.height(), 2);
+    EXPECT_EQ(rows.orientation(), t.orientation);
+    EXPECT_EQ(rows.workingBytes(), 6 * sizeof(Colour) + kExtra);
     std::vector<Colour> out(6);
-    std::vector<Colour *> pointers;
-    for (int y = 0; y < t.height; ++y)
-        pointers.push_back(out.data() + y * t.width);
-    ASSERT_TRUE(rows.readRows(pointers.data(), t.height));
+    Colour *pointers[] = {out.data(), out.data() + 3};
+    ASSERT_TRUE(rows.readRows(pointers, 2));
     EXPECT_TRUE(rows.finish());
-    EXPECT_EQ(out, t.upright);
+    EXPECT_EQ(out, std::vector<Colour>({a, b, c, d, e, f}));
+
+    const PictureTurn turn = turnOf(rows.orientation());
+    ASSERT_EQ(turn.upright(QSize(3, 2)), QSize(t.width, t.height));
+    std::vector<Colour> read;
+    for (int y = 0; y < t.height; ++y)
+        for (int x = 0; x < t.width; ++x) {
+            const QPoint at = turn.storedAt(QSize(3, 2), x, y);
+            read.push_back(out[std::size_t(at.y() * 3 + at.x())]);
+        }
+    EXPECT_EQ(read, t.upright);
+    Picture turned = stored();
+    applyOrientation(turned, t.orientation);
+    EXPECT_EQ(std::vector<Colour>(turned.bits(), turned.bits() + 6), t.upright);
 }
 
 INSTANTIATE_TEST_SUITE_P(Orientations, WholeTurn, ::testing::ValuesIn(kTurns),

@@ -1,8 +1,9 @@
 #pragma once
-// A picture file read whole through the reader its content names, as one
-// picture or a failure naming the file: for checking what was written, and
+// A picture file read whole through the reader its content names, and turned
+// upright, as one picture or a failure naming the file: for checking what was written, and
 // for the readers' cases that compare whole pictures.
 #include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 #include "platform/failure.h"
@@ -69,7 +70,10 @@ inline DecodedPicture readWhole(OpenedPicture opened, const QString &name)
     if (!ok || !rows.finish()) {
         result.picture.reset();
         result.failure = Failure{name, rows.message()};
+        return result;
     }
+    // Upright, as the file means it to be seen.
+    applyOrientation(result.picture, rows.orientation());
     return result;
 }
 

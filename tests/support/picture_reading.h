@@ -5,7 +5,9 @@
 #include "codecs/open_picture.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/picture_file.h"
+#include "codecs/exif_orientation.h"
 #include "codecs/picture_reader.h"
+#include "codecs/picture_turn.h"
 #include "platform/picture.h"
 
 #include <QColorSpace>
@@ -35,9 +37,9 @@ struct ReadOutcome {
     bool opened = false;
     bool complete = false; // every row read and finish() true
     QString message;
-    int width = 0, height = 0;
+    int width = 0, height = 0; // upright
     std::size_t workingBytes = 0;
-    Picture picture; // the rows read, when kept
+    Picture picture; // the rows read, when kept, turned upright
 };
 
 // Bands of an odd height, so that they don't divide the pictures evenly.
@@ -80,6 +82,12 @@ inline ReadOutcome readStream(const Opener &open, PictureFile file, const ReadOp
     out.complete = rows.finish();
     if (!out.complete)
         out.message = rows.message();
+    // Upright, as the file means it to be seen.
+    const QSize upright = turnOf(rows.orientation()).upright(QSize(out.width, out.height));
+    out.width = upright.width();
+    out.height = upright.height();
+    if (keep && out.complete)
+        applyOrientation(out.picture, rows.orientation());
     return out;
 }
 

@@ -5,6 +5,8 @@
 #include "thumbs/band_rows.h"
 #include "thumbs/compose.h"
 #include "support/counting_stream.h"
+#include "support/codec_test_support.h"
+#include "support/progressive_jpeg.h"
 #include "support/resample_test_support.h"
 
 #include <QDirIterator>
@@ -42,11 +44,11 @@ Picture busyPicture(int width, int height)
 }
 
 // A reader that decodes whole holds the picture itself; one that streams
-// holds a few rows.
+// hands out its rows as they are decoded (a progressive JPEG from its
+// coefficients).
 bool streams(const OpenedPicture &opened)
 {
-    return opened.ok()
-        && opened.rows->workingBytes() < std::size_t(opened.rows->width()) * std::size_t(opened.rows->height()) * 4;
+    return opened.ok() && !opened.rows->holdsWhole();
 }
 
 enum class Kind { Jpeg, Bmp24BottomUp, Bmp24TopDown, Bmp32BottomUp, Bmp32TopDown };
@@ -227,6 +229,73 @@ TEST(StreamedMatchesWholeLarge, PhotoSizedPictures)
     }
 }
 
+// ---------------------------------------------------------------- turned and progressive photos
+
+// A photo as a phone or a web tool saves it: tagged with an orientation (0:
+// no tag), or progressive.
+struct Photo {
+    int orientation;
+    bool progressive;
+};
+
+QByteArray photoFile(const Photo &photo, const Picture &picture)
+{
+    QByteArray jpeg = *encodeJpeg(picture, {}, QStringLiteral("t.jpg"));
+    if (photo.orientation > 0)
+        jpeg = tess::testing::withExif(
+            jpeg, tess::testing::exifBlock(true, {{{0x0112, 3, 1, std::uint32_t(photo.orientation)}}}));
+    return photo.progressive ? tess::testing::progressiveJpeg(jpeg) : jpeg;
+}
+
+class PhotoStreamsAsWhole : public ::testing::TestWithParam<Photo> {};
+
+// Read as stored and turned where it is drawn, the photo gives the canvas the
+// whole picture turned first gives, byte for byte, with no picture held whole.
+TEST_P(PhotoStreamsAsWhole, EveryModeQualityAndSize)
+{
+    const Photo photo = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    writeBytes(path, photoFile(photo, busyPicture(257, 191)));
+    const std::vector<int> bands = kFewRows ? std::vector<int>{7} : std::vector<int>{1, 16};
+    for (const Size box : {Size{90, 37}, Size{41, 100}})
+        for (int mode = 0; mode <= CropToFill; ++mode)
+            for (int quality = 0; quality <= 3; ++quality) {
+                const ThumbSettings s = settingsFor(mode, box.width, box.height, quality);
+                const Drawn reference = whole(path, s);
+                ASSERT_FALSE(reference.failure.has_value());
+                for (int band : bands) {
+                    OpenedPicture stream = openPicture(path);
+                    ASSERT_TRUE(stream.ok());
+                    ASSERT_FALSE(stream.rows->holdsWhole());
+                    Drawn drawn = streamed(*stream.rows, s, band);
+                    drawn.rowsReported = reference.rowsReported; // a turned photo counts columns
+                    expectSame(reference, drawn,
+                               "box " + std::to_string(box.width) + "x" + std::to_string(box.height) + " mode "
+                                   + std::to_string(mode) + " quality " + std::to_string(quality) + " band "
+                                   + std::to_string(band));
+                }
+            }
+}
+
+std::vector<Photo> photos()
+{
+    if (kFewRows)
+        return {{6, false}, {7, false}, {0, true}};
+    std::vector<Photo> all;
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        all.push_back({orientation, false});
+    all.push_back({0, true});
+    all.push_back({6, true});
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(OrientationsAndProgressive, PhotoStreamsAsWhole, ::testing::ValuesIn(photos()),
+                         [](const auto &info) {
+                             return std::string(info.param.progressive ? "Progressive" : "Sequential")
+                                 + "Orientation" + std::to_string(info.param.orientation);
+                         });
+
 // ---------------------------------------------------------------- what streams and what does not
 
 QString corpus(const char *relative) { return QStringLiteral(TESS_CORPUS_DIR "/") + QLatin1String(relative); }
@@ -252,12 +321,13 @@ TEST_P(StreamKind, ChosenByTheFilesContent)
 INSTANTIATE_TEST_SUITE_P(
     Corpus, StreamKind,
     ::testing::Values(
-        // Turned and mirrored photos are decoded whole; the upright ones stream.
+        // Photos stream whatever their orientation, and progressive ones too.
         KindCase{"exif/recurser/Portrait_1.jpg", Read::Streamed},
         KindCase{"exif/recurser/Portrait_0.jpg", Read::Streamed},
-        KindCase{"exif/recurser/Portrait_2.jpg", Read::Whole},
-        KindCase{"exif/recurser/Portrait_3.jpg", Read::Whole},
-        KindCase{"exif/recurser/Portrait_6.jpg", Read::Whole},
+        KindCase{"exif/recurser/Portrait_2.jpg", Read::Streamed},
+        KindCase{"exif/recurser/Portrait_3.jpg", Read::Streamed},
+        KindCase{"exif/recurser/Portrait_6.jpg", Read::Streamed},
+        KindCase{"jpeg/good/mozilla/jpg-progressive.jpg", Read::Streamed},
         KindCase{"bmpsuite/g/rgb24.bmp", Read::Streamed},
         KindCase{"bmpsuite/g/rgb32.bmp", Read::Streamed},
         KindCase{"bmpsuite/g/rgb24pal.bmp", Read::Streamed},
@@ -287,7 +357,11 @@ TEST(StreamedCorpus, MatchesTheWholePath)
                 EXPECT_TRUE(reference.failure.has_value()) << path.toStdString();
                 break;
             }
-            expectSame(reference, streamed(*stream.rows, s, kStreamBandRows), path.toStdString());
+            const bool byColumns = turnOf(stream.rows->orientation()).transposed;
+            Drawn drawn = streamed(*stream.rows, s, kStreamBandRows);
+            if (byColumns)
+                drawn.rowsReported = reference.rowsReported; // it counts columns
+            expectSame(reference, drawn, path.toStdString());
             ++streamedFiles;
         }
     }
