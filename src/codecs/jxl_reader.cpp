@@ -1,6 +1,7 @@
 #include "codecs/jxl_reader.h"
 
 #include "codecs/codec_messages.h"
+#include "codecs/exif_orientation.h"
 #include "codecs/jxl_library.h"
 #include "codecs/picture_codecs.h"
 #include "codecs/row_converter.h"
@@ -180,13 +181,14 @@ OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, co
     if (!decoder || (threads > 1 && !file->runner)
         || (file->runner && jxl().DecoderSetParallelRunner(decoder, jxl().ThreadParallelRunner, file->runner.get()) != JXL_DEC_SUCCESS)
         || jxl().DecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS
-        || jxl().DecoderSetKeepOrientation(decoder, JXL_FALSE) != JXL_DEC_SUCCESS
+        || jxl().DecoderSetKeepOrientation(decoder, JXL_TRUE) != JXL_DEC_SUCCESS
         || jxl().DecoderSetUnpremultiplyAlpha(decoder, JXL_TRUE) != JXL_DEC_SUCCESS)
         return OpenedPicture::refused(codecmessages::tooLarge());
 
     // The header, then the colour encoding, before any pixel.
     QByteArray icc;
     int width = 0, height = 0;
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
     for (bool header = true; header;) {
         switch (file->next()) {
         case JXL_DEC_BASIC_INFO: {
@@ -197,10 +199,10 @@ OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, co
                 return OpenedPicture::refused(codecmessages::corrupt());
             if (b.num_color_channels != 1 && b.num_color_channels != 3)
                 return OpenedPicture::refused(codecmessages::unsupported());
-            // The sizes are those of the stored picture; libjxl turns it upright.
-            const bool turned = b.orientation >= JXL_ORIENT_TRANSPOSE;
-            width = int(turned ? b.ysize : b.xsize);
-            height = int(turned ? b.xsize : b.ysize);
+            // Kept as stored: whoever draws it turns it, so no turned copy is made.
+            width = int(b.xsize);
+            height = int(b.ysize);
+            orientation = orientationOfExifValue(int(b.orientation));
             break;
         }
         case JXL_DEC_COLOR_ENCODING:
@@ -218,7 +220,7 @@ OpenedPicture openJxlPicture(PictureFile picture, const ReadOptions &options, co
     const long long maxFileBytes = limits.maxFileBytes;
     return wholePictureRows(width, height, [file, icc, matte, width, height, maxFileBytes](Picture &picture) {
         return decodeFirstFrame(*file, icc, matte, width, height, maxFileBytes, picture);
-    }, extra);
+    }, extra, orientation);
 }
 
 } // namespace tess
