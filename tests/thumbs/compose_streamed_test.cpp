@@ -4,6 +4,7 @@
 #include "codecs/open_picture.h"
 #include "thumbs/band_rows.h"
 #include "thumbs/compose.h"
+#include "thumbs/picture_plan.h"
 #include "support/counting_stream.h"
 #include "support/codec_test_support.h"
 #include "support/progressive_jpeg.h"
@@ -295,6 +296,54 @@ INSTANTIATE_TEST_SUITE_P(OrientationsAndProgressive, PhotoStreamsAsWhole, ::test
                              return std::string(info.param.progressive ? "Progressive" : "Sequential")
                                  + "Orientation" + std::to_string(info.param.orientation);
                          });
+
+struct OrderCase {
+    int orientation;
+    bool byColumns;
+    bool backwards;
+};
+
+class PhotoDrawingOrder : public ::testing::TestWithParam<OrderCase> {};
+
+// While a photo is drawn, the part of the canvas its drawing order names
+// after each line is already final, and the rest still shows the background:
+// what the window copies to the screen as the thumbnail appears.
+TEST_P(PhotoDrawingOrder, FinishesTheCanvasLineByLineFromItsEdge)
+{
+    const OrderCase c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.jpg"));
+    writeBytes(path, photoFile({c.orientation, false}, busyPicture(257, 191)));
+    const ThumbSettings s = settingsFor(KeepRatioWithinBoth, 90, 80, 3);
+    OpenedPicture stream = openPicture(path);
+    ASSERT_TRUE(stream.ok());
+    const PicturePlan plan = planPicture(*stream.rows, s);
+    const DrawingOrder order = drawingOrder(plan.resample, plan.turn);
+    EXPECT_EQ(order.byColumns, c.byColumns);
+    EXPECT_EQ(order.backwards, c.backwards);
+
+    Picture canvas;
+    canvas.setBackground(Colour(s.MarginColour));
+    std::vector<std::pair<int, Picture>> seen;
+    ResampleProgress progress{[&](int done, int) { seen.emplace_back(done, canvas); }};
+    ASSERT_FALSE(ComposeThumbnail(*stream.rows, canvas, plan, progress).has_value());
+    ASSERT_EQ(int(seen.size()), order.lines);
+    for (const auto &[done, snapshot] : seen) {
+        const QRect finished = order.finished(canvas.width(), canvas.height(), done);
+        const QRect next = order.finishedBetween(canvas.width(), canvas.height(), done, done + 1);
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x) {
+                if (finished.contains(x, y))
+                    ASSERT_EQ(snapshot.pixel(x, y), canvas.pixel(x, y)) << done << " lines, at " << x << "," << y;
+                else if (next.contains(x, y))
+                    ASSERT_EQ(snapshot.pixel(x, y), canvas.background()) << done << " lines, at " << x << "," << y;
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, PhotoDrawingOrder,
+                         ::testing::Values(OrderCase{1, false, false}, OrderCase{4, false, true},
+                                           OrderCase{6, true, true}, OrderCase{8, true, false}));
 
 // ---------------------------------------------------------------- what streams and what does not
 
