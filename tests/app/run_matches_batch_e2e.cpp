@@ -4,6 +4,7 @@
 // it; the command-line tool is the installed binary.
 #include "app/list_box.h"
 #include "app/main_window.h"
+#include "support/codec_test_support.h"
 #include "support/decoded_picture.h"
 #include "support/screenshots.h"
 #include "support/app_test_support.h"
@@ -29,7 +30,8 @@ struct SourcePicture {
     int height;
 };
 
-// Landscape, portrait and square, bitmap and JPEG, one name with several dots.
+// Landscape, portrait and square, bitmap and JPEG, one name with several dots;
+// the portrait stored on its side with the orientation tag a phone writes.
 const SourcePicture kSources[] = {
     {QStringLiteral("landscape.bmp"), 240, 160},
     {QStringLiteral("portrait.jpg"), 150, 260},
@@ -46,10 +48,14 @@ bool writeSource(const QString &path, const SourcePicture &source)
     } else {
         JpegOptions options;
         options.quality = 90;
-        const std::optional<QByteArray> jpeg = encodeJpeg(picture, options, path);
+        const bool turned = path.endsWith(QLatin1String("portrait.jpg"));
+        Picture stored = picture;
+        if (turned)
+            applyOrientation(stored, QImageIOHandler::TransformationRotate270);
+        const std::optional<QByteArray> jpeg = encodeJpeg(stored, options, path);
         if (!jpeg)
             return false;
-        bytes = *jpeg;
+        bytes = turned ? withExif(*jpeg, exifBlock(true, {{{0x0112, 3, 1, 6}}})) : *jpeg;
     }
     QFile out(path);
     return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
@@ -152,24 +158,26 @@ private slots:
         QTRY_COMPARE(window.List_Pic->count(), int(std::size(kSources)));
         QTRY_VERIFY(window.Cmd_Thumb->enabledFlag());
 
-        // The window in the middle of the run: half way through the first
-        // file, or, where the plain stretch draws without reporting rows, as
-        // the first file is done.
-        QImage midRun;
+        // The window in the middle of each file: half way through it, or,
+        // where the plain stretch draws without reporting rows, as it is done.
+        std::vector<QImage> midRun(std::size(kSources));
+        std::size_t filesDone = 0;
         connect(&window, &MainWindow::runRowDone, this, [&](int rowsDone, int rowsTotal) {
-            if (midRun.isNull() && rowsDone >= rowsTotal / 2)
-                midRun = window.grab().toImage();
+            if (filesDone < midRun.size() && midRun[filesDone].isNull() && rowsDone >= rowsTotal / 2)
+                midRun[filesDone] = window.grab().toImage();
         });
         connect(&window, &MainWindow::runFileDone, this, [&](int, const QString &, bool) {
-            if (midRun.isNull())
-                midRun = window.grab().toImage();
+            if (filesDone < midRun.size() && midRun[filesDone].isNull())
+                midRun[filesDone] = window.grab().toImage();
+            ++filesDone;
         });
         clickCommand(window.Cmd_Thumb);
         QTRY_VERIFY_WITH_TIMEOUT(fake.messages.contains(MainWindow::completedMessage()), 60000);
         QCOMPARE(fake.messages, QStringList{QStringLiteral("正常終了しました！！")});
-        QVERIFY2(!midRun.isNull(), "nothing was reported during the run");
+        QVERIFY2(!midRun.front().isNull(), "nothing was reported during the run");
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
-        keepScreenshot(midRun, tag + QStringLiteral("-running"));
+        for (std::size_t i = 0; i < midRun.size(); ++i)
+            keepScreenshot(midRun[i], tag + QStringLiteral("-running-%1").arg(i));
         keepScreenshot(window.grab().toImage(), tag + QStringLiteral("-done"));
 
         const QStringList listed = entries(window.List_Thumb);
