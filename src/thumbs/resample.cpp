@@ -313,13 +313,18 @@ struct Resampling::State {
             // them may let the rows before this window's go.
             if (const int lowest = storedRows(w).first; lowest >= 0)
                 input.rows->release(lowest);
-            for (std::int64_t b = w.lo; b <= w.hi; ++b) {
+            // The rows are walked the way each one is read along, so that the
+            // loads run through memory in one direction and the hardware
+            // prefetches them; the sums are integers, so any order adds the same.
+            const bool down = axes.line.reversed == axes.along.reversed;
+            for (std::int64_t k = 0; k <= w.hi - w.lo; ++k) {
+                const std::int64_t b = down ? w.lo + k : w.hi - k;
                 const int pattern = tables.patternOf[std::size_t(b)];
                 if (pattern < 0)
                     continue;
                 const int s = axes.line.stored(w.top + b);
-                const std::int64_t ahead = w.top + b + kRowsAhead;
-                const int aheadRow = ahead < axes.line.length ? axes.line.stored(ahead) : -1;
+                const std::int64_t ahead = w.top + (down ? b + kRowsAhead : b - kRowsAhead);
+                const int aheadRow = ahead >= 0 && ahead < axes.line.length ? axes.line.stored(ahead) : -1;
                 addRow(tables.patterns[std::size_t(pattern)], tables, s >= 0 ? input.rows->row(s) : nullptr,
                        aheadRow >= 0 ? input.rows->resident(aheadRow) : nullptr, sums);
             }
