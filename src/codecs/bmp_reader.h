@@ -22,8 +22,8 @@ OpenedPicture openBmpPicture(PictureFile file, const ReadOptions &options, const
 // leaves the pixels a broken RLE stream or a short file does not cover
 // untouched. It lives with the rest of what needs QtGui (src/qimage/, in
 // tess_core); a program linked with the core alone (tess_base: the
-// thumbnailer, which starts in half the time without QtGui) has none, and
-// refuses those bitmaps as unsupported.
+// thumbnailer, which starts much sooner without QtGui) has none, and refuses
+// those bitmaps as unsupported.
 [[gnu::weak]] OpenedPicture openBmpWithQt(PictureFile file, long long maxPixels);
 
 } // namespace tess

@@ -30,8 +30,8 @@ int main(int argc, char **argv)
 {
     // Its one line of failure speaks the desktop's language; the help is English whatever it is.
     // Japanese texts are the sources' own, translated by nothing: only another
-    // language needs the application that holds a translator, whose setting up
-    // costs a tenth of a photo's whole thumbnail.
+    // language needs the application that holds a translator, which takes its
+    // own while to set up.
     std::optional<QCoreApplication> app;
     if (const UiLanguage language = desktopUiLanguage(); language != UiLanguage::Japanese) {
         app.emplace(argc, argv);
