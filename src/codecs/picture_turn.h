@@ -27,6 +27,14 @@ struct PictureTurn {
         return QPoint(alongReversed ? stored.width() - 1 - along : along,
                       linesReversed ? stored.height() - 1 - line : line);
     }
+    // The upright pixel that pixel (column, row) of a picture stored at
+    // `stored` becomes.
+    QPoint uprightAt(QSize stored, int column, int row) const
+    {
+        const int line = linesReversed ? stored.height() - 1 - row : row;
+        const int along = alongReversed ? stored.width() - 1 - column : column;
+        return transposed ? QPoint(line, along) : QPoint(along, line);
+    }
     friend bool operator==(const PictureTurn &, const PictureTurn &) = default;
 };
 

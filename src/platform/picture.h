@@ -61,6 +61,9 @@ public:
     Colour *bits() { return m_pixels.data(); }
     const Colour *bits() const { return m_pixels.data(); }
 
+    // These two live with the rest of what needs QtGui (src/qimage/): in
+    // tess_core, not in tess_base.
+    //
     // The picture, or the part of it within `part`, as an opaque QImage of its
     // own. Our pixels keep a fourth byte that is no alpha (zero, or whatever a
     // decoder left there); a drawing surface with alpha, as a Wayland window's

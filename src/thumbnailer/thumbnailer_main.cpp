@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 
 using namespace tess;
 
@@ -28,8 +29,14 @@ void printLine(const QString &text)
 int main(int argc, char **argv)
 {
     // Its one line of failure speaks the desktop's language; the help is English whatever it is.
-    QCoreApplication app(argc, argv);
-    installProgramTranslation(&app, desktopUiLanguage());
+    // Japanese texts are the sources' own, translated by nothing: only another
+    // language needs the application that holds a translator, which takes its
+    // own while to set up.
+    std::optional<QCoreApplication> app;
+    if (const UiLanguage language = desktopUiLanguage(); language != UiLanguage::Japanese) {
+        app.emplace(argc, argv);
+        installProgramTranslation(&*app, language);
+    }
     QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QByteArray(argv[i]));

@@ -75,6 +75,7 @@ TEST_P(WholeTurn, HandsOutTheStoredPictureAndItsTurn)
         for (int x = 0; x < t.width; ++x) {
             const QPoint at = turn.storedAt(QSize(3, 2), x, y);
             read.push_back(out[std::size_t(at.y() * 3 + at.x())]);
+            EXPECT_EQ(turn.uprightAt(QSize(3, 2), at.x(), at.y()), QPoint(x, y));
         }
     EXPECT_EQ(read, t.upright);
     Picture turned = stored();

@@ -46,4 +46,77 @@ TEST(DesktopThumbnail, TransparentPixelsWeighNothingInTheAverage)
     }
 }
 
+// The rows of a picture handed out a band at a time, never held whole, as a
+// JPEG's are.
+class StreamedRows final : public RowStream {
+public:
+    explicit StreamedRows(const Picture &picture) : m_picture(picture) {}
+    int width() const override { return m_picture.width(); }
+    int height() const override { return m_picture.height(); }
+    bool readRows(Colour *const *rows, int count) override
+    {
+        if (m_next + count > m_picture.height())
+            return false;
+        for (int i = 0; i < count; ++i, ++m_next)
+            std::copy_n(m_picture.row(m_next), m_picture.width(), rows[i]);
+        return true;
+    }
+    bool finish() override { return m_next == m_picture.height(); }
+    QString message() const override { return QStringLiteral("broken"); }
+    std::size_t workingBytes() const override { return 0; }
+
+private:
+    const Picture &m_picture;
+    int m_next = 0;
+};
+
+TEST(DesktopThumbnail, AStreamedPictureGivesWhatTheSamePictureHeldGives)
+{
+    // Red shading into blue, opaque down to row 150 (below the first bands),
+    // then clear on the left half: the averages of its coverage start late,
+    // and must match those of a picture read whole. 300 x 200 at 128, 64 and
+    // its own size (kept as it is).
+    Picture picture(300, 200);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 300; ++x)
+            picture.row(y)[x] = y >= 150 && x < 150 ? rgba(0, 0, 0, 0) : rgba(255 - y, x % 256, y, 255);
+    }
+    const int sides[] = {128, 64, 300};
+    for (const bool alpha : {true, false}) {
+        std::vector<Picture> held;
+        std::vector<Picture> streamed;
+        ASSERT_EQ(makeDesktopThumbnails(*pictureRows(picture), alpha, sides, held), std::nullopt);
+        StreamedRows rows(picture);
+        ASSERT_EQ(makeDesktopThumbnails(rows, alpha, sides, streamed), std::nullopt);
+        ASSERT_EQ(streamed.size(), 3u);
+        EXPECT_EQ(QSize(streamed[0].width(), streamed[0].height()), QSize(128, 85));
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_TRUE(streamed[i] == held[i]) << "side " << sides[i] << (alpha ? " with alpha" : "");
+        // The top is opaque either way; the bottom left only with alpha kept.
+        EXPECT_EQ(alphaOf(streamed[1].row(0)[0]), 255);
+        EXPECT_EQ(alphaOf(streamed[1].row(42)[1]), alpha ? 0 : 255);
+        EXPECT_EQ(streamed[2].row(199)[0], alpha ? rgba(0, 0, 0, 0) : rgba(0, 0, 0, 255));
+    }
+}
+
+TEST(DesktopThumbnail, AStreamThatBreaksGivesItsCause)
+{
+    // Its second band fails, as a cut file's would: no thumbnail, the cause.
+    class Short final : public RowStream {
+    public:
+        int width() const override { return 10; }
+        int height() const override { return 100; }
+        bool readRows(Colour *const *, int) override { return ++m_bands < 2; }
+        bool finish() override { return false; }
+        QString message() const override { return QStringLiteral("cut short"); }
+        std::size_t workingBytes() const override { return 0; }
+
+    private:
+        int m_bands = 0;
+    } cut;
+    std::vector<Picture> out;
+    const int sides[] = {16};
+    EXPECT_EQ(makeDesktopThumbnails(cut, false, sides, out), QStringLiteral("cut short"));
+}
+
 } // namespace
